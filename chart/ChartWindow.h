@@ -1,0 +1,21 @@
+#pragma once
+
+#include "shell/Platform.h"
+
+// The chart window: the program's main window, carrying the menu bar, the
+// accelerators and the two scroll bars.
+
+constexpr int kChartWindowClass = 100;
+constexpr int kChartTitleString = 268;
+constexpr int kChartMenu = 256;
+constexpr int kVerticalScrollBar = 1;
+constexpr int kHorizontalScrollBar = 2;
+
+// Creates the chart window hidden, with its menus and scroll bars; nullptr on failure.
+WindowRef CreateChartWindow();
+WindowRef ChartWindow();
+
+long ChartWindowHandler(int event, WindowRef window, long a, long b);
+
+// Puts the scroll bars along the right and bottom edges of the window.
+void PlaceScrollBars(WindowRef window);

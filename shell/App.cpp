@@ -1,0 +1,148 @@
+#include "shell/App.h"
+
+#include "astro/Report.h"
+#include "astro/Viewer.h"
+#include "chart/ChartView.h"
+#include "chart/ChartWindow.h"
+#include "shell/Commands.h"
+#include "shell/MenuState.h"
+
+#include <new>
+
+namespace {
+
+constexpr int kOutOfMemoryMessage = 256;
+constexpr int kCannotOpenMessage = 257;
+constexpr int kCannotReadMessage = 258;
+constexpr long kDefaultSplashMilliseconds = 1000;
+// While only a telescope wants idle time, idle passes come this often so
+// that a poll is never late by more than this, without keeping a core busy.
+constexpr int kTelescopeIdleMilliseconds = 10;
+
+std::vector<int> gStartupSteps;
+long gSplashMilliseconds = kDefaultSplashMilliseconds;
+
+void Step(int number) { gStartupSteps.push_back(number); }
+
+void StartProgram() {
+    gStartupSteps.clear();
+
+    // 1. The splash: the About box, modeless, painted at once.
+    long splashShown = TickCount();
+    WindowRef splash = CreateDialogWindow(kAboutTemplate, 1, AboutBoxHandler);
+    if (splash != nullptr) {
+        ShowWindow(splash);
+        UpdateWindow(splash);
+        PumpMessages();
+    }
+    Step(1);
+
+    // 2. Every program-wide record to its defaults.
+    setViewerDefaults();
+    setChartViewDefaults();
+    Step(2);
+
+    // 3. The chart window, hidden until start-up is over.
+    WindowRef chart = CreateChartWindow();
+    if (chart == nullptr) {
+        ShowMessage(ButtonsOK, kOutOfMemoryMessage);
+        if (splash != nullptr) DestroyWindow(splash);
+        RequestQuit();
+        return;
+    }
+    Step(3);
+
+    // 5. Menu handles.
+    CacheMenuHandles();
+    Step(5);
+
+    // 10. The location the Here command returns to.
+    SaveViewerAsHere();
+    Step(10);
+
+    // 11. The time is now.
+    SetViewerTimeToNow();
+    Step(11);
+
+    // 13. Menus in step with the state.
+    UpdateMenuState();
+    Step(13);
+
+    // 14. The splash stays up for its minimum time.
+    long shown = TickCount() - splashShown;
+    if (shown < gSplashMilliseconds) Wait(gSplashMilliseconds - shown);
+    if (splash != nullptr) DestroyWindow(splash);
+    Step(14);
+
+    // 15. The chart window, maximised.
+    MaximiseWindow(chart);
+    SetArrowCursor();
+    Step(15);
+}
+
+void IdlePass() {
+    // Nothing in the program wants idle time yet: animation and telescope
+    // polling hook in here, and the loop sleeps until then.
+    SetIdleInterval(IdleIntervalWanted(false, false));
+}
+
+void OpenDocumentFile(const char* path) {
+    if (path == nullptr || *path == '\0') return;
+    std::string title = FileTitle(path);
+    if (!FileExists(path)) {
+        ShowMessage(ButtonsOK, kCannotOpenMessage, title.c_str());
+        return;
+    }
+    // No kind of document can be opened from outside the program yet.
+    ShowMessage(ButtonsOK, kCannotReadMessage, title.c_str());
+}
+
+long QuitProgram() {
+    // Settings are saved only when the user asks; nothing else to write back yet.
+    return 1;
+}
+
+} // namespace
+
+long HandleAppEvent(int event, WindowRef, long arg1, long arg2) {
+    switch (event) {
+    case Startup:
+        StartProgram();
+        return 1;
+    case Idle:
+        IdlePass();
+        return 1;
+    case AppActivated:
+    case AppDeactivated:
+        return 1;
+    case MenuCommand:
+        RouteCommand(static_cast<int>(arg1), static_cast<int>(arg2));
+        return 1;
+    case OpenDocument:
+        OpenDocumentFile(reinterpret_cast<const char*>(arg1));
+        return 1;
+    case Quit:
+        return QuitProgram();
+    default:
+        return 1;
+    }
+}
+
+const std::vector<int>& StartupSteps() { return gStartupSteps; }
+
+void SetSplashDuration(long milliseconds) { gSplashMilliseconds = milliseconds; }
+
+bool TelescopePollDue(long now, long lastPoll, int updatesPerSec) {
+    if (updatesPerSec <= 0) return false;
+    return now - lastPoll > 1000 / updatesPerSec;
+}
+
+int IdleIntervalWanted(bool animating, bool polling) {
+    if (animating) return 0;
+    if (polling) return kTelescopeIdleMilliseconds;
+    return -1;
+}
+
+void ShowReportedMessage(int stringNumber, const char* argument) {
+    ShowMessage(ButtonsOK, stringNumber, argument != nullptr ? argument : "");
+}

@@ -1,0 +1,123 @@
+#include "shell/Commands.h"
+
+#include "chart/ChartWindow.h"
+#include "shell/MenuState.h"
+#include "shell/Platform.h"
+
+#include <algorithm>
+#include <new>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kOutOfMemoryMessage = 256;
+constexpr int kHelpFileString = 300;
+constexpr int kAboutPicture = 25602;
+constexpr int kAboutPictureControl = 2;
+constexpr int kAboutOKButton = 1;
+// The creation parameter that makes the About box the splash.
+constexpr long kSplashParameter = 1;
+
+struct CommandRoute {
+    int menu;
+    CommandHandler handler;
+    std::vector<int> items;  // the items the handler acts on
+};
+
+int FileCommand(int item) {
+    if (item == kFileExit) RequestQuit();
+    return 1;
+}
+
+int HelpCommand(int item) {
+    std::string helpFile;
+    try {
+        helpFile = AppendPathComponent(ProgramDirectory(), LoadString(kHelpFileString));
+    } catch (const std::bad_alloc&) {
+        ShowMessage(ButtonsOK, kOutOfMemoryMessage);
+        return 1;
+    }
+    switch (item) {
+    case kHelpContents: OpenHelp(helpFile, HelpContents); break;
+    case kHelpSearch: OpenHelp(helpFile, HelpSearch); break;
+    case kHelpHowToUse: OpenHelp(helpFile, HelpOnHelp); break;
+    case kHelpAbout: ShowAboutBox(); break;
+    default: break;
+    }
+    return 1;
+}
+
+// Menus 1 to 3 ask for the chart to be shown afresh.
+int RedrawCommand(int) {
+    if (WindowRef chart = ChartWindow()) InvalidateWindow(chart);
+    return 1;
+}
+
+std::vector<CommandRoute> ProgramRoutes() {
+    return {
+        {kFileMenu, FileCommand, {kFileExit}},
+        {kHelpMenu, HelpCommand, {kHelpContents, kHelpSearch, kHelpHowToUse, kHelpAbout}},
+        {1, RedrawCommand, {}},
+        {2, RedrawCommand, {}},
+        {3, RedrawCommand, {}},
+    };
+}
+
+std::vector<CommandRoute>& Routes() {
+    static std::vector<CommandRoute> routes = ProgramRoutes();
+    return routes;
+}
+
+} // namespace
+
+int RouteCommand(int menu, int item) {
+    // Test stand-ins are added after the program's own routes and win over them.
+    auto& routes = Routes();
+    for (auto it = routes.rbegin(); it != routes.rend(); ++it) {
+        if (it->menu != menu) continue;
+        if (!it->items.empty() &&
+            std::find(it->items.begin(), it->items.end(), item) == it->items.end())
+            continue;
+        return it->handler(item);
+    }
+    return 1;
+}
+
+bool CommandAvailable(int menu, int item) {
+    for (const CommandRoute& route : Routes())
+        if (route.menu == menu &&
+            std::find(route.items.begin(), route.items.end(), item) != route.items.end())
+            return true;
+    return false;
+}
+
+void RegisterCommandRoute(int menu, CommandHandler handler, std::initializer_list<int> items) {
+    Routes().push_back({menu, handler, std::vector<int>(items)});
+}
+
+void ResetCommandRoutes() { Routes() = ProgramRoutes(); }
+
+long AboutBoxHandler(int event, WindowRef window, long a, long b) {
+    switch (event) {
+    case Create: {
+        PictureRef picture = LoadPictureResource(kAboutPicture);
+        if (picture != nullptr) {
+            SetItemPicture(window, kAboutPictureControl, picture);
+            DeletePicture(picture);
+        }
+        if (b == kSplashParameter) HideItem(window, kAboutOKButton);
+        CenterOnParent(window);
+        break;
+    }
+    case ControlNotify:
+        // OK closes it; so do Escape and the close box, which arrive as Cancel.
+        if (a == kAboutOKButton || a == kCancelButton) EndDialogResult(1);
+        break;
+    default:
+        break;
+    }
+    return 1;
+}
+
+void ShowAboutBox() { RunDialog(kAboutTemplate, 0, AboutBoxHandler); }

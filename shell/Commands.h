@@ -1,0 +1,49 @@
+#pragma once
+
+#include <initializer_list>
+
+// The command router: menu commands by menu and item number to the handler
+// of the part of the program that owns them.
+
+using CommandHandler = int (*)(int item);
+
+int RouteCommand(int menu, int item);
+
+// True when a handler acts on this command; menu items without one are greyed.
+bool CommandAvailable(int menu, int item);
+
+// Adds a handler for the given items of a menu (tests use it to stand in for
+// parts of the program).
+void RegisterCommandRoute(int menu, CommandHandler handler, std::initializer_list<int> items);
+// Back to the program's own table.
+void ResetCommandRoutes();
+
+// The About box, modal; also used as the splash (modeless, without its button).
+void ShowAboutBox();
+long AboutBoxHandler(int event, struct WindowRecord* window, long a, long b);
+
+// File, Edit and Help menu numbers and the items handled here.
+constexpr int kFileMenu = 257;
+constexpr int kEditMenu = 258;
+constexpr int kViewMenu = 259;
+constexpr int kDrawMenu = 260;
+constexpr int kComputationMenu = 261;
+constexpr int kAnimationMenu = 262;
+constexpr int kTelescopeMenu = 263;
+constexpr int kHelpMenu = 264;
+constexpr int kNewMenu = 11;
+constexpr int kOpenMenu = 12;
+constexpr int kImportMenu = 13;
+constexpr int kExportMenu = 14;
+constexpr int kCenterPlanetMenu = 31;
+constexpr int kCenterHorizonMenu = 32;
+constexpr int kProjectionMenu = 33;
+constexpr int kCoordinatesMenu = 34;
+constexpr int kSkyBackgroundMenu = 41;
+constexpr int kCustomColorsMenu = 42;
+
+constexpr int kFileExit = 16;
+constexpr int kHelpContents = 1;
+constexpr int kHelpSearch = 2;
+constexpr int kHelpHowToUse = 4;
+constexpr int kHelpAbout = 6;

@@ -1,0 +1,453 @@
+#pragma once
+
+// The platform layer: the only way the program reaches windows, dialogs,
+// drawing, files, the keyboard, the mouse and the clock. Everything here is
+// plain procedures over opaque handles; the implementation (shell/platform/)
+// is the only code that includes Qt.
+//
+// Text crossing this interface is 8-bit Windows-1252, as everywhere in the
+// program; the layer converts to and from Unicode at its edge.
+
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+// ---------------------------------------------------------------------------
+// Events
+
+// Numbered happenings delivered to the application handler (0-10) and to the
+// handler of the window concerned (2-30).
+enum AppEvent : int {
+    Idle = 0,
+    Startup = 1,
+    KeyDown = 2,
+    KeyUp = 3,
+    AppDeactivated = 4,
+    AppActivated = 5,
+    MenuCommand = 6,
+    OpenDocument = 8,
+    Quit = 10,
+    Create = 11,
+    Resize = 12,
+    Activate = 13,
+    Deactivate = 14,
+    Paint = 15,
+    MouseDown = 16,
+    MouseUp = 17,
+    DoubleClick = 18,
+    MouseMove = 19,
+    MouseDrag = 20,
+    CloseRequest = 21,
+    Maximize = 22,
+    Minimize = 23,
+    Restore = 24,
+    ControlNotify = 30,
+};
+
+// Codes carried by ControlNotify.
+enum NotifyCode : int {
+    NotifyClicked = 0,
+    NotifySelectionChanged = 1,  // list or combo box selection
+    NotifyDoubleClicked = 5,
+    NotifyEditChanged = 768,
+    NotifyTabChanged = 1,  // a tab change is a selection change of the tab bar
+    // Scroll bars.
+    ScrollThumbReleased = 1,
+    ScrollPageUp = 2,
+    ScrollPageDown = 3,
+    ScrollLineUp = 4,
+    ScrollLineDown = 5,
+    ScrollThumbTracking = 6,
+};
+
+// Virtual key codes delivered with KeyDown / KeyUp and tested by IsKeyDown.
+// Letters and digits are their upper-case ASCII codes.
+enum VirtualKey : int {
+    VKBackspace = 0x08,
+    VKTab = 0x09,
+    VKReturn = 0x0D,
+    VKShift = 0x10,
+    VKControl = 0x11,
+    VKAlt = 0x12,
+    VKEscape = 0x1B,
+    VKSpace = 0x20,
+    VKPageUp = 0x21,
+    VKPageDown = 0x22,
+    VKEnd = 0x23,
+    VKHome = 0x24,
+    VKLeft = 0x25,
+    VKUp = 0x26,
+    VKRight = 0x27,
+    VKDown = 0x28,
+    VKInsert = 0x2D,
+    VKDelete = 0x2E,
+    VKF1 = 0x70,
+};
+
+struct WindowRecord;
+using WindowRef = WindowRecord*;
+struct SurfaceRecord;
+using SurfaceRef = SurfaceRecord*;
+struct PictureRecord;
+using PictureRef = PictureRecord*;
+
+// Handlers return 1 to carry on (or "not consumed" for MenuCommand); the
+// application handler returns 0 from Quit to keep the program running.
+using EventHandler = long (*)(int event, WindowRef window, long arg1, long arg2);
+
+struct Rect {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    int width() const { return right - left; }
+    int height() const { return bottom - top; }
+};
+
+struct Point {
+    int x = 0, y = 0;
+};
+
+struct RGBColor {
+    std::uint8_t red = 0, green = 0, blue = 0;
+    bool operator==(const RGBColor&) const = default;
+};
+
+// ---------------------------------------------------------------------------
+// Message loop
+
+// Registers the application handler, sends Startup, then runs the loop until
+// the main window closes or RequestQuit ends it. Returns the exit status.
+int RunApplication(EventHandler handler);
+
+// The handler given to RunApplication (tests may install one directly).
+void SetApplicationHandler(EventHandler handler);
+
+// Sends an event to the application handler.
+long SendAppEvent(int event, long arg1 = 0, long arg2 = 0);
+
+// Processes the pending messages once (long tasks call this to stay live).
+void PumpMessages();
+
+// True when input or paint messages are waiting.
+bool MessagesPending();
+
+// Asks the main window to close (arrives as Quit); ends the loop at once when
+// there is no main window.
+void RequestQuit();
+
+// How often Idle is wanted while no modal loop runs: -1 never (the loop sleeps
+// until a message arrives), 0 whenever the queue is empty, n > 0 at most every
+// n milliseconds.
+void SetIdleInterval(int milliseconds);
+int IdleInterval();
+
+// True while a modal dialog, message box, progress box or message pump is
+// running; no Idle events are delivered then.
+bool ModalLoopRunning();
+
+// ---------------------------------------------------------------------------
+// Windows
+
+enum WindowStyle : int {
+    StyleCaption = 1,
+    StyleSystemMenu = 2,
+    StyleSizable = 4,
+    StyleMaximiseBox = 8,
+    StyleMinimiseBox = 16,
+    StyleToolWindow = 32,
+};
+
+// Window record flag: the window wants its background erased before Paint.
+constexpr int kWindowEraseBackground = 2;
+
+WindowRef CreateMainWindow(int classNumber, const std::string& title, int x, int y, int width,
+                           int height, bool visible, int style, long parameter,
+                           EventHandler handler);
+WindowRef MainWindow();
+void SetWindowFlags(WindowRef window, int flags);
+
+// Loads the menu bar and accelerator table of that number onto the main window.
+bool SetMainMenu(int number);
+
+// Scroll bars are controls of their window, addressed by control number.
+bool CreateScrollBar(WindowRef window, int control, const Rect& rect, bool visible, int position,
+                     int minimum, int maximum);
+struct ScrollAreas {
+    Rect vertical;    // a vertical bar along the right edge
+    Rect horizontal;  // a horizontal bar along the bottom edge
+    Rect client;      // what is left for drawing
+};
+ScrollAreas GetScrollAreas(WindowRef window);
+void ShowScrollBars(WindowRef window, bool on);
+
+void ShowWindow(WindowRef window);
+void HideWindow(WindowRef window);
+void MaximiseWindow(WindowRef window);
+bool IsWindowVisible(WindowRef window);
+bool IsMinimised(WindowRef window);
+void DestroyWindow(WindowRef window);
+void InvalidateWindow(WindowRef window);
+void UpdateWindow(WindowRef window);
+Rect GetClientRect(WindowRef window);
+std::string GetWindowTitle(WindowRef window);
+void SetWindowTitle(WindowRef window, const std::string& title);
+void BringToFront(WindowRef window);
+void CenterOnParent(WindowRef window);
+WindowRef ActiveWindow();
+// The handler a window was created with and its creation parameter.
+EventHandler WindowHandler(WindowRef window);
+long WindowParameter(WindowRef window);
+// Sends an event to a window's handler as the platform would.
+long SendWindowEvent(WindowRef window, int event, long arg1 = 0, long arg2 = 0);
+
+// ---------------------------------------------------------------------------
+// Menus
+
+struct MenuRecord;
+using MenuRef = MenuRecord*;
+
+// A top-level menu of the main window's menu bar by position (from 1).
+MenuRef GetMenuBarMenu(int position);
+// The pop-up opened by item `item` of `menu`, or nullptr.
+MenuRef GetSubMenu(MenuRef menu, int item);
+// Any loaded menu by its number (257, 33, ...), or nullptr.
+MenuRef FindMenuByNumber(int number);
+int MenuNumber(MenuRef menu);
+int MenuItemCount(MenuRef menu);
+void EnableMenuItem(MenuRef menu, int item, bool enabled);
+void CheckMenuItem(MenuRef menu, int item, bool checked);
+bool IsMenuItemEnabled(MenuRef menu, int item);
+bool IsMenuItemChecked(MenuRef menu, int item);
+std::string GetMenuItemText(MenuRef menu, int item);  // without the '&' marks
+void SetMenuItemText(MenuRef menu, int item, const std::string& text);
+// Chooses a menu item as the user would (dispatches MenuCommand if enabled).
+bool InvokeMenuItem(int menu, int item);
+// Presses an accelerator key as the user would ("Ctrl+O"); false if the key
+// has no enabled command.
+bool InvokeAccelerator(const std::string& key);
+
+// ---------------------------------------------------------------------------
+// Dialogs
+
+// Template numbers name the dialog forms; the prompt box has a name of its own.
+constexpr int kAskBoxTemplate = -1;  // "ASKBOX"
+constexpr int kProgressTemplate = 275;
+constexpr int kAboutTemplate = 256;
+
+// Standard button controls.
+constexpr int kOKButton = 1;
+constexpr int kCancelButton = 2;
+
+bool DialogTemplateExists(int templateNumber);
+WindowRef CreateDialogWindow(int templateNumber, long parameter, EventHandler handler);
+long RunDialog(int templateNumber, long parameter, EventHandler handler);
+void EndDialogResult(long result);
+// The dialog running modally, or nullptr.
+WindowRef ModalDialog();
+
+std::string GetItemText(WindowRef dialog, int control);
+void SetItemText(WindowRef dialog, int control, const std::string& text);
+long GetItemValue(WindowRef dialog, int control);
+void SetItemValue(WindowRef dialog, int control, long value);
+void SetItemRange(WindowRef dialog, int control, long minimum, long maximum);
+void CheckRadio(WindowRef dialog, int first, int last, int chosen);
+int FirstCheckedRadio(WindowRef dialog, int first, int last);
+void EnableItem(WindowRef dialog, int control, bool enabled);
+bool IsItemEnabled(WindowRef dialog, int control);
+void ShowItem(WindowRef dialog, int control);
+void HideItem(WindowRef dialog, int control);
+bool IsItemVisible(WindowRef dialog, int control);
+bool ItemExists(WindowRef dialog, int control);
+Rect GetItemRect(WindowRef dialog, int control);
+void MoveItem(WindowRef dialog, int control, const Rect& rect);
+void SetItemIcon(WindowRef dialog, int control, int icon);
+// Shows a picture in a picture control, which takes the picture's size.
+void SetItemPicture(WindowRef dialog, int control, PictureRef picture);
+void ListAddText(WindowRef dialog, int control, const std::string& text);
+void ListInsertText(WindowRef dialog, int control, int position, const std::string& text);
+void ListClear(WindowRef dialog, int control);
+int ListCount(WindowRef dialog, int control);
+std::string ListGetText(WindowRef dialog, int control, int position);  // position from 1
+void ListFillFromStrings(WindowRef dialog, int control, int firstString, int lastString);
+void PressButton(WindowRef dialog, int control);
+
+// The prompt box: 1 with the edited text on OK, 0 on Cancel.
+int Ask(const std::string& prompt, std::string& text);
+
+// The progress box.
+void BeginProgress(bool cancellable, int stages);
+void ProgressStage(const std::string& text, long from, long to);
+int ProgressUpdate(long value);  // 0 once Cancel was pressed
+void EndProgress();
+// The progress box while it is shown, else nullptr.
+WindowRef ProgressWindow();
+
+// ---------------------------------------------------------------------------
+// Messages and strings
+
+enum MessageButtons : int { ButtonsOK = 1, ButtonsOKCancel = 2, ButtonsYesNoCancel = 3 };
+enum MessageAnswer : int { AnswerNone = 0, AnswerOK = 1, AnswerCancel = 2, AnswerNo = 3 };
+constexpr int AnswerYes = AnswerOK;
+
+// Shows string `number` formatted printf-style with the arguments (pass C
+// strings for %s). Returns 1 OK/Yes, 2 Cancel, 3 No, 0 while messages are off.
+int ShowMessage(int buttons, int number, ...);
+// The same text ShowMessage would show.
+std::string FormatMessage(int number, ...);
+void SetMessagesEnabled(bool on);
+bool MessagesEnabled();
+void Beep();
+// String `number` of the table (at most 255 characters), empty when absent.
+std::string LoadString(int number);
+
+// ---------------------------------------------------------------------------
+// Drawing
+
+// A window's own surface; drawing on it shows at the next repaint.
+SurfaceRef GetWindowSurface(WindowRef window);
+void ReleaseWindowSurface(SurfaceRef surface);
+// The surface of a picture control of a dialog (a static control used as a canvas).
+SurfaceRef GetItemSurface(WindowRef dialog, int control);
+void ReleaseItemSurface(SurfaceRef surface);
+
+// Off-screen pictures.
+PictureRef CreatePicture(int width, int height);
+void DeletePicture(PictureRef picture);
+SurfaceRef SelectPicture(PictureRef picture);
+void PictureSize(PictureRef picture, int* width, int* height);
+RGBColor PicturePixel(PictureRef picture, int x, int y);
+// A picture resource (25602 ...) rendered at its natural size, or nullptr.
+PictureRef LoadPictureResource(int number);
+
+// Makes `surface` current until the matching EndDrawing (they nest).
+void BeginDrawing(SurfaceRef surface);
+void EndDrawing();
+
+void SetPenBrush(RGBColor color, int penWidth, bool filled);
+void SetFilled(bool on);
+void SetTextColor(RGBColor color);
+void SetXorMode(bool on);
+
+enum FontStyle : int { FontBold = 1, FontItalic = 2, FontUnderline = 4, FontStrikeout = 128 };
+void SelectFont(const std::string& face, int size, int style);
+void TextExtent(const std::string& text, int* width, int* height);
+
+void MoveTo(int x, int y);
+void LineTo(int x, int y);
+void Line(int x1, int y1, int x2, int y2);
+void Pixel(int x, int y);
+void Rectangle(int left, int top, int right, int bottom);
+void Ellipse(int left, int top, int right, int bottom);
+void Polygon(const Point* points, int count);
+void Text(int x, int y, const std::string& text);
+void DrawIcon(int number, int x, int y);
+void DrawPicture(PictureRef picture, const Rect* destination);
+void ClipTo(const Rect& rect);
+void RemoveClip();
+
+int ScreenBitsPerPixel();
+void ScreenSize(int* width, int* height);
+
+constexpr int kSystemColorCount = 21;
+void GetSystemColors(int first, int count, RGBColor* out);
+void SetSystemColors(int first, int count, const RGBColor* colors);
+
+// ---------------------------------------------------------------------------
+// Common dialogs and help
+
+bool ChooseColor(RGBColor& color);
+bool ChooseFont(std::string& face, int& size, int& style);
+// Filters are string-table entries of description|pattern| pairs.
+bool OpenFileDialog(int titleString, int filterString, std::string& path);
+bool SaveFileDialog(int titleString, int filterString, std::string& path,
+                    const std::string& defaultExtension);
+
+enum HelpCommand : int { HelpContents = 1, HelpSearch = 2, HelpOnHelp = 4 };
+// Opens the help viewer on the help pages that belong with `helpFile`.
+bool OpenHelp(const std::string& helpFile, int command);
+WindowRef HelpWindow();
+
+// ---------------------------------------------------------------------------
+// Files and paths (separators are '/')
+
+constexpr std::size_t kPathSize = 260;
+
+std::string ProgramPath();
+std::string ProgramDirectory();  // with a trailing '/'
+// Uses another directory as the program's own (norvane-tool --program-dir, tests).
+void SetProgramDirectory(const std::string& directory);
+std::string StripFileName(const std::string& path);
+std::string ReplaceFileName(const std::string& path, const std::string& name);
+std::string AppendPathComponent(const std::string& path, const std::string& name);
+std::string FileTitle(const std::string& path);
+bool SamePath(const std::string& a, const std::string& b);
+bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
+bool IsReadOnly(const std::string& path);
+bool MakeDirectory(const std::string& path);
+bool RemoveDirectory(const std::string& path);
+bool DeleteFile(const std::string& path);
+std::string GetCurrentDirectory();
+bool SetCurrentDirectory(const std::string& path);
+
+// Opens a file with an fopen mode. A file opened for writing ("w", "wb") is
+// written to a temporary file beside it and only replaces the old file when
+// CloseFile succeeds, so a full disk or a crash never leaves half a file.
+std::FILE* OpenFile(const std::string& path, const char* mode);
+// Closes the file; for a written file, flushes it to disk and moves it into
+// place. False when anything failed (the old file is then left as it was).
+bool CloseFile(std::FILE* file);
+// Closes a file opened for writing without replacing the old one.
+void AbandonFile(std::FILE* file);
+
+// ---------------------------------------------------------------------------
+// Input state and time
+
+bool IsKeyDown(int virtualKey);
+bool IsMouseButtonDown(bool left, bool right);
+Point CursorPosition(WindowRef window);
+void CaptureMouse(WindowRef window);
+void ReleaseMouse();
+void SetArrowCursor();
+void SetWaitCursor();
+long TickCount();
+long DoubleClickTime();
+// Waits, keeping windows painted but taking no input.
+void Wait(long milliseconds);
+
+// ---------------------------------------------------------------------------
+// Test hooks (all off by default; interactive behaviour otherwise)
+
+struct MessageRecord {
+    int number;
+    std::string text;
+    int buttons;
+};
+// Answers every message box with the answer `responder` returns, without showing it.
+using MessageResponder = std::function<int(const MessageRecord&)>;
+void SetMessageResponder(MessageResponder responder);
+// Every message shown (or answered) since the last clear.
+const std::vector<MessageRecord>& RecordedMessages();
+void ClearRecordedMessages();
+
+// When dialog `templateNumber` runs modally, `fill` is called with it open,
+// then button `button` is pressed. A button of 0 leaves the dialog to `fill`.
+void SetDialogResponder(int templateNumber, std::function<void(WindowRef)> fill, int button);
+void ClearDialogResponders();
+
+// Answers file dialogs: return false for Cancel, or set the path and return true.
+using FileDialogResponder = std::function<bool(int titleString, std::string& path)>;
+void SetFileDialogResponder(FileDialogResponder responder);
+
+// Answers the prompt box: return false for Cancel.
+using AskResponder = std::function<bool(const std::string& prompt, std::string& text)>;
+void SetAskResponder(AskResponder responder);
+
+// Pretends the screen has this many bits per pixel (0 = the real screen).
+void SetFakeScreenDepth(int bitsPerPixel);
+
+// Creates the application object for tests and tools that use windows without
+// RunApplication. Safe to call more than once.
+void InitPlatform(int argc, char** argv);
+// Destroys every window and resets the layer's state between tests.
+void ResetPlatform();

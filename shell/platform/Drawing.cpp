@@ -1,0 +1,454 @@
+// Drawing surfaces: the window's own, off-screen pictures and picture
+// controls, with one current pen, brush, text colour and font at a time.
+
+#include "shell/platform/PlatformInternal.h"
+#include "shell/platform/Widgets.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QPainter>
+#include <QPalette>
+#include <QScreen>
+#include <QSvgRenderer>
+
+#include <vector>
+
+namespace {
+
+struct DrawingState {
+    SurfaceRecord* surface = nullptr;
+    std::unique_ptr<QPainter> painter;
+    QColor color = Qt::black;
+    QColor textColor = Qt::black;
+    int penWidth = 1;
+    bool filled = false;
+    bool xorMode = false;
+    QFont font;
+    bool symbolFont = false;
+    QPoint position;
+};
+
+std::vector<std::unique_ptr<DrawingState>> gStack;
+int gFakeDepth = 0;
+
+DrawingState* Current() { return gStack.empty() ? nullptr : gStack.back().get(); }
+
+QColor ToQColor(RGBColor c) { return QColor(c.red, c.green, c.blue); }
+
+void ApplyPenBrush(DrawingState* s) {
+    QPainter* p = s->painter.get();
+    if (s->penWidth <= 0) {
+        p->setPen(Qt::NoPen);
+    } else {
+        QPen pen(s->color);
+        // Width 1 is a cosmetic one-pixel line, as on the screen.
+        pen.setWidth(s->penWidth == 1 ? 0 : s->penWidth);
+        pen.setCapStyle(Qt::FlatCap);
+        pen.setJoinStyle(Qt::MiterJoin);
+        p->setPen(pen);
+    }
+    p->setBrush(s->filled ? QBrush(s->color) : QBrush(Qt::NoBrush));
+    p->setCompositionMode(s->xorMode ? QPainter::RasterOp_SourceXorDestination
+                                     : QPainter::CompositionMode_SourceOver);
+}
+
+// Greek letters by the Latin keys of the classic Symbol font.
+QString MapSymbolText(const QString& text) {
+    static const char16_t kLower[26] = {
+        u'\u03B1', u'\u03B2', u'\u03C7', u'\u03B4', u'\u03B5', u'\u03C6', u'\u03B3',
+        u'\u03B7', u'\u03B9', u'\u03D5', u'\u03BA', u'\u03BB', u'\u03BC', u'\u03BD',
+        u'\u03BF', u'\u03C0', u'\u03B8', u'\u03C1', u'\u03C3', u'\u03C4', u'\u03C5',
+        u'\u03D6', u'\u03C9', u'\u03BE', u'\u03C8', u'\u03B6'};
+    QString out;
+    for (QChar c : text) {
+        char16_t u = c.unicode();
+        if (u >= 'a' && u <= 'z')
+            out.append(QChar(kLower[u - 'a']));
+        else if (u >= 'A' && u <= 'Z')
+            out.append(QChar(kLower[u - 'A']).toUpper());
+        else
+            out.append(c);
+    }
+    return out;
+}
+
+QPainter* Painter() {
+    DrawingState* s = Current();
+    return s != nullptr ? s->painter.get() : nullptr;
+}
+
+// Pictures and window surfaces are drawn at one pixel per unit, whatever the
+// screen's scaling.
+void OpenPainter(DrawingState* s) {
+    s->painter = std::make_unique<QPainter>(s->surface->image);
+    s->painter->setRenderHint(QPainter::Antialiasing, false);
+    s->painter->setRenderHint(QPainter::TextAntialiasing, true);
+    s->painter->setFont(s->font);
+    ApplyPenBrush(s);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Surfaces
+
+SurfaceRef GetWindowSurface(WindowRef window) {
+    if (window == nullptr || window->canvas == nullptr) return nullptr;
+    window->canvas->ensureBacking();
+    return &window->surface;
+}
+
+void ReleaseWindowSurface(SurfaceRef) {}
+
+SurfaceRef GetItemSurface(WindowRef dialog, int control) {
+    auto* label = qobject_cast<QLabel*>(ControlOf(dialog, control));
+    if (label == nullptr) return nullptr;
+    auto* surface = new SurfaceRecord;
+    surface->kind = SurfaceRecord::ItemKind;
+    surface->item = label;
+    QSize size = label->size().expandedTo(QSize(1, 1));
+    if (!label->pixmap().isNull() && label->pixmap().size() == size)
+        surface->ownedImage = std::make_unique<QImage>(label->pixmap().toImage());
+    else {
+        surface->ownedImage = std::make_unique<QImage>(size, QImage::Format_RGB32);
+        surface->ownedImage->fill(label->palette().color(QPalette::Window));
+    }
+    surface->image = surface->ownedImage.get();
+    return surface;
+}
+
+void ReleaseItemSurface(SurfaceRef surface) {
+    if (surface == nullptr) return;
+    if (surface->item != nullptr && surface->image != nullptr)
+        surface->item->setPixmap(QPixmap::fromImage(*surface->image));
+    delete surface;
+}
+
+PictureRef CreatePicture(int width, int height) {
+    if (width <= 0 || height <= 0) return nullptr;
+    auto* picture = new (std::nothrow) PictureRecord;
+    if (picture == nullptr) return nullptr;
+    picture->image = QImage(width, height, QImage::Format_RGB32);
+    if (picture->image.isNull()) {
+        delete picture;
+        return nullptr;
+    }
+    picture->image.fill(Qt::black);
+    picture->surface.kind = SurfaceRecord::PictureKind;
+    picture->surface.image = &picture->image;
+    return picture;
+}
+
+void DeletePicture(PictureRef picture) {
+    if (picture == nullptr) return;
+    for (auto& state : gStack)
+        if (state->surface == &picture->surface) state->painter.reset();
+    delete picture;
+}
+
+SurfaceRef SelectPicture(PictureRef picture) { return picture ? &picture->surface : nullptr; }
+
+void PictureSize(PictureRef picture, int* width, int* height) {
+    if (width) *width = picture ? picture->image.width() : 0;
+    if (height) *height = picture ? picture->image.height() : 0;
+}
+
+RGBColor PicturePixel(PictureRef picture, int x, int y) {
+    if (picture == nullptr || !picture->image.valid(x, y)) return {};
+    QRgb p = picture->image.pixel(x, y);
+    return {static_cast<std::uint8_t>(qRed(p)), static_cast<std::uint8_t>(qGreen(p)),
+            static_cast<std::uint8_t>(qBlue(p))};
+}
+
+QImage RenderSvgResource(const QString& path, QSize size) {
+    if (!QFile::exists(path)) return {};
+    QSvgRenderer renderer(path);
+    if (!renderer.isValid()) return {};
+    if (!size.isValid()) size = renderer.defaultSize();
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    renderer.render(&painter);
+    return image;
+}
+
+PictureRef LoadPictureResource(int number) {
+    QImage image = RenderSvgResource(QStringLiteral(":/pictures/%1.svg").arg(number));
+    if (image.isNull()) return nullptr;
+    PictureRef picture = CreatePicture(image.width(), image.height());
+    if (picture == nullptr) return nullptr;
+    QPainter painter(&picture->image);
+    painter.drawImage(0, 0, image);
+    return picture;
+}
+
+void BeginDrawing(SurfaceRef surface) {
+    auto state = std::make_unique<DrawingState>();
+    state->surface = surface;
+    state->font = QApplication::font();
+    if (surface != nullptr && surface->image != nullptr && !surface->image->isNull())
+        OpenPainter(state.get());
+    gStack.push_back(std::move(state));
+}
+
+void EndDrawing() {
+    if (gStack.empty()) return;
+    std::unique_ptr<DrawingState> state = std::move(gStack.back());
+    gStack.pop_back();
+    state->painter.reset();
+    SurfaceRecord* surface = state->surface;
+    if (surface != nullptr && surface->kind == SurfaceRecord::WindowKind && surface->window &&
+        surface->window->canvas && !surface->window->canvas->painting())
+        surface->window->canvas->update();
+}
+
+void PaintWindowSurface(WindowRecord* record) {
+    if (record->canvas == nullptr) return;
+    record->canvas->setPainting(true);
+    BeginDrawing(&record->surface);
+    DeliverWindowEvent(record, Paint, 0, 0);
+    EndDrawing();
+    record->canvas->setPainting(false);
+}
+
+void ResetDrawing() {
+    while (!gStack.empty()) EndDrawing();
+}
+
+// ---------------------------------------------------------------------------
+// Pen, brush and font
+
+void SetPenBrush(RGBColor color, int penWidth, bool filled) {
+    DrawingState* s = Current();
+    if (s == nullptr) return;
+    s->color = ToQColor(color);
+    s->textColor = s->color;
+    s->penWidth = penWidth;
+    s->filled = filled;
+    if (s->painter) ApplyPenBrush(s);
+}
+
+void SetFilled(bool on) {
+    DrawingState* s = Current();
+    if (s == nullptr) return;
+    s->filled = on;
+    if (s->painter) ApplyPenBrush(s);
+}
+
+void SetTextColor(RGBColor color) {
+    if (DrawingState* s = Current()) s->textColor = ToQColor(color);
+}
+
+void SetXorMode(bool on) {
+    DrawingState* s = Current();
+    if (s == nullptr) return;
+    s->xorMode = on;
+    if (s->painter) ApplyPenBrush(s);
+}
+
+void SelectFont(const std::string& face, int size, int style) {
+    DrawingState* s = Current();
+    if (s == nullptr) return;
+    QString family = ToQString(face);
+    s->symbolFont = family.compare("Symbol", Qt::CaseInsensitive) == 0;
+    QFont font = s->symbolFont ? QApplication::font() : QFont(family);
+    // A negative size is a character height in pixels; a positive one is in
+    // points at the screen's 96 dots per inch.
+    int pixels = size < 0 ? -size : (size * 96 + 36) / 72;
+    font.setPixelSize(std::max(1, pixels));
+    font.setBold(style & FontBold);
+    font.setItalic(style & FontItalic);
+    font.setUnderline(style & FontUnderline);
+    font.setStrikeOut(style & FontStrikeout);
+    s->font = font;
+    if (s->painter) s->painter->setFont(font);
+}
+
+void TextExtent(const std::string& text, int* width, int* height) {
+    DrawingState* s = Current();
+    QFont font = s != nullptr ? s->font : QApplication::font();
+    QString q = ToQString(text);
+    if (s != nullptr && s->symbolFont) q = MapSymbolText(q);
+    QFontMetrics metrics(font);
+    if (width) *width = metrics.horizontalAdvance(q);
+    if (height) *height = metrics.height();
+}
+
+// ---------------------------------------------------------------------------
+// Shapes. Coordinates follow the screen's pixel grid: rectangles and ellipses
+// cover left..right-1 and top..bottom-1.
+
+void MoveTo(int x, int y) {
+    if (DrawingState* s = Current()) s->position = QPoint(x, y);
+}
+
+void LineTo(int x, int y) {
+    DrawingState* s = Current();
+    if (s == nullptr) return;
+    if (s->painter) s->painter->drawLine(s->position, QPoint(x, y));
+    s->position = QPoint(x, y);
+}
+
+void Line(int x1, int y1, int x2, int y2) {
+    DrawingState* s = Current();
+    if (s == nullptr) return;
+    if (s->painter) {
+        if (x1 == x2 && y1 == y2)
+            s->painter->drawPoint(x1, y1);
+        else
+            s->painter->drawLine(x1, y1, x2, y2);
+    }
+    s->position = QPoint(x2, y2);
+}
+
+void Pixel(int x, int y) {
+    DrawingState* s = Current();
+    if (s == nullptr || !s->painter) return;
+    QPen saved = s->painter->pen();
+    s->painter->setPen(QPen(s->color, 0));
+    s->painter->drawPoint(x, y);
+    s->painter->setPen(saved);
+}
+
+namespace {
+template <typename Shape>
+void DrawBoxShape(int left, int top, int right, int bottom, Shape shape) {
+    QPainter* p = Painter();
+    if (p == nullptr || right <= left || bottom <= top) return;
+    DrawingState* s = Current();
+    if (s->penWidth <= 0) {
+        // No outline: the fill covers the whole box.
+        shape(p, QRectF(left, top, right - left, bottom - top));
+    } else {
+        // A one-pixel outline is drawn on the box's last row and column.
+        shape(p, QRect(left, top, right - left - 1, bottom - top - 1));
+    }
+}
+} // namespace
+
+void Rectangle(int left, int top, int right, int bottom) {
+    DrawBoxShape(left, top, right, bottom, [](QPainter* p, auto r) { p->drawRect(r); });
+}
+
+void Ellipse(int left, int top, int right, int bottom) {
+    DrawBoxShape(left, top, right, bottom, [](QPainter* p, auto r) { p->drawEllipse(r); });
+}
+
+void Polygon(const Point* points, int count) {
+    QPainter* p = Painter();
+    if (p == nullptr || points == nullptr || count < 2) return;
+    QPolygon polygon;
+    polygon.reserve(count);
+    for (int i = 0; i < count; ++i) polygon.append(QPoint(points[i].x, points[i].y));
+    p->drawPolygon(polygon);
+}
+
+void Text(int x, int y, const std::string& text) {
+    DrawingState* s = Current();
+    if (s == nullptr || !s->painter) return;
+    QString q = ToQString(text);
+    if (s->symbolFont) q = MapSymbolText(q);
+    QPen saved = s->painter->pen();
+    s->painter->setPen(QPen(s->textColor));
+    QFontMetrics metrics(s->font);
+    s->painter->drawText(QPoint(x, y + metrics.ascent()), q);
+    s->painter->setPen(saved);
+}
+
+void DrawIcon(int number, int x, int y) {
+    QPainter* p = Painter();
+    if (p == nullptr) return;
+    QImage icon = RenderSvgResource(QStringLiteral(":/icons/%1.svg").arg(number), QSize(32, 32));
+    if (!icon.isNull()) p->drawImage(x, y, icon);
+}
+
+void DrawPicture(PictureRef picture, const Rect* destination) {
+    QPainter* p = Painter();
+    if (p == nullptr || picture == nullptr) return;
+    if (destination == nullptr)
+        p->drawImage(0, 0, picture->image);
+    else
+        p->drawImage(QRect(destination->left, destination->top, destination->width(),
+                           destination->height()),
+                     picture->image);
+}
+
+void ClipTo(const Rect& rect) {
+    if (QPainter* p = Painter()) p->setClipRect(rect.left, rect.top, rect.width(), rect.height());
+}
+
+void RemoveClip() {
+    if (QPainter* p = Painter()) p->setClipping(false);
+}
+
+// ---------------------------------------------------------------------------
+// Screen
+
+int ScreenBitsPerPixel() {
+    if (gFakeDepth > 0) return gFakeDepth;
+    QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->depth() : 24;
+}
+
+void SetFakeScreenDepth(int bitsPerPixel) { gFakeDepth = bitsPerPixel; }
+
+void ScreenSize(int* width, int* height) {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    QRect geometry = screen != nullptr ? screen->geometry() : QRect(0, 0, 1024, 768);
+    if (width) *width = geometry.width();
+    if (height) *height = geometry.height();
+}
+
+// The 21 desktop colour elements, as roles of the program's own palette.
+namespace {
+const QPalette::ColorRole kSystemColorRoles[kSystemColorCount] = {
+    QPalette::Mid,             // scroll bar
+    QPalette::Window,          // desktop
+    QPalette::Highlight,       // active caption
+    QPalette::Dark,            // inactive caption
+    QPalette::Button,          // menu
+    QPalette::Base,            // window
+    QPalette::Shadow,          // window frame
+    QPalette::ButtonText,      // menu text
+    QPalette::Text,            // window text
+    QPalette::HighlightedText, // caption text
+    QPalette::Light,           // active border
+    QPalette::Midlight,        // inactive border
+    QPalette::AlternateBase,   // application workspace
+    QPalette::Highlight,       // highlight
+    QPalette::HighlightedText, // highlighted text
+    QPalette::Window,          // button face
+    QPalette::Dark,            // button shadow
+    QPalette::PlaceholderText, // grey text
+    QPalette::WindowText,      // button text
+    QPalette::ToolTipText,     // inactive caption text
+    QPalette::Light,           // button highlight
+};
+} // namespace
+
+void GetSystemColors(int first, int count, RGBColor* out) {
+    QPalette palette = QApplication::palette();
+    for (int i = 0; i < count; ++i) {
+        int element = first + i;
+        if (element < 0 || element >= kSystemColorCount) {
+            out[i] = {};
+            continue;
+        }
+        QColor c = palette.color(kSystemColorRoles[element]);
+        out[i] = {static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
+                  static_cast<std::uint8_t>(c.blue())};
+    }
+}
+
+void SetSystemColors(int first, int count, const RGBColor* colors) {
+    QPalette palette = QApplication::palette();
+    for (int i = 0; i < count; ++i) {
+        int element = first + i;
+        if (element < 0 || element >= kSystemColorCount) continue;
+        palette.setColor(kSystemColorRoles[element], ToQColor(colors[i]));
+    }
+    QApplication::setPalette(palette);
+}
