@@ -41,6 +41,10 @@ QTimer* gIdleTimer = nullptr;
 int gIdleInterval = -1;
 int gIdleBlock = 0;
 bool gQuitRequested = false;
+// Whether RunApplication's loop is running. Qt remembers an exit asked for
+// while no loop runs and then ends every later loop at once (modal dialogs,
+// message boxes), so the loop is only ever ended from inside it.
+bool gLoopRunning = false;
 QPointer<QWidget> gMainWidget;
 WindowRecord* gMainRecord = nullptr;
 std::vector<WindowRecord*> gRecords;
@@ -184,7 +188,10 @@ int RunApplication(EventHandler handler) {
         }
     }
     if (gQuitRequested) return 0;
-    return QApplication::exec();
+    gLoopRunning = true;
+    int status = QApplication::exec();
+    gLoopRunning = false;
+    return status;
 }
 
 void PumpMessages() {
@@ -211,7 +218,7 @@ void RequestQuit() {
         gMainWidget->close();
         return;
     }
-    QCoreApplication::exit(0);
+    if (gLoopRunning) QCoreApplication::exit(0);
 }
 
 void SetIdleInterval(int milliseconds) {
@@ -314,7 +321,8 @@ bool TopLevelFilter::eventFilter(QObject* object, QEvent* event) {
                 return true;
             }
             close->accept();
-            QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+            gQuitRequested = true;
+            if (gLoopRunning) QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
             return false;
         }
         close->ignore();
@@ -647,6 +655,9 @@ std::vector<QPointer<QWidget>> DisableOtherWindows(QWidget* except) {
         widget->setEnabled(false);
         disabled.emplace_back(widget);
     }
+    // Disabling a window disables the windows it owns, and a dialog is owned
+    // by the main window: the window being run must stay usable.
+    if (except != nullptr && !except->isEnabled()) except->setEnabled(true);
     return disabled;
 }
 

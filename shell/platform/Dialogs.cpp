@@ -200,7 +200,12 @@ QWidget* ControlOf(WindowRef window, int control) {
 
 bool DialogTemplateExists(int templateNumber) { return QFile::exists(TemplatePath(templateNumber)); }
 
-WindowRef CreateDialogWindow(int templateNumber, long parameter, EventHandler handler) {
+namespace {
+// Makes a dialog from its template and sends it Create. A modal run passes its
+// entry so that the dialog is already the modal one while Create runs (a
+// handler may end its dialog there, before it is ever shown).
+WindowRecord* MakeDialog(int templateNumber, long parameter, EventHandler handler,
+                         ModalEntry* modal) {
     if (qApp == nullptr) InitPlatform(0, nullptr);
     QFile file(TemplatePath(templateNumber));
     if (!file.open(QIODevice::ReadOnly)) return nullptr;
@@ -221,30 +226,44 @@ WindowRef CreateDialogWindow(int templateNumber, long parameter, EventHandler ha
     WindowRecord* record = NewWindowRecord(frame, handler, parameter, templateNumber);
     record->isDialog = true;
     frame->record = record;
+    if (modal != nullptr) {
+        record->isModal = true;
+        modal->dialog = record;
+    }
     AdoptControls(record, form);
     frame->installEventFilter(TopLevelFilter::instance());
     FitToContents(frame);
     DeliverWindowEvent(record, Create, templateNumber, parameter);
+    // A handler that destroyed its own window while being created leaves nothing.
+    if (RecordOf(frame) != record) return nullptr;
     return record;
+}
+} // namespace
+
+WindowRef CreateDialogWindow(int templateNumber, long parameter, EventHandler handler) {
+    return MakeDialog(templateNumber, parameter, handler, nullptr);
 }
 
 long RunDialog(int templateNumber, long parameter, EventHandler handler) {
-    WindowRecord* dialog = CreateDialogWindow(templateNumber, parameter, handler);
-    if (dialog == nullptr) return 0;
-    if (dialog->destroyed) return 0;
-    dialog->isModal = true;
-    ModalEntry entry;
-    entry.dialog = dialog;
-    gModalStack.push_back(&entry);
     IdleBlocker block;
+    ModalEntry entry;
+    gModalStack.push_back(&entry);
+    WindowRecord* dialog = MakeDialog(templateNumber, parameter, handler, &entry);
+    if (dialog == nullptr) {
+        gModalStack.pop_back();
+        return 0;
+    }
     QPointer<QWidget> frame = dialog->widget;
-    std::vector<QPointer<QWidget>> disabled = DisableOtherWindows(frame);
-    CenterOnParent(dialog);
-    frame->show();
-    frame->raise();
-    frame->activateWindow();
+    std::vector<QPointer<QWidget>> disabled;
+    if (entry.running) {
+        disabled = DisableOtherWindows(frame);
+        CenterOnParent(dialog);
+        frame->show();
+        frame->raise();
+        frame->activateWindow();
+    }
     auto responder = gDialogResponders.find(templateNumber);
-    if (responder != gDialogResponders.end()) {
+    if (entry.running && responder != gDialogResponders.end()) {
         DialogResponse response = responder->second;
         if (response.fill) response.fill(dialog);
         if (entry.running && response.button != 0) {

@@ -13,13 +13,20 @@
 #include <QScreen>
 #include <QSvgRenderer>
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace {
 
 struct DrawingState {
     SurfaceRecord* surface = nullptr;
-    std::unique_ptr<QPainter> painter;
+    // A surface made current again while an outer state draws on the same
+    // image borrows that state's painter (Qt allows one painter per image)
+    // and puts the painter's settings back when it ends.
+    std::unique_ptr<QPainter> ownPainter;
+    QPainter* painter = nullptr;
+    bool borrowed = false;
     QColor color = Qt::black;
     QColor textColor = Qt::black;
     int penWidth = 1;
@@ -38,14 +45,16 @@ DrawingState* Current() { return gStack.empty() ? nullptr : gStack.back().get();
 QColor ToQColor(RGBColor c) { return QColor(c.red, c.green, c.blue); }
 
 void ApplyPenBrush(DrawingState* s) {
-    QPainter* p = s->painter.get();
+    QPainter* p = s->painter;
     if (s->penWidth <= 0) {
         p->setPen(Qt::NoPen);
     } else {
         QPen pen(s->color);
-        // Width 1 is a cosmetic one-pixel line, as on the screen.
+        // Width 1 is a cosmetic one-pixel line, as on the screen. Its square
+        // cap makes a line cover both end points whichever way it runs (a
+        // flat cap leaves out whichever end Qt happens to rasterise last).
         pen.setWidth(s->penWidth == 1 ? 0 : s->penWidth);
-        pen.setCapStyle(Qt::FlatCap);
+        pen.setCapStyle(s->penWidth == 1 ? Qt::SquareCap : Qt::FlatCap);
         pen.setJoinStyle(Qt::MiterJoin);
         p->setPen(pen);
     }
@@ -76,13 +85,25 @@ QString MapSymbolText(const QString& text) {
 
 QPainter* Painter() {
     DrawingState* s = Current();
-    return s != nullptr ? s->painter.get() : nullptr;
+    return s != nullptr ? s->painter : nullptr;
 }
 
 // Pictures and window surfaces are drawn at one pixel per unit, whatever the
 // screen's scaling.
 void OpenPainter(DrawingState* s) {
-    s->painter = std::make_unique<QPainter>(s->surface->image);
+    for (auto& outer : gStack) {
+        if (outer->painter != nullptr && outer->surface->image == s->surface->image) {
+            s->painter = outer->painter;
+            s->borrowed = true;
+            s->painter->save();
+            s->painter->setClipping(false);
+            s->painter->setFont(s->font);
+            ApplyPenBrush(s);
+            return;
+        }
+    }
+    s->ownPainter = std::make_unique<QPainter>(s->surface->image);
+    s->painter = s->ownPainter.get();
     s->painter->setRenderHint(QPainter::Antialiasing, false);
     s->painter->setRenderHint(QPainter::TextAntialiasing, true);
     s->painter->setFont(s->font);
@@ -144,7 +165,10 @@ PictureRef CreatePicture(int width, int height) {
 void DeletePicture(PictureRef picture) {
     if (picture == nullptr) return;
     for (auto& state : gStack)
-        if (state->surface == &picture->surface) state->painter.reset();
+        if (state->surface == &picture->surface) {
+            state->painter = nullptr;
+            state->ownPainter.reset();
+        }
     delete picture;
 }
 
@@ -198,7 +222,9 @@ void EndDrawing() {
     if (gStack.empty()) return;
     std::unique_ptr<DrawingState> state = std::move(gStack.back());
     gStack.pop_back();
-    state->painter.reset();
+    if (state->borrowed && state->painter != nullptr) state->painter->restore();
+    state->painter = nullptr;
+    state->ownPainter.reset();
     SurfaceRecord* surface = state->surface;
     if (surface != nullptr && surface->kind == SurfaceRecord::WindowKind && surface->window &&
         surface->window->canvas && !surface->window->canvas->painting())
@@ -314,6 +340,28 @@ void Pixel(int x, int y) {
 }
 
 namespace {
+// In the inverting mode a pixel that two edges of an outline share (Qt draws
+// some polygon corners twice), or that both the fill and the outline cover,
+// would be inverted twice and so not at all. Such shapes are drawn into a
+// layer first and the layer is inverted onto the surface once.
+template <typename Draw>
+void DrawInvertedOnce(QPainter* p, QRect bounds, Draw draw) {
+    int margin = std::max(1, p->pen().width()) + 1;
+    bounds = bounds.adjusted(-margin, -margin, margin, margin) &
+             QRect(0, 0, p->device()->width(), p->device()->height());
+    if (bounds.isEmpty()) return;
+    QImage layer(bounds.size(), QImage::Format_ARGB32_Premultiplied);
+    layer.fill(Qt::transparent);
+    QPainter layerPainter(&layer);
+    layerPainter.setRenderHint(QPainter::Antialiasing, false);
+    layerPainter.translate(-bounds.topLeft());
+    layerPainter.setPen(p->pen());
+    layerPainter.setBrush(p->brush());
+    draw(&layerPainter);
+    layerPainter.end();
+    p->drawImage(bounds.topLeft(), layer);
+}
+
 template <typename Shape>
 void DrawBoxShape(int left, int top, int right, int bottom, Shape shape) {
     QPainter* p = Painter();
@@ -322,6 +370,9 @@ void DrawBoxShape(int left, int top, int right, int bottom, Shape shape) {
     if (s->penWidth <= 0) {
         // No outline: the fill covers the whole box.
         shape(p, QRectF(left, top, right - left, bottom - top));
+    } else if (s->xorMode && s->filled) {
+        QRect box(left, top, right - left - 1, bottom - top - 1);
+        DrawInvertedOnce(p, box, [&](QPainter* layer) { shape(layer, box); });
     } else {
         // A one-pixel outline is drawn on the box's last row and column.
         shape(p, QRect(left, top, right - left - 1, bottom - top - 1));
@@ -333,7 +384,38 @@ void Rectangle(int left, int top, int right, int bottom) {
     DrawBoxShape(left, top, right, bottom, [](QPainter* p, auto r) { p->drawRect(r); });
 }
 
+namespace {
+// An ellipse without outline, filled row by row: a pixel belongs to it when
+// its centre lies inside the ellipse inscribed in the box. Qt's aliased fill
+// samples rows off-centre and loses the top row of small discs.
+void FillEllipseRows(QPainter* p, const QColor& color, int left, int top, int right, int bottom) {
+    double rx = (right - left) / 2.0, ry = (bottom - top) / 2.0;
+    double cx = left + rx, cy = top + ry;
+    // Rows outside the picture are skipped (a huge disc at high magnification).
+    QRect device(0, 0, p->device()->width(), p->device()->height());
+    int firstRow = std::max(top, device.top()), lastRow = std::min(bottom - 1, device.bottom());
+    for (int y = firstRow; y <= lastRow; ++y) {
+        double dy = (y + 0.5 - cy) / ry;
+        double room = 1.0 - dy * dy;
+        if (room <= 0.0) continue;
+        double half = rx * std::sqrt(room);
+        double x0 = std::max({std::ceil(cx - half - 0.5), static_cast<double>(left),
+                              static_cast<double>(device.left())});
+        double x1 = std::min({std::floor(cx + half - 0.5), static_cast<double>(right - 1),
+                              static_cast<double>(device.right())});
+        if (x1 >= x0)
+            p->fillRect(static_cast<int>(x0), y, static_cast<int>(x1 - x0) + 1, 1, color);
+    }
+}
+} // namespace
+
 void Ellipse(int left, int top, int right, int bottom) {
+    DrawingState* s = Current();
+    if (s != nullptr && s->painter != nullptr && s->penWidth <= 0) {
+        if (s->filled && right > left && bottom > top)
+            FillEllipseRows(s->painter, s->color, left, top, right, bottom);
+        return;
+    }
     DrawBoxShape(left, top, right, bottom, [](QPainter* p, auto r) { p->drawEllipse(r); });
 }
 
@@ -343,7 +425,26 @@ void Polygon(const Point* points, int count) {
     QPolygon polygon;
     polygon.reserve(count);
     for (int i = 0; i < count; ++i) polygon.append(QPoint(points[i].x, points[i].y));
-    p->drawPolygon(polygon);
+    DrawingState* s = Current();
+    auto draw = [&](QPainter* q) {
+        if (s->penWidth != 1) {
+            q->drawPolygon(polygon);
+            return;
+        }
+        // Qt's one-pixel stroker leaves out a corner of some closed outlines;
+        // edges drawn one by one cover every corner.
+        if (s->filled) {
+            QPen pen = q->pen();
+            q->setPen(Qt::NoPen);
+            q->drawPolygon(polygon);
+            q->setPen(pen);
+        }
+        for (int i = 0; i < count; ++i) q->drawLine(polygon[i], polygon[(i + 1) % count]);
+    };
+    if (s->xorMode && s->penWidth > 0)
+        DrawInvertedOnce(p, polygon.boundingRect(), draw);
+    else
+        draw(p);
 }
 
 void Text(int x, int y, const std::string& text) {

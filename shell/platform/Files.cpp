@@ -100,15 +100,23 @@ bool SetCurrentDirectory(const std::string& path) { return chdir(path.c_str()) =
 
 std::FILE* OpenFile(const std::string& path, const char* mode) {
     if (path.empty() || mode == nullptr) return nullptr;
-    if (!WritesWholeFile(mode)) return std::fopen(path.c_str(), mode);
+    // fopen opens a directory for reading; the program wants files only.
     if (DirectoryExists(path)) return nullptr;
-    std::string temporary = path + ".XXXXXX";
+    if (!WritesWholeFile(mode)) return std::fopen(path.c_str(), mode);
+    // Writing through a symbolic link replaces the file it points to, not the link.
+    std::string final = path;
+    struct stat linkInfo {};
+    char resolved[PATH_MAX];
+    if (lstat(path.c_str(), &linkInfo) == 0 && S_ISLNK(linkInfo.st_mode) &&
+        realpath(path.c_str(), resolved) != nullptr)
+        final = resolved;
+    std::string temporary = final + ".XXXXXX";
     int fd = mkstemp(temporary.data());
     if (fd < 0) return nullptr;
     // New files get the usual permissions; a replaced file keeps its own.
     struct stat st {};
     mode_t permissions;
-    if (stat(path.c_str(), &st) == 0) {
+    if (stat(final.c_str(), &st) == 0) {
         permissions = st.st_mode & 07777;
     } else {
         mode_t mask = umask(0);
@@ -122,7 +130,7 @@ std::FILE* OpenFile(const std::string& path, const char* mode) {
         unlink(temporary.c_str());
         return nullptr;
     }
-    gPendingWrites[file] = {temporary, path};
+    gPendingWrites[file] = {temporary, final};
     return file;
 }
 

@@ -71,6 +71,13 @@ MenuRecord* BuildMenu(QMenu* menu, const MenuDef& def) {
     return record;
 }
 
+// Menus and their keys can't be reached while the main window is disabled
+// (a modal dialog or the progress box is up).
+bool MenusReachable() {
+    WindowRef main = MainWindow();
+    return main != nullptr && main->widget != nullptr && main->widget->isEnabled();
+}
+
 QAction* ActionOf(MenuRef menu, int item) {
     if (menu == nullptr || item < 1 || item > static_cast<int>(menu->items.size())) return nullptr;
     return menu->items[static_cast<std::size_t>(item - 1)];
@@ -142,7 +149,12 @@ void CheckMenuItem(MenuRef menu, int item, bool checked) {
     if (action == nullptr || action->isSeparator()) return;
     if (checked && !action->isCheckable()) action->setCheckable(true);
     if (action->isCheckable()) action->setChecked(checked);
-    menu->checked[static_cast<std::size_t>(item - 1)] = checked;
+    // Checking a radio item clears the others of its group: remember the
+    // marks as they now are, so that a click puts back exactly these.
+    for (std::size_t k = 0; k < menu->items.size(); ++k) {
+        QAction* a = menu->items[k];
+        menu->checked[k] = a != nullptr && a->isCheckable() && a->isChecked();
+    }
 }
 
 bool IsMenuItemEnabled(MenuRef menu, int item) {
@@ -174,7 +186,7 @@ void SetMenuItemText(MenuRef menu, int item, const std::string& text) {
 bool InvokeMenuItem(int menu, int item) {
     QAction* action = ActionOf(FindMenuByNumber(menu), item);
     if (action == nullptr || action->isSeparator() || action->menu() != nullptr) return false;
-    if (!action->isEnabled()) return false;
+    if (!action->isEnabled() || !MenusReachable()) return false;
     action->trigger();
     return true;
 }
@@ -185,7 +197,7 @@ bool InvokeAccelerator(const std::string& key) {
     for (auto& [number, record] : gMenus) {
         for (QAction* action : record->items) {
             if (action == nullptr || !action->shortcuts().contains(wanted)) continue;
-            if (!action->isEnabled()) return false;
+            if (!action->isEnabled() || !MenusReachable()) return false;
             action->trigger();
             return true;
         }

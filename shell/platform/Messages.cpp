@@ -58,10 +58,12 @@ int RunMessageBox(int buttons, const std::string& text) {
     }
     box.setDefaultButton(qobject_cast<QPushButton*>(ok));
     box.exec();
+    // A box that went away without a button (closed from outside) counts as
+    // its escape answer, never as No.
     QAbstractButton* clicked = box.clickedButton();
-    if (clicked == no) return AnswerNo;
-    if (clicked == cancel && cancel != nullptr) return AnswerCancel;
     if (clicked == nullptr) return buttons == ButtonsOK ? AnswerOK : AnswerCancel;
+    if (clicked == no) return AnswerNo;
+    if (clicked == cancel) return AnswerCancel;
     return AnswerOK;
 }
 

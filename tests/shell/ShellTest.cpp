@@ -1,0 +1,368 @@
+// The application shell: start-up, menu state, command routing, help and quit.
+
+#include "astro/Report.h"
+#include "astro/TimeScales.h"
+#include "astro/Viewer.h"
+#include "chart/ChartView.h"
+#include "chart/ChartWindow.h"
+#include "resources/Menus.h"
+#include "shell/App.h"
+#include "shell/Commands.h"
+#include "shell/MenuState.h"
+#include "shell/Platform.h"
+#include "shell/platform/PlatformInternal.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTextBrowser>
+#include <QPointer>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr double kArcsecond = 4.848136812202333e-6;
+constexpr double kDegree = 0.01745329252;
+
+std::vector<std::pair<int, int>> gRouted;
+int RecordCommand(int item) {
+    gRouted.emplace_back(0, item);
+    return 1;
+}
+
+class Shell : public testing::Test {
+protected:
+    void SetUp() override {
+        SetSplashDuration(0);
+        SetMessageResponder([](const MessageRecord&) { return static_cast<int>(AnswerOK); });
+        gRouted.clear();
+    }
+    void TearDown() override {
+        ResetCommandRoutes();
+        ResetPlatform();
+        setChartViewDefaults();
+        setViewerDefaults();
+    }
+    // Starts the program as the loop would, without entering the loop.
+    void Start() {
+        SetApplicationHandler(HandleAppEvent);
+        HandleAppEvent(Startup, nullptr, 0, 0);
+        ASSERT_NE(MainWindow(), nullptr);
+    }
+    static MenuRef Menu(int number) { return FindMenuByNumber(number); }
+};
+
+TEST_F(Shell, StartupRunsItsStepsInOrderAndShowsTheChartWindow) {
+    Start();
+    // Steps for the object store, trails, Object Info window, database,
+    // settings and the first computation join as those parts arrive.
+    EXPECT_EQ(StartupSteps(), (std::vector<int>{1, 2, 3, 5, 10, 11, 13, 14, 15}));
+
+    WindowRef chart = MainWindow();
+    EXPECT_EQ(chart, ChartWindow());
+    EXPECT_EQ(GetWindowTitle(chart), "Norvane III");
+    EXPECT_TRUE(IsWindowVisible(chart));
+    EXPECT_TRUE(chart->widget->isMaximized());
+    // Only the chart window is left: the splash is gone.
+    int visible = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible()) ++visible;
+    EXPECT_EQ(visible, 1);
+
+    // Scroll bars: latitude at the right, longitude at the bottom.
+    EXPECT_TRUE(ItemExists(chart, kVerticalScrollBar));
+    EXPECT_TRUE(ItemExists(chart, kHorizontalScrollBar));
+    EXPECT_EQ(GetItemValue(chart, kVerticalScrollBar), 0);
+    EXPECT_EQ(GetItemValue(chart, kHorizontalScrollBar), 180);
+    SetItemValue(chart, kVerticalScrollBar, 120);
+    EXPECT_EQ(GetItemValue(chart, kVerticalScrollBar), 90);
+    Rect vertical = GetItemRect(chart, kVerticalScrollBar);
+    Rect horizontal = GetItemRect(chart, kHorizontalScrollBar);
+    Rect client = GetClientRect(chart);
+    EXPECT_EQ(vertical.right, client.right);
+    EXPECT_EQ(horizontal.bottom, client.bottom);
+    EXPECT_GT(vertical.height(), vertical.width());
+    EXPECT_GT(horizontal.width(), horizontal.height());
+
+    // The viewer's time is now and Here holds its location.
+    EXPECT_NEAR(gViewer.julianDate, CurrentUniversalJulianDate(), 5.0 / 86400.0);
+    EXPECT_STREQ(gHere.siteName, gViewer.siteName);
+    EXPECT_EQ(gHere.longitude, gViewer.longitude);
+    EXPECT_EQ(gHere.timeZone, gViewer.timeZone);
+
+    // A quiet program asks for no idle passes.
+    EXPECT_EQ(IdleInterval(), -1);
+}
+
+TEST_F(Shell, SplashIsTheAboutBoxWithoutItsButtonAndStaysUpItsMinimumTime) {
+    SetSplashDuration(300);
+    long before = TickCount();
+    Start();
+    // The wait is measured on the program's own clock; this only checks it
+    // was not skipped.
+    EXPECT_GE(TickCount() - before, 300);
+
+    WindowRef splash = CreateDialogWindow(kAboutTemplate, 1, AboutBoxHandler);
+    ASSERT_NE(splash, nullptr);
+    EXPECT_FALSE(IsItemVisible(splash, 1));
+    Rect picture = GetItemRect(splash, 2);
+    EXPECT_EQ(picture.width(), 480);
+    EXPECT_EQ(picture.height(), 300);
+    DestroyWindow(splash);
+}
+
+TEST_F(Shell, EveryEnabledMenuItemHasAHandler) {
+    Start();
+    int enabled = 0;
+    for (int position = 1; position <= 8; ++position) {
+        MenuRef menu = GetMenuBarMenu(position);
+        ASSERT_NE(menu, nullptr);
+        std::vector<MenuRef> pending{menu};
+        while (!pending.empty()) {
+            MenuRef m = pending.back();
+            pending.pop_back();
+            for (int item = 1; item <= MenuItemCount(m); ++item) {
+                if (MenuRef sub = GetSubMenu(m, item)) {
+                    pending.push_back(sub);
+                    continue;
+                }
+                if (!IsMenuItemEnabled(m, item)) continue;
+                ++enabled;
+                EXPECT_TRUE(CommandAvailable(MenuNumber(m), item))
+                    << "menu " << MenuNumber(m) << " item " << item << " is enabled with no handler";
+            }
+        }
+    }
+    // File > Exit and the four Help commands.
+    EXPECT_EQ(enabled, 5);
+    // A pop-up with nothing enabled in it is greyed itself.
+    EXPECT_FALSE(IsMenuItemEnabled(Menu(kFileMenu), 1));
+    // Undo, Cut, Paste and Delete keep their keys but never act.
+    for (int item : {1, 3, 5, 6}) EXPECT_FALSE(IsMenuItemEnabled(Menu(kEditMenu), item));
+}
+
+TEST_F(Shell, FixedFieldItemIsCheckedWithinOneArcsecond) {
+    Start();
+    const int k45 = 17;
+    struct Case {
+        double width;
+        int checkedItem;  // 0: none
+    } cases[] = {
+        {45.0 * kDegree, k45},
+        {kFixedFieldWidths[k45 - kFirstFixedFieldItem] + 0.5 * kArcsecond, k45},
+        {kFixedFieldWidths[k45 - kFirstFixedFieldItem] - 0.5 * kArcsecond, k45},
+        {kFixedFieldWidths[k45 - kFirstFixedFieldItem] + 2.0 * kArcsecond, 0},
+        {kFixedFieldWidths[0], 13},
+        {kFixedFieldWidths[13], 26},
+        {100.0 * kDegree, 0},
+    };
+    for (const Case& c : cases) {
+        gChartView.fieldWidth = c.width;
+        UpdateMenuState();
+        for (int item = 13; item <= 26; ++item)
+            EXPECT_EQ(IsMenuItemChecked(Menu(kViewMenu), item), item == c.checkedItem)
+                << "field " << c.width << " rad, item " << item;
+    }
+}
+
+TEST_F(Shell, ProjectionItemsFollowTheFieldWidth) {
+    RegisterCommandRoute(kProjectionMenu, RecordCommand, {1, 2, 3, 4, 5});
+    Start();
+    struct Case {
+        double width;
+        bool planar, spherical, lambert;
+    } cases[] = {
+        {3.1415926536, false, true, true},  // exactly 180 degrees
+        {2.3561944905, true, true, true},   // exactly 135 degrees
+        {2.3561944906, false, true, true},
+        {4.712388981, false, false, true},  // exactly 270 degrees
+        {6.2831853072, false, false, false},
+    };
+    for (const Case& c : cases) {
+        gChartView.fieldWidth = c.width;
+        UpdateMenuState();
+        MenuRef projection = Menu(kProjectionMenu);
+        EXPECT_EQ(IsMenuItemEnabled(projection, 1), c.planar) << c.width;
+        EXPECT_EQ(IsMenuItemEnabled(projection, 2), c.spherical) << c.width;
+        EXPECT_EQ(IsMenuItemEnabled(projection, 3), c.lambert) << c.width;
+        EXPECT_TRUE(IsMenuItemEnabled(projection, 4));
+        EXPECT_TRUE(IsMenuItemEnabled(projection, 5));
+    }
+    // The radio mark sits on the current projection and coordinate system.
+    gChartView.fieldWidth = 3.1415926536;
+    gChartView.projection = kMercator;
+    gChartView.coordinateSystem = kGalactic;
+    UpdateMenuState();
+    for (int item = 1; item <= 5; ++item)
+        EXPECT_EQ(IsMenuItemChecked(Menu(kProjectionMenu), item), item == kMercator);
+    for (int item = 1; item <= 4; ++item)
+        EXPECT_EQ(IsMenuItemChecked(Menu(kCoordinatesMenu), item), item == kGalactic);
+    // Choosing an item does not move the mark by itself; the handler's state does.
+    ASSERT_TRUE(InvokeMenuItem(kProjectionMenu, 2));
+    EXPECT_TRUE(IsMenuItemChecked(Menu(kProjectionMenu), kMercator));
+    EXPECT_FALSE(IsMenuItemChecked(Menu(kProjectionMenu), 2));
+    ASSERT_EQ(gRouted.size(), 1u);
+    EXPECT_EQ(gRouted[0].second, 2);
+}
+
+TEST_F(Shell, ColourCommandsNeedFourBitsPerPixel) {
+    RegisterCommandRoute(kDrawMenu, RecordCommand, {19, 20});
+    RegisterCommandRoute(kCustomColorsMenu, RecordCommand,
+                         {1, 2, 3, 5, 6, 8, 9, 10, 11, 12, 14, 15, 16, 17, 18});
+    RegisterCommandRoute(kSkyBackgroundMenu, RecordCommand, {1, 2, 3});
+    Start();
+    for (int depth : {1, 2, 3}) {
+        SetFakeScreenDepth(depth);
+        UpdateMenuState();
+        EXPECT_FALSE(IsMenuItemEnabled(Menu(kDrawMenu), 18)) << depth;  // Custom Colors
+        EXPECT_FALSE(IsMenuItemEnabled(Menu(kDrawMenu), 19)) << depth;  // Use Color
+        EXPECT_FALSE(IsMenuItemEnabled(Menu(kDrawMenu), 20)) << depth;  // Red Screen
+        EXPECT_FALSE(IsMenuItemEnabled(Menu(kSkyBackgroundMenu), 3)) << depth;
+        EXPECT_TRUE(IsMenuItemEnabled(Menu(kSkyBackgroundMenu), 1)) << depth;
+    }
+    for (int depth : {4, 8, 24}) {
+        SetFakeScreenDepth(depth);
+        UpdateMenuState();
+        EXPECT_TRUE(IsMenuItemEnabled(Menu(kDrawMenu), 18)) << depth;
+        EXPECT_TRUE(IsMenuItemEnabled(Menu(kDrawMenu), 19)) << depth;
+        EXPECT_TRUE(IsMenuItemEnabled(Menu(kDrawMenu), 20)) << depth;
+        EXPECT_TRUE(IsMenuItemEnabled(Menu(kSkyBackgroundMenu), 3)) << depth;
+    }
+}
+
+TEST_F(Shell, CommandsGoToTheActiveWindowFirstThenTheRouter) {
+    RegisterCommandRoute(kViewMenu, RecordCommand, {10});
+    Start();
+    // The chart window does not consume View commands: they reach the router.
+    EXPECT_TRUE(InvokeAccelerator("PgUp"));
+    ASSERT_EQ(gRouted.size(), 1u);
+    EXPECT_EQ(gRouted[0].second, 10);
+    // An accelerator of a greyed item does nothing.
+    EXPECT_FALSE(InvokeAccelerator("PgDown"));
+    EXPECT_EQ(gRouted.size(), 1u);
+    // Items a handler doesn't list never reach it.
+    EXPECT_EQ(RouteCommand(kViewMenu, 11), 1);
+    EXPECT_EQ(gRouted.size(), 1u);
+}
+
+TEST_F(Shell, HelpCommandsOpenTheHelpWindow) {
+    Start();
+    ASSERT_TRUE(InvokeMenuItem(kHelpMenu, kHelpContents));
+    WindowRef help = HelpWindow();
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(IsWindowVisible(help));
+    auto* browser = help->widget->findChild<QTextBrowser*>("helpBrowser");
+    ASSERT_NE(browser, nullptr);
+    EXPECT_TRUE(browser->source().toString().endsWith("index.html"));
+    EXPECT_TRUE(browser->toPlainText().contains("Norvane"));
+
+    ASSERT_TRUE(InvokeMenuItem(kHelpMenu, kHelpHowToUse));
+    EXPECT_TRUE(browser->source().toString().endsWith("howto.html"));
+
+    // Search starts with an empty keyword in the search field.
+    auto* search = help->widget->findChild<QLineEdit*>("helpSearch");
+    ASSERT_NE(search, nullptr);
+    search->setText("leftover");
+    ASSERT_TRUE(InvokeMenuItem(kHelpMenu, kHelpSearch));
+    EXPECT_TRUE(search->text().isEmpty());
+
+    // About: modal, closed by its OK button.
+    bool shown = false;
+    SetDialogResponder(
+        kAboutTemplate,
+        [&](WindowRef about) {
+            shown = true;
+            EXPECT_TRUE(IsItemVisible(about, 1));
+            EXPECT_FALSE(MainWindow()->widget->isEnabled());
+        },
+        1);
+    ASSERT_TRUE(InvokeMenuItem(kHelpMenu, kHelpAbout));
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(ModalDialog(), nullptr);
+}
+
+TEST_F(Shell, ExitClosesTheMainWindowThroughQuit) {
+    Start();
+    static int quits = 0;
+    quits = 0;
+    SetApplicationHandler([](int event, WindowRef w, long a, long b) -> long {
+        if (event == Quit) ++quits;
+        return HandleAppEvent(event, w, a, b);
+    });
+    QPointer<QWidget> frame = MainWindow()->widget.data();
+    ASSERT_TRUE(InvokeMenuItem(kFileMenu, kFileExit));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(quits, 1);
+    EXPECT_TRUE(frame == nullptr || !frame->isVisible());
+}
+
+TEST_F(Shell, QuitCanBeRefusedByTheApplication) {
+    Start();
+    SetApplicationHandler([](int event, WindowRef w, long a, long b) -> long {
+        if (event == Quit) return 0;
+        return HandleAppEvent(event, w, a, b);
+    });
+    RequestQuit();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(IsWindowVisible(MainWindow()));
+}
+
+TEST_F(Shell, OpenDocumentReportsWhatCannotBeOpened) {
+    Start();
+    ClearRecordedMessages();
+    std::string missing = "/nonexistent/folder/Stars.txt";
+    HandleAppEvent(OpenDocument, nullptr, reinterpret_cast<long>(missing.c_str()), 0);
+    ASSERT_EQ(RecordedMessages().size(), 1u);
+    EXPECT_EQ(RecordedMessages()[0].number, 257);
+    EXPECT_NE(RecordedMessages()[0].text.find("\"Stars.txt\""), std::string::npos);
+
+    char path[] = "/tmp/norvane-docXXXXXX";
+    int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    HandleAppEvent(OpenDocument, nullptr, reinterpret_cast<long>(path), 0);
+    ASSERT_EQ(RecordedMessages().size(), 2u);
+    EXPECT_EQ(RecordedMessages()[1].number, 258);
+    std::remove(path);
+}
+
+TEST_F(Shell, ABadDateTextIsReportedAsMessage525) {
+    SetReportHandler(ShowReportedMessage);
+    double jd = 2451545.0;
+    EXPECT_FALSE(ParseDateTime("2000/1", 0.0, kCalendarGregorian, &jd));
+    EXPECT_EQ(jd, 2451545.0);
+    ASSERT_EQ(RecordedMessages().size(), 1u);
+    EXPECT_EQ(RecordedMessages()[0].number, 525);
+    EXPECT_EQ(RecordedMessages()[0].text,
+              "The date \"2000/1\" is invalid.  Please enter the date and time as \"year/month/day "
+              "hour:min:sec\" or \"year/month/decimal day\".");
+    SetReportHandler(nullptr);
+}
+
+TEST(ShellPacing, TelescopePollsOnlyAfterItsIntervalHasPassed) {
+    // Four polls a second: more than 250 ms must have passed.
+    EXPECT_FALSE(TelescopePollDue(1250, 1000, 4));
+    EXPECT_TRUE(TelescopePollDue(1251, 1000, 4));
+    // The interval is an integer division: 1000 / 3 = 333.
+    EXPECT_FALSE(TelescopePollDue(1333, 1000, 3));
+    EXPECT_TRUE(TelescopePollDue(1334, 1000, 3));
+    // Zero (or a nonsense negative rate) never polls.
+    EXPECT_FALSE(TelescopePollDue(1000000, 0, 0));
+    EXPECT_FALSE(TelescopePollDue(1000000, 0, -2));
+
+    // Idle pacing: continuous for animation, gentle for a telescope, none otherwise.
+    EXPECT_EQ(IdleIntervalWanted(true, true), 0);
+    EXPECT_EQ(IdleIntervalWanted(true, false), 0);
+    EXPECT_GT(IdleIntervalWanted(false, true), 0);
+    EXPECT_LT(IdleIntervalWanted(false, true), 250);
+    EXPECT_EQ(IdleIntervalWanted(false, false), -1);
+}
+
+} // namespace
