@@ -18,6 +18,7 @@ libgl-dev
 libgtest-dev
 libgmock-dev
 libbenchmark-dev
+liberfa-dev
 fonts-liberation
 fonts-dejavu-core
 "

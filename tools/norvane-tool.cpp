@@ -1,7 +1,9 @@
 // norvane-tool: Norvane's command-line companion, for scripts and tests.
 
+#include "astro/Frames.h"
 #include "astro/Report.h"
 #include "astro/TimeScales.h"
+#include "astro/Vectors.h"
 #include "resources/Strings.h"
 
 #include <cerrno>
@@ -18,6 +20,8 @@ constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 constexpr double kHoursPerDay = 24.0;
 constexpr double kLargestZoneHours = 24.0;
+constexpr double kRightAngleDegrees = 90.0;
+constexpr double kDefaultEpochYear = 2000.0;
 
 const char* kUsage =
     "Usage: norvane-tool [options] COMMAND [ARGUMENTS]\n"
@@ -28,6 +32,10 @@ const char* kUsage =
     "  jd TEXT        print the Julian date of a local date and time,\n"
     "                 TEXT as \"year/month/day hour:min:sec\" or \"year/month/decimal day\"\n"
     "  date JD        print the local date and time of a Julian date\n"
+    "  convert --from FRAME --to FRAME LON LAT\n"
+    "                 convert a direction between the frames Equatorial, Ecliptic,\n"
+    "                 Galactic and Horizon; degrees in and out (R.A. and azimuth\n"
+    "                 in degrees too, azimuth from north through east)\n"
     "\n"
     "Options:\n"
     "  --program-dir DIR        the program directory (database, settings);\n"
@@ -37,7 +45,15 @@ const char* kUsage =
     "  --zone HOURS             the time zone, hours east of Greenwich (default 0)\n"
     "  --calendar Julian|Gregorian\n"
     "                           the calendar of dates (default Gregorian)\n"
-    "  --help                   show this text\n";
+    "  --from FRAME, --to FRAME the frames of convert\n"
+    "  --epoch YEAR             the equinox of the Equatorial and Ecliptic frames,\n"
+    "                           as a decimal year (default 2000.0)\n"
+    "  --site LON,LAT           the observing site, degrees, east and north positive;\n"
+    "                           Horizon needs it and the instant (--jd or --date),\n"
+    "                           and is referred to the equator of that date\n"
+    "  --help                   show this text\n"
+    "\n"
+    "Options may stand before or after the command; \"--\" ends them.\n";
 
 struct Options {
     std::string programDir;
@@ -46,6 +62,12 @@ struct Options {
     bool haveInstant = false;
     double instant = 0.0;
     std::string dateText;  // --date, converted once the zone and calendar are known
+    int fromFrame = -1;    // frame codes of convert; -1 not given
+    int toFrame = -1;
+    double epochYear = kDefaultEpochYear;
+    bool haveSite = false;
+    double siteLongitude = 0.0; // degrees, east positive
+    double siteLatitude = 0.0;  // degrees, north positive
 };
 
 int UsageError(const std::string& message) {
@@ -61,6 +83,31 @@ bool ParseNumber(const char* text, double* value) {
     double v = std::strtod(text, &end);
     if (errno != 0 || end == text || *end != '\0' || !std::isfinite(v)) return false;
     *value = v;
+    return true;
+}
+
+// A frame by its keyword in the settings file, or -1.
+int ParseFrame(const char* text) {
+    if (text == nullptr) return -1;
+    if (std::strcmp(text, "Equatorial") == 0) return kFrameEquatorial;
+    if (std::strcmp(text, "Ecliptic") == 0) return kFrameEcliptic;
+    if (std::strcmp(text, "Galactic") == 0) return kFrameGalactic;
+    if (std::strcmp(text, "Horizon") == 0) return kFrameHorizon;
+    return -1;
+}
+
+// "LON,LAT" in degrees, the latitude within +-90.
+bool ParseSite(const char* text, double* longitude, double* latitude) {
+    if (text == nullptr) return false;
+    const char* comma = std::strchr(text, ',');
+    if (comma == nullptr) return false;
+    std::string lon(text, comma);
+    double lonValue = 0.0, latValue = 0.0;
+    if (!ParseNumber(lon.c_str(), &lonValue) || !ParseNumber(comma + 1, &latValue) ||
+        std::fabs(latValue) > kRightAngleDegrees)
+        return false;
+    *longitude = lonValue;
+    *latitude = latValue;
     return true;
 }
 
@@ -93,20 +140,56 @@ int CommandDate(const Options& options, const std::vector<std::string>& argument
     return 0;
 }
 
+int CommandConvert(const Options& options, const std::vector<std::string>& arguments) {
+    if (options.fromFrame < 0 || options.toFrame < 0)
+        return UsageError("convert needs --from FRAME and --to FRAME");
+    if (arguments.size() != 2) return UsageError("convert takes a longitude and a latitude");
+    double lon = 0.0, lat = 0.0;
+    if (!ParseNumber(arguments[0].c_str(), &lon))
+        return UsageError("not a longitude: \"" + arguments[0] + "\"");
+    if (!ParseNumber(arguments[1].c_str(), &lat) || std::fabs(lat) > kRightAngleDegrees)
+        return UsageError("not a latitude between -90 and +90: \"" + arguments[1] + "\"");
+
+    FrameMatrices frames;
+    BuildFrameMatrices(frames, JulianDateFromYear(options.epochYear), false, 0.0, 0.0);
+    if (options.fromFrame == kFrameHorizon || options.toFrame == kFrameHorizon) {
+        if (!options.haveInstant) return UsageError("convert with Horizon needs --jd or --date");
+        if (!options.haveSite) return UsageError("convert with Horizon needs --site LON,LAT");
+        // The horizon turns with the equator of the date, whatever equinox the
+        // other frame is given in: as the program does when precession follows
+        // the time.
+        double jd = options.instant;
+        double siderealTime =
+            LocalSiderealTime(jd, options.siteLongitude * kSettingsRadiansPerDegree);
+        FrameMatrices ofDate;
+        BuildFrameMatrices(ofDate, DynamicalJulianDate(jd, false), false, siderealTime,
+                           options.siteLatitude * kSettingsRadiansPerDegree);
+        CopyMatrix(ofDate.horizon, frames.horizon);
+    }
+    lon *= kSettingsRadiansPerDegree;
+    lat *= kSettingsRadiansPerDegree;
+    ConvertFrame(frames, options.fromFrame, options.toFrame, &lon, &lat);
+    std::printf("%.6f %.6f\n", lon * kDegreesPerRadian, lat * kDegreesPerRadian);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     SetReportHandler(PrintReport);
     Options options;
     std::vector<std::string> words;
+    bool endOfOptions = false;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         auto value = [&](const char*) -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
-        if (!words.empty()) {
+        if (endOfOptions) {
             words.push_back(arg);
             continue;
         }
-        if (arg == "--help" || arg == "-h") {
+        if (arg == "--") {
+            endOfOptions = true;
+        } else if (arg == "--help" || arg == "-h") {
             std::fputs(kUsage, stdout);
             return 0;
         } else if (arg == "--program-dir") {
@@ -137,7 +220,23 @@ int main(int argc, char** argv) {
             if (v == nullptr) return UsageError("--date needs a date text");
             options.dateText = v;
             options.haveInstant = true;
-        } else if (arg.size() > 1 && arg[0] == '-' && !(arg[1] >= '0' && arg[1] <= '9')) {
+        } else if (arg == "--from" || arg == "--to") {
+            const char* v = value(arg.c_str());
+            int frame = ParseFrame(v);
+            if (frame < 0)
+                return UsageError(arg + " needs Equatorial, Ecliptic, Galactic or Horizon");
+            (arg == "--from" ? options.fromFrame : options.toFrame) = frame;
+        } else if (arg == "--epoch") {
+            const char* v = value("--epoch");
+            if (!ParseNumber(v, &options.epochYear))
+                return UsageError("--epoch needs a year, such as 2000.0");
+        } else if (arg == "--site") {
+            const char* v = value("--site");
+            if (!ParseSite(v, &options.siteLongitude, &options.siteLatitude))
+                return UsageError("--site needs LON,LAT in degrees, the latitude within +-90");
+            options.haveSite = true;
+        } else if (arg.size() > 1 && arg[0] == '-' &&
+                   !((arg[1] >= '0' && arg[1] <= '9') || arg[1] == '.')) {
             return UsageError("unknown option " + arg);
         } else {
             words.push_back(arg);
@@ -153,5 +252,6 @@ int main(int argc, char** argv) {
     std::vector<std::string> arguments(words.begin() + 1, words.end());
     if (command == "jd") return CommandJulianDate(options, arguments);
     if (command == "date") return CommandDate(options, arguments);
+    if (command == "convert") return CommandConvert(options, arguments);
     return UsageError("unknown command \"" + command + "\"");
 }
