@@ -4,6 +4,8 @@
 #include "astro/Viewer.h"
 #include "chart/ChartView.h"
 #include "chart/ChartWindow.h"
+#include "data/DatabaseFiles.h"
+#include "data/ObjectStore.h"
 #include "shell/Commands.h"
 #include "shell/MenuState.h"
 
@@ -23,6 +25,27 @@ std::vector<int> gStartupSteps;
 long gSplashMilliseconds = kDefaultSplashMilliseconds;
 
 void Step(int number) { gStartupSteps.push_back(number); }
+
+// Ids of the closed database mean nothing any more.
+void ForgetObjectIds() { gChartView.centeredObject = 0; }
+
+// After objects were added or removed the chart is drawn afresh.
+void RedrawAfterDataChange() {
+    if (WindowRef chart = ChartWindow()) InvalidateWindow(chart);
+}
+
+void OpenStartupDatabase() {
+    std::string directory = AppendPathComponent(ProgramDirectory(), LoadString(kDatabaseDirectoryString));
+    std::string index = AppendPathComponent(directory, LoadString(kIndexFileNameString));
+    if (FileExists(index)) {
+        openDefaultDatabase();
+        return;
+    }
+    gObjectStore.indexPath = index;
+    gObjectStore.databaseDirectory = StripFileName(index);
+    customFile();
+    writeIndex(index);
+}
 
 void StartProgram() {
     gStartupSteps.clear();
@@ -52,9 +75,32 @@ void StartProgram() {
     }
     Step(3);
 
+    // 4. The object store and the database directory beside the program;
+    // without either the program can't go on.
+    if (!initObjectStore(memoryBudget())) {
+        ShowMessage(ButtonsOK, kOutOfMemoryMessage);
+        if (splash != nullptr) DestroyWindow(splash);
+        RequestQuit();
+        return;
+    }
+    setDatabaseClosedHandler(ForgetObjectIds);
+    setRecomputeHandler(RedrawAfterDataChange);
+    if (!checkDatabaseDirectory()) {
+        if (splash != nullptr) DestroyWindow(splash);
+        RequestQuit();
+        return;
+    }
+    Step(4);
+
     // 5. Menu handles.
     CacheMenuHandles();
     Step(5);
+
+    // 8. The default database. A database directory without an index (a
+    // first run, or an index deleted by hand) gets a fresh empty one, so that
+    // new objects always have a database to go to.
+    OpenStartupDatabase();
+    Step(8);
 
     // 10. The location the Here command returns to.
     SaveViewerAsHere();
@@ -98,7 +144,9 @@ void OpenDocumentFile(const char* path) {
 }
 
 long QuitProgram() {
-    // Settings are saved only when the user asks; nothing else to write back yet.
+    // The database is written back without asking; settings are saved only
+    // when the user asks.
+    closeDatabase();
     return 1;
 }
 

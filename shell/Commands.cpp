@@ -1,6 +1,7 @@
 #include "shell/Commands.h"
 
 #include "chart/ChartWindow.h"
+#include "data/DatabaseFiles.h"
 #include "shell/MenuState.h"
 #include "shell/Platform.h"
 
@@ -25,8 +26,32 @@ struct CommandRoute {
     std::vector<int> items;  // the items the handler acts on
 };
 
+// Menus 1 to 3 ask for the chart to be shown afresh.
+int RedrawCommand(int) {
+    if (WindowRef chart = ChartWindow()) InvalidateWindow(chart);
+    return 1;
+}
+
 int FileCommand(int item) {
-    if (item == kFileExit) RequestQuit();
+    switch (item) {
+    case kFileDeleteDatabaseFile: deleteDatabaseFileCommand(); break;
+    case kFileExit: RequestQuit(); break;
+    default: break;
+    }
+    return 1;
+}
+
+int OpenCommand(int item) {
+    bool opened = false;
+    switch (item) {
+    case kOpenDefaultDatabase: opened = openDefaultDatabase(); break;
+    case kOpenCdromDatabase: opened = openCdromDatabase(); break;
+    default: return 1;
+    }
+    // Whatever happened, the old ids are gone: draw what is there now.
+    (void)opened;
+    RedrawCommand(0);
+    UpdateMenuState();
     return 1;
 }
 
@@ -48,15 +73,10 @@ int HelpCommand(int item) {
     return 1;
 }
 
-// Menus 1 to 3 ask for the chart to be shown afresh.
-int RedrawCommand(int) {
-    if (WindowRef chart = ChartWindow()) InvalidateWindow(chart);
-    return 1;
-}
-
 std::vector<CommandRoute> ProgramRoutes() {
     return {
-        {kFileMenu, FileCommand, {kFileExit}},
+        {kFileMenu, FileCommand, {kFileDeleteDatabaseFile, kFileExit}},
+        {kOpenMenu, OpenCommand, {kOpenDefaultDatabase, kOpenCdromDatabase}},
         {kHelpMenu, HelpCommand, {kHelpContents, kHelpSearch, kHelpHowToUse, kHelpAbout}},
         {1, RedrawCommand, {}},
         {2, RedrawCommand, {}},

@@ -42,7 +42,10 @@ constexpr int kCoordinatesMenu = 34;
 constexpr int kSkyBackgroundMenu = 41;
 constexpr int kCustomColorsMenu = 42;
 
+constexpr int kFileDeleteDatabaseFile = 11;
 constexpr int kFileExit = 16;
+constexpr int kOpenDefaultDatabase = 5;
+constexpr int kOpenCdromDatabase = 6;
 constexpr int kHelpContents = 1;
 constexpr int kHelpSearch = 2;
 constexpr int kHelpHowToUse = 4;

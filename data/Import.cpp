@@ -1,0 +1,566 @@
+#include "data/Import.h"
+
+#include "astro/Orbits.h"
+#include "astro/Precession.h"
+#include "astro/TimeScales.h"
+#include "astro/Vectors.h"
+#include "data/DatabaseFiles.h"
+#include "data/Names.h"
+#include "data/ObjectStore.h"
+#include "data/Search.h"
+#include "shell/Platform.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <new>
+
+namespace {
+
+// Messages.
+constexpr int kOutOfMemoryString = 256;
+constexpr int kCannotOpenString = 257;
+constexpr int kNoSuchObjectString = 523;
+constexpr int kKeepReadingString = 524;
+constexpr int kCannotAddString = 527;
+constexpr int kImportingString = 537;
+constexpr int kReadOnlyString = 539;
+
+// Unit conversions of the import format.
+constexpr double kRadiansPerHour = 0.2617993878;                 // pi / 12
+constexpr double kTimeSecondsPerYearToRadiansPerDay = 1.991021278111841e-7;
+constexpr double kArcsecondsPerYearToRadiansPerDay = 1.3273475187412273e-8;
+constexpr double kKilometresPerSecondToAUPerDay = 0.0005775483300664642;
+constexpr double kAUPerParsec = 206264.8062;
+constexpr double kArcminutesToRadians = 0.00029088820873213997;
+constexpr double kKilometresToAU = 6.684587153547039e-9;
+constexpr double kEarthMassesToSolarMasses = 3.0034900554444265e-6;
+constexpr double kRadiansPerMinuteToPerDay = kMinutesPerDay;
+constexpr double kHoursToDays = 1.0 / 24.0;
+constexpr double kModifiedJulianDateOffset = 2400000.5;
+constexpr double kDefaultEquinoxYear = 2000.0;
+constexpr int kStarTypeBase = 50;
+constexpr int kDefaultSolarSystemType = kTypeComet;
+
+const float kUnknown = std::numeric_limits<float>::infinity();
+
+bool gImportNutation = false;
+void (*gFileWrittenHandler)(ObjectID) = nullptr;
+
+// The precession matrix from one equinox to J2000, kept while the equinox
+// stays the same: every line of a catalogue usually shares one.
+struct PrecessionCache {
+    double jd = 0.0;
+    bool nutation = false;
+    bool valid = false;
+    Matrix3 matrix;
+
+    const Matrix3& to2000(double fromJD) {
+        if (!valid || fromJD != jd || nutation != gImportNutation) {
+            PrecessionMatrix(matrix, fromJD, kJ2000, gImportNutation);
+            jd = fromJD;
+            nutation = gImportNutation;
+            valid = true;
+        }
+        return matrix;
+    }
+};
+PrecessionCache gStarPrecession;
+PrecessionCache gLinePrecession;
+
+// scanf's "%lf" on one field: false when nothing could be read.
+bool ReadDouble(const std::string& field, double* value) {
+    return std::sscanf(field.c_str(), "%lf", value) == 1 && std::isfinite(*value);
+}
+
+double DoubleOr(const std::string& field, double fallback) {
+    double value;
+    return ReadDouble(field, &value) ? value : fallback;
+}
+
+// Decimal years (Julian years from J2000) to a Julian date.
+double EquinoxJulianDate(double year) { return JulianDateFromYear(year); }
+
+// "h m s" or "d m s" with scanf's rules: whatever was read counts, the rest is 0.
+double ReadSexagesimal(const std::string& field) {
+    short whole = 0, minutes = 0;
+    double seconds = 0.0;
+    int n = std::sscanf(field.c_str(), "%hd%hd%lf", &whole, &minutes, &seconds);
+    if (n < 1) return 0.0;
+    if (n < 2) minutes = 0;
+    if (n < 3 || !std::isfinite(seconds)) seconds = 0.0;
+    double value = std::abs(static_cast<double>(whole)) + std::abs(static_cast<double>(minutes)) / 60.0 +
+                   std::fabs(seconds) / 3600.0;
+    return value;
+}
+
+bool FieldIsSouthern(const std::string& field) {
+    std::size_t first = field.find_first_not_of(" ");
+    return first != std::string::npos && field[first] == '-';
+}
+
+std::int16_t Hundredths(double magnitude) {
+    double value = magnitude * 100.0;
+    if (!(value > -32768.0 && value < 32767.0)) return kNoMagnitude;
+    return static_cast<std::int16_t>(value);
+}
+
+// Magnitude fields: "V", "V,companion", "bright-faint", "bright-faint,companion".
+struct Magnitudes {
+    double v = NAN, faintest = NAN, companion = NAN;
+};
+
+Magnitudes ReadMagnitudes(const std::string& field, int type) {
+    Magnitudes m;
+    std::string text = field;
+    std::string companionText;
+    if (type == kTypeMultipleStar || type == kTypeMultipleVariableStar) {
+        std::size_t comma = text.find(',');
+        if (comma != std::string::npos) {
+            companionText = text.substr(comma + 1);
+            text = text.substr(0, comma);
+        }
+    }
+    std::string faintText;
+    if (type == kTypeVariableStar || type == kTypeMultipleVariableStar) {
+        // The separator is the first "-" after the first number, so a
+        // negative brightest magnitude still reads.
+        std::size_t start = text.find_first_not_of(" ");
+        std::size_t dash = start == std::string::npos ? std::string::npos : text.find('-', start + 1);
+        if (dash != std::string::npos) {
+            faintText = text.substr(dash + 1);
+            text = text.substr(0, dash);
+        }
+    }
+    double value;
+    if (ReadDouble(text, &value)) m.v = value;
+    if (!faintText.empty() && ReadDouble(faintText, &value)) m.faintest = value;
+    if (!companionText.empty() && ReadDouble(companionText, &value)) m.companion = value;
+    return m;
+}
+
+std::int32_t ToFixed(double component) {
+    double scaled = component * kUnitVectorScale;
+    if (scaled >= 2147483647.0) return 2147483647;
+    if (scaled <= -2147483648.0) return -2147483647 - 1;
+    return static_cast<std::int32_t>(scaled);
+}
+
+std::string Clip(const std::string& text, std::size_t length) {
+    return text.size() > length ? text.substr(0, length) : text;
+}
+
+// An object found by its exact name, ignoring letter case, or 0.
+ObjectID FindByExactName(const std::string& name) {
+    ObjectID id = 0;
+    if (findObjectByName(name, false, true, id) != kStatusSuccess) return 0;
+    return id;
+}
+
+int TypeAfterLetter(const std::string& field0, int fallback) {
+    short value = 0;
+    if (field0.size() < 2 || std::sscanf(field0.c_str() + 1, "%hd", &value) != 1) return fallback;
+    return value;
+}
+
+SkyObject* BuildFigureLine(const std::vector<std::string>& fields) {
+    ObjectID ends[2];
+    for (int k = 0; k < 2; ++k) {
+        std::string name = Clip(fields[1 + k], kImportNameLength);
+        ends[k] = FindByExactName(name);
+        if (ends[k] == 0) {
+            ShowMessage(ButtonsOK, kNoSuchObjectString, name.c_str());
+            return nullptr;
+        }
+    }
+    LineObject* line = NewLineObject(kTypeFigureLine);
+    if (line == nullptr) {
+        ShowMessage(ButtonsOK, kOutOfMemoryString);
+        return nullptr;
+    }
+    for (int k = 0; k < 2; ++k) {
+        line->endpointObjects[k] = ends[k];
+        if (SkyObject* end = getObject(ends[k])) ApparentDirection(end, line->endpointPositions[k]);
+    }
+    if (!fields[3].empty()) line->label = CopyText(Clip(fields[3], kImportNameLength).c_str());
+    return line;
+}
+
+SkyObject* BuildBoundaryLine(const std::vector<std::string>& fields) {
+    LineObject* line = NewLineObject(kTypeBoundaryLine);
+    if (line == nullptr) {
+        ShowMessage(ButtonsOK, kOutOfMemoryString);
+        return nullptr;
+    }
+    double jd = EquinoxJulianDate(DoubleOr(fields[1], kDefaultEquinoxYear));
+    for (int k = 0; k < 2; ++k) {
+        double ra = DoubleOr(fields[2 + 2 * k], 0.0) * kRadiansPerHour;
+        double dec = DoubleOr(fields[3 + 2 * k], 0.0) * kRadiansPerDegree;
+        Vector3 v;
+        SphericalToRectangular(ra, dec, 1.0, v);
+        if (jd != kJ2000) TransformVector(gLinePrecession.to2000(jd), v);
+        for (int c = 0; c < 3; ++c) line->endpointPositions[k][c] = ToFixed(v[c]);
+    }
+    return line;
+}
+
+SkyObject* BuildSite(const std::vector<std::string>& fields) {
+    SiteObject* site = NewSiteObject();
+    if (site == nullptr) {
+        ShowMessage(ButtonsOK, kOutOfMemoryString);
+        return nullptr;
+    }
+    site->longitude = static_cast<float>(DoubleOr(fields[1], 0.0) * kRadiansPerDegree);
+    site->latitude = static_cast<float>(DoubleOr(fields[2], 0.0) * kRadiansPerDegree);
+    site->altitude = static_cast<float>(DoubleOr(fields[3], 0.0));
+    site->timeZone = static_cast<float>(DoubleOr(fields[4], 0.0) * kHoursToDays);
+    site->name = CopyText(Clip(fields[5], kImportNameLength).c_str());
+    return site;
+}
+
+// Removes a file the import created: out of the store, and its data file
+// off the disk unless another file of the database still uses that name.
+void DiscardImportFile(ObjectID fileId, bool deleteFromDisk) {
+    unlockFile(fileId);
+    DatabaseFile* file = detachFile(fileId);
+    if (file == nullptr) return;
+    if (deleteFromDisk && file->name) deleteDataFile(file->name.get());
+    freeFile(file);
+}
+
+} // namespace
+
+void setImportNutation(bool on) { gImportNutation = on; }
+
+void setImportFileWrittenHandler(void (*handler)(ObjectID)) { gFileWrittenHandler = handler; }
+
+bool readImportLine(std::FILE* stream, std::string& line) {
+    line.clear();
+    int c = std::fgetc(stream);
+    if (c == EOF) return false;
+    while (c != EOF) {
+        if (c == '\n') break;
+        if (c == '\r') {
+            int next = std::fgetc(stream);
+            if (next != '\n' && next != EOF) std::ungetc(next, stream);
+            break;
+        }
+        line.push_back(static_cast<char>(c));
+        if (static_cast<int>(line.size()) >= kImportLineLength) break;
+        c = std::fgetc(stream);
+    }
+    return true;
+}
+
+std::vector<std::string> splitImportFields(const std::string& line) {
+    std::vector<std::string> fields(kImportFieldCount);
+    std::size_t start = 0;
+    for (int f = 0; f < kImportFieldCount; ++f) {
+        if (start > line.size()) break;
+        std::size_t tab = f + 1 < kImportFieldCount ? line.find('\t', start) : std::string::npos;
+        if (tab == std::string::npos) {
+            fields[f] = line.substr(start);
+            break;
+        }
+        fields[f] = line.substr(start, tab - start);
+        start = tab + 1;
+    }
+    return fields;
+}
+
+SkyObject* buildCatalogObject(const std::vector<std::string>& input) {
+    std::vector<std::string> fields = input;
+    fields.resize(kImportFieldCount);
+    int type = kStarTypeBase + TypeAfterLetter(fields[0], 1);
+    if (!IsCatalogType(type)) type = kTypeSingleStar;
+    CatalogObject* object = NewCatalogObject(type);
+    if (object == nullptr) {
+        ShowMessage(ButtonsOK, kOutOfMemoryString);
+        return nullptr;
+    }
+
+    double epochYear = DoubleOr(fields[1], kDefaultEquinoxYear);
+    double ra = ReadSexagesimal(fields[2]) * kRadiansPerHour;
+    double dec = ReadSexagesimal(fields[3]) * kRadiansPerDegree;
+    if (FieldIsSouthern(fields[3])) dec = -dec;
+    double muRA = DoubleOr(fields[4], 0.0) * kTimeSecondsPerYearToRadiansPerDay;
+    double muDec = DoubleOr(fields[5], 0.0) * kArcsecondsPerYearToRadiansPerDay;
+    Magnitudes magnitudes = ReadMagnitudes(fields[6], type);
+    double colour = NAN, velocity = NAN, distance = NAN, value;
+    if (ReadDouble(fields[7], &value)) colour = value;
+    if (ReadDouble(fields[8], &value)) velocity = value * kKilometresPerSecondToAUPerDay;
+    if (ReadDouble(fields[9], &value)) distance = value * kAUPerParsec;
+    double size = DoubleOr(fields[10], 0.0) *
+                  (IsStarType(type) ? kRadiansPerArcsecond : kArcminutesToRadians);
+
+    // The radial motion, as a fraction of the distance per day.
+    double radial = 0.0;
+    if (!std::isnan(velocity) && !std::isnan(distance) && distance != 0.0) radial = velocity / distance;
+
+    Vector3 position, motion;
+    SphericalToRectangularMotion(ra, dec, 1.0, muRA, muDec, radial, position, motion);
+    if (epochYear != kDefaultEquinoxYear) {
+        double jd = EquinoxJulianDate(epochYear);
+        const Matrix3& m = gStarPrecession.to2000(jd);
+        TransformVector(m, position);
+        TransformVector(m, motion);
+        for (int c = 0; c < 3; ++c) position[c] += motion[c] * (kJ2000 - jd);
+    }
+    for (int c = 0; c < 3; ++c) {
+        object->position[c] = ToFixed(position[c]);
+        object->motion[c] = ToFixed(motion[c]);
+    }
+    object->catalogDistance = std::isnan(distance) ? kUnknown : static_cast<float>(distance);
+    object->radialVelocity = std::isnan(velocity) ? kUnknown : static_cast<float>(velocity);
+    if (!std::isnan(magnitudes.v)) {
+        object->catalogMagnitude = Hundredths(magnitudes.v);
+        if (!std::isnan(magnitudes.faintest))
+            object->variableRange = Hundredths(magnitudes.faintest - magnitudes.v);
+        if (!std::isnan(magnitudes.companion))
+            object->companionOffset = Hundredths(magnitudes.companion - magnitudes.v);
+    }
+    object->colorIndex = std::isnan(colour) ? kNoMagnitude : Hundredths(colour);
+    object->size = static_cast<float>(size);
+    std::string names = Clip(fields[11], kImportNameLength);
+    if (!names.empty() && !setObjectNames(object, names)) {
+        ShowMessage(ButtonsOK, kOutOfMemoryString);
+        FreeObject(object);
+        return nullptr;
+    }
+    return object;
+}
+
+SkyObject* buildSolarSystemObject(const std::vector<std::string>& input) {
+    std::vector<std::string> fields = input;
+    fields.resize(kImportFieldCount);
+    int type = TypeAfterLetter(fields[0], kDefaultSolarSystemType);
+    if (!IsSolarSystemType(type)) type = kDefaultSolarSystemType;
+
+    ObjectID primary = 0;
+    std::string primaryName = Clip(fields[13], kImportNameLength);
+    if (!primaryName.empty()) {
+        primary = FindByExactName(primaryName);
+        if (primary == 0) {
+            ShowMessage(ButtonsOK, kNoSuchObjectString, primaryName.c_str());
+            return nullptr;
+        }
+    }
+
+    double equinoxYear = DoubleOr(fields[1], kDefaultEquinoxYear);
+    double a = DoubleOr(fields[2], 1.0);
+    double e = DoubleOr(fields[3], 0.0);
+    double q;
+    if (a < 0.0)
+        q = -a;
+    else if (e < 1.0)
+        q = a * (1.0 - e);
+    else
+        q = a * (e - 1.0);
+    double inclination = DoubleOr(fields[4], 0.0) * kRadiansPerDegree;
+    double perihelion = DoubleOr(fields[5], 0.0) * kRadiansPerDegree;
+    double node = DoubleOr(fields[6], 0.0) * kRadiansPerDegree;
+    double meanAnomaly = DoubleOr(fields[7], 0.0) * kRadiansPerDegree;
+    long year = 2000;
+    short month = 1;
+    double day = 1.5;
+    {
+        long y;
+        short m;
+        double d;
+        int n = std::sscanf(fields[8].c_str(), "%ld/%hd/%lf", &y, &m, &d);
+        if (n >= 1) year = y;
+        if (n >= 2) month = m;
+        if (n >= 3 && std::isfinite(d)) day = d;
+    }
+    double epochJD = JulianDateFromCalendar(static_cast<std::int32_t>(year), month, day, 0, 0, 0.0,
+                                            0.0, kCalendarGregorian);
+    double param1 = NAN, param2 = NAN;
+    std::sscanf(fields[9].c_str(), "%lf%lf", &param1, &param2);
+    double radius = DoubleOr(fields[10], 0.0) * kKilometresToAU;
+    double mass = DoubleOr(fields[11], 0.0) * kEarthMassesToSolarMasses;
+
+    if (equinoxYear != kDefaultEquinoxYear && type != kTypeEarthSatellite)
+        PrecessElementsToJ2000(EquinoxJulianDate(equinoxYear), &inclination, &node, &perihelion);
+
+    SolarSystemObject* body = NewSolarSystemObject(type);
+    if (body == nullptr) {
+        ShowMessage(ButtonsOK, kOutOfMemoryString);
+        return nullptr;
+    }
+    body->primary = primary;
+    body->epoch = static_cast<float>(epochJD - kModifiedJulianDateOffset);
+    float* el = body->elements;
+    el[kPerihelionDistance] = static_cast<float>(q);
+    el[kEccentricity] = static_cast<float>(e);
+    el[kInclination] = static_cast<float>(inclination);
+    el[kArgumentOfPerihelion] = static_cast<float>(perihelion);
+    el[kAscendingNode] = static_cast<float>(node);
+    el[kMeanAnomaly] = static_cast<float>(meanAnomaly);
+    el[kMass] = static_cast<float>(mass);
+    el[kRadius] = static_cast<float>(radius);
+    if (type == kTypeEarthSatellite) {
+        // From the semi-major axis in AU, as two-line elements give it.
+        double semiMajor = e < 1.0 ? q / (1.0 - e) : q;
+        double n0 = semiMajor > 0.0 ? kSatelliteKe / std::pow(semiMajor * kEarthRadiiPerAU, 1.5) : 0.0;
+        if (n0 > 0.0) {
+            SatelliteMotion motion = SatelliteSecularMotion(n0, e, inclination);
+            el[kPerihelionDistance] =
+                static_cast<float>((1.0 - e) * motion.semiMajorAxis * kEarthRadiusAU);
+            el[kNodeRate] = static_cast<float>(motion.nodeRate * kRadiansPerMinuteToPerDay);
+            el[kPerihelionRate] = static_cast<float>(motion.perigeeRate * kRadiansPerMinuteToPerDay);
+        }
+        el[kMeanMotion] = static_cast<float>(n0 * kRadiansPerMinuteToPerDay);
+    } else {
+        double gm = kGaussianGM;
+        if (primary != 0) {
+            const SolarSystemObject* centre = AsSolarSystem(getObject(primary));
+            double primaryMass = centre != nullptr ? centre->elements[kMass] : 0.0;
+            gm = kGaussianGM * (primaryMass + mass);
+        }
+        el[kMeanMotion] = static_cast<float>(MeanMotion(gm, q, e));
+    }
+    body->magnitudeParam1 = std::isnan(param1) ? kNoMagnitude : Hundredths(param1);
+    body->magnitudeParam2 = std::isnan(param2) ? kNoMagnitude : Hundredths(param2);
+    std::string name = Clip(fields[12], kImportNameLength);
+    if (!name.empty()) body->name = CopyText(name.c_str());
+    return body;
+}
+
+int readTextRecord(std::FILE* stream, SkyObject** object) {
+    *object = nullptr;
+    std::string line;
+    for (;;) {
+        if (!readImportLine(stream, line)) return kRecordEndOfFile;
+        char kind = line.empty() ? '\0' : static_cast<char>(std::toupper(static_cast<unsigned char>(line[0])));
+        if (kind != 'S' && kind != 'P' && kind != 'C' && kind != 'L') continue;
+        std::vector<std::string> fields = splitImportFields(line);
+        switch (kind) {
+        case 'S': *object = buildCatalogObject(fields); break;
+        case 'P': *object = buildSolarSystemObject(fields); break;
+        case 'L': *object = BuildSite(fields); break;
+        case 'C':
+            if (fields[0].size() >= 2 && fields[0][1] == '1')
+                *object = BuildFigureLine(fields);
+            else if (fields[0].size() >= 2 && fields[0][1] == '2')
+                *object = BuildBoundaryLine(fields);
+            break;
+        }
+        return *object != nullptr ? kRecordRead : kRecordFailed;
+    }
+}
+
+bool importFile(const std::string& path, RecordReader readRecord) {
+    std::string title = FileTitle(path);
+    if (gObjectStore.databaseReadOnly) {
+        ShowMessage(ButtonsOK, kReadOnlyString);
+        return false;
+    }
+    std::FILE* source = OpenFile(path, "rb");
+    if (source == nullptr) {
+        ShowMessage(ButtonsOK, kCannotOpenString, path.c_str());
+        return false;
+    }
+    std::string name;
+    ObjectID replaced = 0;
+    if (chooseDataFileName(title, name, replaced) != kStatusSuccess) {
+        CloseFile(source);
+        return false;
+    }
+    // A file being replaced stays in the database, untouched, until its
+    // successor has been written in full: a cancelled or failed import must
+    // not cost the user the objects they had.
+    DatabaseFile* file = newFile(name.c_str());
+    ObjectID fileId = file != nullptr ? attachFile(file) : 0;
+    if (fileId == 0) {
+        if (file != nullptr) freeFile(file);
+        ShowMessage(ButtonsOK, kOutOfMemoryString);
+        CloseFile(source);
+        return false;
+    }
+    lockFile(fileId);
+
+    std::fseek(source, 0, SEEK_END);
+    long length = std::ftell(source);
+    std::fseek(source, 0, SEEK_SET);
+    BeginProgress(true, 1);
+    ProgressStage(FormatMessage(kImportingString, title.c_str()), 0, length > 0 ? length : 1);
+
+    bool cancelled = false;
+    for (;;) {
+        SkyObject* object = nullptr;
+        int result = readRecord(source, &object);
+        if (result == kRecordEndOfFile) break;
+        if (result == kRecordRead && object != nullptr) {
+            if (addObject(object, fileId) == 0) {
+                std::string shown = DisplayName(object);
+                ShowMessage(ButtonsOK, kCannotAddString, shown.c_str());
+                FreeObject(object);
+                result = kRecordFailed;
+            }
+        }
+        if (result != kRecordRead) {
+            // A Yes/No question: anything but Yes stops.
+            if (ShowMessage(ButtonsYesNoCancel, kKeepReadingString, path.c_str()) != AnswerYes) break;
+        }
+        if (ProgressUpdate(std::ftell(source)) == 0) {
+            cancelled = true;
+            break;
+        }
+    }
+    EndProgress();
+    CloseFile(source);
+
+    DatabaseFile* imported = getFile(fileId);
+    bool anything = imported != nullptr && imported->highestIndex > 0;
+    if (cancelled || !anything) {
+        // Nothing to keep. The data file on disk belongs to the file being
+        // replaced, if there is one, and stays.
+        DiscardImportFile(fileId, replaced == 0);
+        return true;
+    }
+    if (writeDataFile(fileId) != kStatusSuccess) {
+        DiscardImportFile(fileId, false);
+        return false;
+    }
+    if (replaced != 0) {
+        // The new data file now stands where the old one was; drop the old
+        // record without writing it back over the new file.
+        if (DatabaseFile* old = detachFile(replaced)) {
+            old->flags &= static_cast<std::uint16_t>(~kFileModified);
+            freeFile(old);
+        }
+    }
+    unlockFile(fileId);
+    unloadFile(fileId);
+    if (gFileWrittenHandler != nullptr) gFileWrittenHandler(fileId);
+    return true;
+}
+
+bool importTextFile(const std::string& path) {
+    std::string title = FileTitle(path);
+    bool isList = title.size() >= 8 && strncasecmp(title.c_str(), "FileList", 8) == 0;
+    if (!isList) return importFile(path, readTextRecord);
+
+    std::FILE* list = OpenFile(path, "rb");
+    if (list == nullptr) {
+        ShowMessage(ButtonsOK, kCannotOpenString, title.c_str());
+        return false;
+    }
+    std::string directory = StripFileName(path);
+    std::string line;
+    bool ok = true;
+    while (readImportLine(list, line)) {
+        line = Clip(line, kFileListLineLength);
+        std::size_t end = line.find_last_not_of(" \t");
+        if (end == std::string::npos) continue;
+        line.resize(end + 1);
+        if (!importFile(directory + line, readTextRecord)) {
+            ok = false;
+            if (ShowMessage(ButtonsOKCancel, kKeepReadingString, title.c_str()) != AnswerOK) break;
+        }
+    }
+    CloseFile(list);
+    return ok;
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+// Import: the program's own tab-separated object text files (and lists of
+// them) become new data files of the current database.
+
+#include "data/SkyObject.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+// A line is read in pieces of at most this many characters.
+constexpr int kImportLineLength = 1022;
+// Fields after the 16th stay inside it.
+constexpr int kImportFieldCount = 16;
+// The name fields and the lines of a list are read up to these lengths.
+constexpr std::size_t kImportNameLength = 255;
+constexpr std::size_t kFileListLineLength = 254;
+
+// Results of a record reader.
+constexpr int kRecordFailed = 0;
+constexpr int kRecordRead = 1;
+constexpr int kRecordEndOfFile = -5;
+
+using RecordReader = int (*)(std::FILE* stream, SkyObject** object);
+
+// Imports a text file, or a list of text files when its title begins with
+// "FileList" (any letter case).
+bool importTextFile(const std::string& path);
+// Imports one source file into a new data file named after it.
+bool importFile(const std::string& path, RecordReader readRecord);
+
+// Reads the next record of an object text file: kRecordRead with an object
+// (or with none when the record could not be built), kRecordFailed when a
+// record failed, kRecordEndOfFile at the end.
+int readTextRecord(std::FILE* stream, SkyObject** object);
+
+// Reads one line piece (at most kImportLineLength characters) ending at CR,
+// LF or CR LF. False at the end of the file with nothing read.
+bool readImportLine(std::FILE* stream, std::string& line);
+// Splits a line at TABs into kImportFieldCount fields (missing ones empty).
+std::vector<std::string> splitImportFields(const std::string& line);
+
+// Builds a star or deep-sky object from the fields of an "S" line (the star
+// editor hands over the same fields). nullptr only when out of memory.
+SkyObject* buildCatalogObject(const std::vector<std::string>& fields);
+// Builds a solar-system body from the fields of a "P" line; nullptr when out
+// of memory or when the body it orbits is not found (message 523).
+SkyObject* buildSolarSystemObject(const std::vector<std::string>& fields);
+
+// Whether nutation is applied when positions of other equinoxes are carried
+// to J2000 (the computation options set it).
+void setImportNutation(bool on);
+
+// Called with each data file an import has written (its file id).
+void setImportFileWrittenHandler(void (*handler)(ObjectID fileId));
