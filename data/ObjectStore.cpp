@@ -575,7 +575,10 @@ int loadFile(ObjectID fileId) {
         return kStatusSuccess;
     }
     DiscardObjects(file);
-    if (status == kStatusCannotOpen) freeFile(detachFile(fileId));
+    // A file whose data file has gone drops out of the database, unless
+    // someone holds it (a file being filled by an import has no data file
+    // until it is written).
+    if (status == kStatusCannotOpen && file->lockCount == 0) freeFile(detachFile(fileId));
     return status;
 }
 

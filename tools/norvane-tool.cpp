@@ -5,6 +5,7 @@
 #include "astro/TimeScales.h"
 #include "astro/Vectors.h"
 #include "resources/Strings.h"
+#include "tools/ToolCommands.h"
 
 #include <cerrno>
 #include <cmath>
@@ -32,6 +33,13 @@ const char* kUsage =
     "  jd TEXT        print the Julian date of a local date and time,\n"
     "                 TEXT as \"year/month/day hour:min:sec\" or \"year/month/decimal day\"\n"
     "  date JD        print the local date and time of a Julian date\n"
+    "  import FILE...  import object text files (or lists of them, \"FileList...\")\n"
+    "                 into the database; prints each data file written with its\n"
+    "                 object count\n"
+    "  find QUERY     print the first object whose name contains the words of\n"
+    "                 QUERY: id, type and name, TAB-separated\n"
+    "  files          list the database's data files with their summaries\n"
+    "  stats          count the database's objects by kind; memory charged\n"
     "  convert --from FRAME --to FRAME LON LAT\n"
     "                 convert a direction between the frames Equatorial, Ecliptic,\n"
     "                 Galactic and Horizon; degrees in and out (R.A. and azimuth\n"
@@ -51,6 +59,11 @@ const char* kUsage =
     "  --site LON,LAT           the observing site, degrees, east and north positive;\n"
     "                           Horizon needs it and the instant (--jd or --date),\n"
     "                           and is referred to the equator of that date\n"
+    "  --replace, --rename      import: replace a data file of the same name, or\n"
+    "                           give the new one a numbered name (the default)\n"
+    "  --exact                  find: the whole name or designation, not words\n"
+    "  --case                   find: letter case matters\n"
+    "  --all                    find: every match, not only the first\n"
     "  --help                   show this text\n"
     "\n"
     "Options may stand before or after the command; \"--\" ends them.\n";
@@ -68,6 +81,7 @@ struct Options {
     bool haveSite = false;
     double siteLongitude = 0.0; // degrees, east positive
     double siteLatitude = 0.0;  // degrees, north positive
+    ToolDatabaseOptions database;
 };
 
 int UsageError(const std::string& message) {
@@ -196,6 +210,14 @@ int main(int argc, char** argv) {
             const char* v = value("--program-dir");
             if (v == nullptr || *v == '\0') return UsageError("--program-dir needs a directory");
             options.programDir = v;
+        } else if (arg == "--replace" || arg == "--rename") {
+            options.database.replace = arg == "--replace";
+        } else if (arg == "--exact") {
+            options.database.exact = true;
+        } else if (arg == "--case") {
+            options.database.caseSensitive = true;
+        } else if (arg == "--all") {
+            options.database.all = true;
         } else if (arg == "--zone") {
             const char* v = value("--zone");
             double hours = 0.0;
@@ -253,5 +275,18 @@ int main(int argc, char** argv) {
     if (command == "jd") return CommandJulianDate(options, arguments);
     if (command == "date") return CommandDate(options, arguments);
     if (command == "convert") return CommandConvert(options, arguments);
+    options.database.programDir = options.programDir;
+    if (command == "import") {
+        if (arguments.empty()) return UsageError("import needs at least one file");
+        return ToolImport(options.database, arguments);
+    }
+    if (command == "find") {
+        if (arguments.size() != 1) return UsageError("find takes one query (quote it)");
+        return ToolFind(options.database, arguments[0]);
+    }
+    if (command == "files" || command == "stats") {
+        if (!arguments.empty()) return UsageError(command + " takes no arguments");
+        return command == "files" ? ToolFiles(options.database) : ToolStats(options.database);
+    }
     return UsageError("unknown command \"" + command + "\"");
 }

@@ -5,6 +5,8 @@
 #include "astro/Viewer.h"
 #include "chart/ChartView.h"
 #include "chart/ChartWindow.h"
+#include "data/DatabaseFiles.h"
+#include "data/ObjectStore.h"
 #include "resources/Menus.h"
 #include "shell/App.h"
 #include "shell/Commands.h"
@@ -21,6 +23,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <string>
 #include <unistd.h>
@@ -37,19 +40,39 @@ int RecordCommand(int item) {
     return 1;
 }
 
+// A program directory of the test's own, so that no test touches the
+// database the build made.
+std::string MakeProgramDirectory() {
+    char pattern[] = "/tmp/norvane-shell-XXXXXX";
+    if (mkdtemp(pattern) == nullptr) return {};
+    return pattern;
+}
+
+void RemoveTree(const std::string& path) {
+    if (!path.empty()) std::system(("rm -rf '" + path + "'").c_str());
+}
+
 class Shell : public testing::Test {
 protected:
     void SetUp() override {
         SetSplashDuration(0);
         SetMessageResponder([](const MessageRecord&) { return static_cast<int>(AnswerOK); });
         gRouted.clear();
+        programDir_ = MakeProgramDirectory();
+        ASSERT_FALSE(programDir_.empty());
+        SetProgramDirectory(programDir_);
     }
     void TearDown() override {
+        closeDatabase();
+        setObjectStoreDefaults();
         ResetCommandRoutes();
         ResetPlatform();
         setChartViewDefaults();
         setViewerDefaults();
+        SetProgramDirectory("");
+        RemoveTree(programDir_);
     }
+    std::string programDir_;
     // Starts the program as the loop would, without entering the loop.
     void Start() {
         SetApplicationHandler(HandleAppEvent);
@@ -61,9 +84,9 @@ protected:
 
 TEST_F(Shell, StartupRunsItsStepsInOrderAndShowsTheChartWindow) {
     Start();
-    // Steps for the object store, trails, Object Info window, database,
-    // settings and the first computation join as those parts arrive.
-    EXPECT_EQ(StartupSteps(), (std::vector<int>{1, 2, 3, 5, 10, 11, 13, 14, 15}));
+    // Steps for the trails, the Object Info window, the settings and the
+    // first computation join as those parts arrive.
+    EXPECT_EQ(StartupSteps(), (std::vector<int>{1, 2, 3, 4, 5, 8, 10, 11, 13, 14, 15}));
 
     WindowRef chart = MainWindow();
     EXPECT_EQ(chart, ChartWindow());
@@ -140,10 +163,12 @@ TEST_F(Shell, EveryEnabledMenuItemHasAHandler) {
             }
         }
     }
+    // File > Delete Database File, Open > Default Database and Large Database,
     // File > Exit and the four Help commands.
-    EXPECT_EQ(enabled, 5);
+    EXPECT_EQ(enabled, 8);
     // A pop-up with nothing enabled in it is greyed itself.
     EXPECT_FALSE(IsMenuItemEnabled(Menu(kFileMenu), 1));
+    EXPECT_TRUE(IsMenuItemEnabled(Menu(kFileMenu), 2));
     // Undo, Cut, Paste and Delete keep their keys but never act.
     for (int item : {1, 3, 5, 6}) EXPECT_FALSE(IsMenuItemEnabled(Menu(kEditMenu), item));
 }
@@ -344,6 +369,104 @@ TEST_F(Shell, ABadDateTextIsReportedAsMessage525) {
               "The date \"2000/1\" is invalid.  Please enter the date and time as \"year/month/day "
               "hour:min:sec\" or \"year/month/decimal day\".");
     SetReportHandler(nullptr);
+}
+
+TEST_F(Shell, FirstStartCreatesTheDatabaseOrEndsWithoutOne) {
+    // No database directory: the question, and with OK a new empty database.
+    Start();
+    ASSERT_FALSE(RecordedMessages().empty());
+    EXPECT_EQ(RecordedMessages()[0].number, 528);
+    EXPECT_TRUE(FileExists(programDir_ + "/Database/Index.nvd"));
+    EXPECT_TRUE(FileExists(programDir_ + "/Database/Custom.nvd"));
+    EXPECT_EQ(gObjectStore.indexPath, programDir_ + "/Database/Index.nvd");
+    EXPECT_EQ(fileCount(), 1);
+}
+
+TEST_F(Shell, WithoutADatabaseDirectoryTheProgramEnds) {
+    SetMessageResponder([](const MessageRecord& m) {
+        return static_cast<int>(m.number == 528 ? AnswerCancel : AnswerOK);
+    });
+    SetApplicationHandler(HandleAppEvent);
+    HandleAppEvent(Startup, nullptr, 0, 0);
+    // The start-up stopped at the store: no menus, no chart shown.
+    EXPECT_EQ(StartupSteps(), (std::vector<int>{1, 2, 3}));
+    EXPECT_FALSE(DirectoryExists(programDir_ + "/Database"));
+    EXPECT_TRUE(MainWindow() == nullptr || !IsWindowVisible(MainWindow()));
+}
+
+class ShellWithDefaultDatabase : public Shell {
+protected:
+    void SetUp() override {
+        Shell::SetUp();
+        // A copy of the database the build made.
+        std::string copy = "cp -r '" + std::string(NORVANE_PROGRAM_DIR) + "/Database' '" +
+                           programDir_ + "/'";
+        ASSERT_EQ(std::system(copy.c_str()), 0);
+    }
+};
+
+TEST_F(ShellWithDefaultDatabase, OpensItAtStartupAndAgainFromTheMenu) {
+    Start();
+    EXPECT_TRUE(RecordedMessages().empty()) << RecordedMessages()[0].text;
+    EXPECT_EQ(gObjectStore.indexPath, programDir_ + "/Database/Index.nvd");
+    int files = fileCount();
+    EXPECT_GE(files, 50);
+    EXPECT_GT(objectCount(), 140000);
+
+    // Open > Default Database closes and reads it again.
+    ASSERT_TRUE(InvokeMenuItem(kOpenMenu, kOpenDefaultDatabase));
+    EXPECT_EQ(fileCount(), files);
+    EXPECT_EQ(gObjectStore.indexPath, programDir_ + "/Database/Index.nvd");
+    EXPECT_TRUE(RecordedMessages().empty());
+
+    // No removable medium with a database: message 257 names the old path;
+    // the open database is kept.
+    setRemovableMediaRoots({programDir_ + "/media/*"});
+    ASSERT_TRUE(InvokeMenuItem(kOpenMenu, kOpenCdromDatabase));
+    ASSERT_EQ(RecordedMessages().size(), 1u);
+    EXPECT_EQ(RecordedMessages()[0].number, 257);
+    EXPECT_NE(RecordedMessages()[0].text.find("D:\\DATABASE\\INDEX.NVD"), std::string::npos);
+    EXPECT_EQ(fileCount(), files);
+    setRemovableMediaRoots({});
+}
+
+TEST_F(ShellWithDefaultDatabase, DeleteDatabaseFileRemovesItFromDiskAndIndex) {
+    Start();
+    int files = fileCount();
+    std::string sites = programDir_ + "/Database/Sites.nvd";
+    ASSERT_TRUE(FileExists(sites));
+    SetFileDialogResponder([&](int title, std::string& path) {
+        EXPECT_EQ(title, 750);
+        path = sites;
+        return true;
+    });
+    ClearRecordedMessages();
+    ASSERT_TRUE(InvokeMenuItem(kFileMenu, kFileDeleteDatabaseFile));
+    ASSERT_EQ(RecordedMessages().size(), 1u);
+    EXPECT_EQ(RecordedMessages()[0].number, 535);
+    EXPECT_FALSE(FileExists(sites));
+    EXPECT_EQ(fileCount(), files - 1);
+
+    // The index on disk already lists one file fewer.
+    closeDatabase();
+    ASSERT_TRUE(readIndex(programDir_ + "/Database/Index.nvd"));
+    EXPECT_EQ(fileCount(), files - 1);
+}
+
+TEST_F(ShellWithDefaultDatabase, QuitWritesTheDatabaseBack) {
+    Start();
+    // A new object lands in the custom file; quitting writes it without asking.
+    SiteObject* site = NewSiteObject();
+    ASSERT_NE(site, nullptr);
+    site->name = CopyText("Backyard");
+    ObjectID id = addObject(site, 0);
+    ASSERT_NE(id, 0);
+    EXPECT_EQ(HandleAppEvent(Quit, nullptr, 0, 0), 1);
+    EXPECT_TRUE(gObjectStore.indexPath.empty());
+    ASSERT_TRUE(readIndex(programDir_ + "/Database/Index.nvd"));
+    const SkyObject* back = getObject(id);
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(DisplayName(back), "Backyard");
 }
 
 TEST(ShellPacing, TelescopePollsOnlyAfterItsIntervalHasPassed) {

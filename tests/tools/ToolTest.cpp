@@ -1,5 +1,7 @@
 // norvane-tool as scripts use it: output, error lines and exit status.
 
+#include "tests/tools/ToolRunner.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -9,30 +11,6 @@
 #include <sys/wait.h>
 
 namespace {
-
-struct ToolRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-// Runs the tool with `arguments` (already quoted for the shell).
-ToolRun Tool(const std::string& arguments) {
-    std::string errFile = testing::TempDir() + "norvane-tool-stderr.txt";
-    std::string command = std::string(NORVANE_TOOL) + " " + arguments + " 2>" + errFile;
-    ToolRun run{-1, {}, {}};
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return run;
-    std::array<char, 512> buffer{};
-    while (std::fgets(buffer.data(), buffer.size(), pipe) != nullptr) run.out += buffer.data();
-    int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    if (FILE* err = std::fopen(errFile.c_str(), "r")) {
-        while (std::fgets(buffer.data(), buffer.size(), err) != nullptr) run.err += buffer.data();
-        std::fclose(err);
-    }
-    return run;
-}
 
 TEST(Tool, ConvertsDatesBothWays) {
     ToolRun jd = Tool("jd \"2000/01/01 12:00:00\"");

@@ -204,7 +204,9 @@ def load(source_dir, stats=None):
                 desigs.append(md)
 
         mag = _number(p.get("mag"))
-        if mag is not None and mag >= 99:
+        # 999 marks an unknown magnitude; so does a bare "0", which two faint
+        # clusters and nebulae carry (no deep-sky object is that bright).
+        if mag is not None and (mag >= 99 or (p.get("mag") in ("0", 0) and mag == 0)):
             mag = None
         bv = _number(p.get("bv"))
         if bv is not None and not (-1.0 <= bv <= 3.0):

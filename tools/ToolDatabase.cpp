@@ -1,0 +1,192 @@
+// norvane-tool's database commands: import, find, files, stats.
+
+#include "tools/ToolCommands.h"
+
+#include "data/DatabaseFiles.h"
+#include "data/Import.h"
+#include "data/Names.h"
+#include "data/ObjectStore.h"
+#include "data/Search.h"
+#include "shell/Platform.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+constexpr int kExitFailure = 1;
+constexpr int kReplaceQuestion = 531;
+constexpr int kCreateDirectoryQuestion = 528;
+constexpr int kTypeNameBase = 1000;
+constexpr double kDegreesPerTurnUnit = 360.0 / 1073741824.0;  // box angles: 2^30 per turn
+
+bool gReplace = false;
+
+// The tool never waits for a person: messages are printed, questions get the
+// answers the command line chose.
+int AnswerMessage(const MessageRecord& message) {
+    if (message.number == kReplaceQuestion) return gReplace ? AnswerYes : AnswerNo;
+    // Creating a missing database is what the command was asked to do.
+    if (message.number == kCreateDirectoryQuestion) return AnswerOK;
+    std::fprintf(stderr, "%s\n", message.text.c_str());
+    return AnswerYes;
+}
+
+// The progress box and the rest of the platform work without a display.
+void StartHeadless(const ToolDatabaseOptions& options) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    InitPlatform(0, nullptr);
+    SetMessageResponder(AnswerMessage);
+    if (!options.programDir.empty()) SetProgramDirectory(options.programDir);
+    gReplace = options.replace;
+}
+
+std::string DatabaseDirectory() {
+    return AppendPathComponent(ProgramDirectory(), LoadString(kDatabaseDirectoryString));
+}
+
+std::string IndexPath() {
+    return AppendPathComponent(DatabaseDirectory(), LoadString(kIndexFileNameString));
+}
+
+// Opens the program directory's database. With `create`, a missing database
+// directory and index are made (an empty database with its custom file).
+bool OpenDatabase(bool create) {
+    if (!initObjectStore(memoryBudget())) return false;
+    if (!DirectoryExists(DatabaseDirectory())) {
+        if (!create) {
+            std::fprintf(stderr, "norvane-tool: no database in %s\n", ProgramDirectory().c_str());
+            return false;
+        }
+        if (!checkDatabaseDirectory()) return false;
+    }
+    if (FileExists(IndexPath())) return readIndex(IndexPath());
+    if (!create) {
+        std::fprintf(stderr, "norvane-tool: no database index %s\n", IndexPath().c_str());
+        return false;
+    }
+    gObjectStore.indexPath = IndexPath();
+    gObjectStore.databaseDirectory = StripFileName(gObjectStore.indexPath);
+    if (customFile() == 0) return false;
+    return writeIndex(gObjectStore.indexPath);
+}
+
+void PrintWrittenFile(ObjectID fileId) {
+    const DatabaseFile* file = getFile(fileId);
+    if (file == nullptr) return;
+    std::printf("%s\t%d\n", file->name ? file->name.get() : "", file->highestIndex);
+    std::fflush(stdout);
+}
+
+std::string TypeName(int type) { return LoadString(kTypeNameBase + type); }
+
+std::string MagnitudeText(std::int16_t hundredths, std::int16_t start) {
+    if (hundredths == start || hundredths == kNoMagnitude) return "-";
+    char text[16];
+    std::snprintf(text, sizeof text, "%.2f", hundredths / 100.0);
+    return text;
+}
+
+} // namespace
+
+int ToolImport(const ToolDatabaseOptions& options, const std::vector<std::string>& files) {
+    StartHeadless(options);
+    if (!OpenDatabase(true)) return kExitFailure;
+    setImportFileWrittenHandler(PrintWrittenFile);
+    bool ok = true;
+    for (const std::string& file : files) {
+        std::string path = file;
+        if (!path.empty() && path[0] != '/') path = AppendPathComponent(GetCurrentDirectory(), path);
+        if (!FileExists(path)) {
+            ShowMessage(ButtonsOK, 257, FileTitle(path).c_str());
+            ok = false;
+            continue;
+        }
+        if (!importTextFile(path)) ok = false;
+    }
+    closeDatabase();
+    return ok ? 0 : kExitFailure;
+}
+
+int ToolFind(const ToolDatabaseOptions& options, const std::string& query) {
+    StartHeadless(options);
+    if (!OpenDatabase(false)) return kExitFailure;
+    ObjectID id = 0;
+    int found = 0;
+    while (findObjectByName(query, options.caseSensitive, options.exact, id) == kStatusSuccess) {
+        const SkyObject* object = getObject(id);
+        if (object == nullptr) break;
+        std::printf("%d\t%s\t%s\n", id, TypeName(object->type).c_str(), DisplayName(object).c_str());
+        ++found;
+        if (!options.all) break;
+    }
+    closeDatabase();
+    return found > 0 ? 0 : kExitFailure;
+}
+
+int ToolFiles(const ToolDatabaseOptions& options) {
+    StartHeadless(options);
+    if (!OpenDatabase(false)) return kExitFailure;
+    std::printf("file\tname\tbodies\tdeep-sky\tstars\tlines\tsites\tbrightest star\t"
+                "brightest deep-sky\tdeclination\tright ascension\tloaded\n");
+    for (ObjectID id = firstFile(); id != 0; id = nextFile(id)) {
+        const DatabaseFile* f = getFile(id);
+        bool hasBox = f->leastDeclination <= f->greatestDeclination;
+        char box[96] = "-\t-";
+        if (hasBox)
+            std::snprintf(box, sizeof box, "%+.2f..%+.2f\t%.2f..%.2f",
+                          f->leastDeclination * kDegreesPerTurnUnit,
+                          f->greatestDeclination * kDegreesPerTurnUnit,
+                          f->leastRightAscension * kDegreesPerTurnUnit,
+                          f->greatestRightAscension * kDegreesPerTurnUnit);
+        std::printf("%d\t%s\t%d\t%d\t%d\t%d\t%d\t%s\t%s\t%s\t%s\n", FileNumber(id),
+                    f->name ? f->name.get() : "", f->solarSystemCount, f->deepSkyCount,
+                    f->starCount, f->lineCount, f->siteCount,
+                    MagnitudeText(f->starBrightest, kBrightestStart).c_str(),
+                    MagnitudeText(f->deepSkyBrightest, kBrightestStart).c_str(), box,
+                    isLoaded(f) ? "loaded" : "not loaded");
+    }
+    closeDatabase();
+    return 0;
+}
+
+int ToolStats(const ToolDatabaseOptions& options) {
+    StartHeadless(options);
+    if (!OpenDatabase(false)) return kExitFailure;
+    long bodies = 0, deepSky = 0, stars = 0, lines = 0, sites = 0;
+    for (ObjectID id = firstFile(); id != 0; id = nextFile(id)) {
+        const DatabaseFile* f = getFile(id);
+        bodies += f->solarSystemCount;
+        deepSky += f->deepSkyCount;
+        stars += f->starCount;
+        lines += f->lineCount;
+        sites += f->siteCount;
+    }
+    // Every star of the Bright Star Catalogue carries its HR number.
+    long bright = 0, faint = 0;
+    for (ObjectID id = firstObject(); id != 0; id = nextObject(id)) {
+        const CatalogObject* star = AsCatalog(getObject(id));
+        if (star == nullptr || !IsStarType(star->type)) continue;
+        bool hr = false;
+        for (int k = 0; k < star->identifierCount; ++k)
+            if (IdentifierCatalog(star->identifiers[k]) == kCatalogHR) hr = true;
+        if (hr)
+            ++bright;
+        else
+            ++faint;
+    }
+    std::printf("files\t%d\n", fileCount());
+    std::printf("objects\t%ld\n", objectCount());
+    std::printf("solar-system bodies\t%ld\n", bodies);
+    std::printf("stars\t%ld\n", stars);
+    std::printf("bright stars (HR)\t%ld\n", bright);
+    std::printf("other stars\t%ld\n", faint);
+    std::printf("deep-sky objects\t%ld\n", deepSky);
+    std::printf("lines\t%ld\n", lines);
+    std::printf("sites\t%ld\n", sites);
+    std::printf("memory charged\t%lld\n", static_cast<long long>(gObjectStore.totalMemory));
+    std::printf("memory limit\t%lld\n", static_cast<long long>(gObjectStore.memoryLimit));
+    closeDatabase();
+    return 0;
+}
