@@ -32,10 +32,12 @@ bench: deps
 	@cmake --build build-bench -j $(JOBS)
 	@for b in build-bench/bin/bench_*; do echo "== $$b"; QT_QPA_PLATFORM=offscreen $$b; done
 
+SANITIZER_ENV = QT_QPA_PLATFORM=offscreen LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0
+
 asan: deps
 	@cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DNORVANE_SANITIZE=ON >/dev/null
-	@cmake --build build-asan -j $(JOBS)
-	@cd build-asan && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j $(JOBS)
+	@$(SANITIZER_ENV) cmake --build build-asan -j $(JOBS)
+	@cd build-asan && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
 
 clean:
 	rm -rf build build-bench build-asan

@@ -29,7 +29,7 @@ constexpr int kImportingString = 537;
 constexpr int kReadOnlyString = 539;
 
 // Unit conversions of the import format.
-constexpr double kRadiansPerHour = 0.2617993878;                 // pi / 12
+constexpr double kRadiansPerHour = 0.2617993878; // pi / 12
 constexpr double kTimeSecondsPerYearToRadiansPerDay = 1.991021278111841e-7;
 constexpr double kArcsecondsPerYearToRadiansPerDay = 1.3273475187412273e-8;
 constexpr double kKilometresPerSecondToAUPerDay = 0.0005775483300664642;
@@ -48,6 +48,9 @@ const float kUnknown = std::numeric_limits<float>::infinity();
 
 bool gImportNutation = false;
 void (*gFileWrittenHandler)(ObjectID) = nullptr;
+// The data file an import is replacing. It stays attached until its successor
+// is written, but its objects are on their way out: names are not looked up in it.
+ObjectID gFileBeingReplaced = 0;
 
 // The precession matrix from one equinox to J2000, kept while the equinox
 // stays the same: every line of a catalogue usually shares one.
@@ -81,7 +84,9 @@ double DoubleOr(const std::string& field, double fallback) {
 }
 
 // Decimal years (Julian years from J2000) to a Julian date.
-double EquinoxJulianDate(double year) { return JulianDateFromYear(year); }
+double EquinoxJulianDate(double year) {
+    return JulianDateFromYear(year);
+}
 
 // "h m s" or "d m s" with scanf's rules: whatever was read counts, the rest is 0.
 double ReadSexagesimal(const std::string& field) {
@@ -91,8 +96,8 @@ double ReadSexagesimal(const std::string& field) {
     if (n < 1) return 0.0;
     if (n < 2) minutes = 0;
     if (n < 3 || !std::isfinite(seconds)) seconds = 0.0;
-    double value = std::abs(static_cast<double>(whole)) + std::abs(static_cast<double>(minutes)) / 60.0 +
-                   std::fabs(seconds) / 3600.0;
+    double value = std::abs(static_cast<double>(whole)) +
+                   std::abs(static_cast<double>(minutes)) / 60.0 + std::fabs(seconds) / 3600.0;
     return value;
 }
 
@@ -101,10 +106,17 @@ bool FieldIsSouthern(const std::string& field) {
     return first != std::string::npos && field[first] == '-';
 }
 
+// Hundredths of a magnitude, truncated. A decimal such as 4.35 is held in
+// binary a hair below its value (434.99999... hundredths), and so is a
+// difference such as 6.3 - 6.2; plain truncation would lose the last digit
+// written. The allowance is far above that rounding error and far below any
+// digit a catalogue gives.
+constexpr double kHundredthsAllowance = 1e-6;
+
 std::int16_t Hundredths(double magnitude) {
     double value = magnitude * 100.0;
     if (!(value > -32768.0 && value < 32767.0)) return kNoMagnitude;
-    return static_cast<std::int16_t>(value);
+    return static_cast<std::int16_t>(value + std::copysign(kHundredthsAllowance, value));
 }
 
 // Magnitude fields: "V", "V,companion", "bright-faint", "bright-faint,companion".
@@ -128,7 +140,8 @@ Magnitudes ReadMagnitudes(const std::string& field, int type) {
         // The separator is the first "-" after the first number, so a
         // negative brightest magnitude still reads.
         std::size_t start = text.find_first_not_of(" ");
-        std::size_t dash = start == std::string::npos ? std::string::npos : text.find('-', start + 1);
+        std::size_t dash =
+            start == std::string::npos ? std::string::npos : text.find('-', start + 1);
         if (dash != std::string::npos) {
             faintText = text.substr(dash + 1);
             text = text.substr(0, dash);
@@ -152,11 +165,15 @@ std::string Clip(const std::string& text, std::size_t length) {
     return text.size() > length ? text.substr(0, length) : text;
 }
 
-// An object found by its exact name, ignoring letter case, or 0.
+// An object found by its exact name, ignoring letter case, or 0. Objects of a
+// file being replaced do not count: a line or an orbit joined to one of them
+// would point at nothing once the replacement is in place.
 ObjectID FindByExactName(const std::string& name) {
     ObjectID id = 0;
-    if (findObjectByName(name, false, true, id) != kStatusSuccess) return 0;
-    return id;
+    while (findObjectByName(name, false, true, id) == kStatusSuccess) {
+        if (gFileBeingReplaced == 0 || FileNumber(id) != FileNumber(gFileBeingReplaced)) return id;
+    }
+    return 0;
 }
 
 int TypeAfterLetter(const std::string& field0, int fallback) {
@@ -201,7 +218,8 @@ SkyObject* BuildBoundaryLine(const std::vector<std::string>& fields) {
         Vector3 v;
         SphericalToRectangular(ra, dec, 1.0, v);
         if (jd != kJ2000) TransformVector(gLinePrecession.to2000(jd), v);
-        for (int c = 0; c < 3; ++c) line->endpointPositions[k][c] = ToFixed(v[c]);
+        for (int c = 0; c < 3; ++c)
+            line->endpointPositions[k][c] = ToFixed(v[c]);
     }
     return line;
 }
@@ -220,36 +238,59 @@ SkyObject* BuildSite(const std::vector<std::string>& fields) {
     return site;
 }
 
-// Removes a file the import created: out of the store, and its data file
-// off the disk unless another file of the database still uses that name.
-void DiscardImportFile(ObjectID fileId, bool deleteFromDisk) {
+// Removes a file the import created from the store. Nothing of it is on the
+// disk (its data file is only written once the import has succeeded), so a
+// data file bearing its name belongs to someone else and stays: the file being
+// replaced, or one the index has lost track of.
+void DiscardImportFile(ObjectID fileId) {
     unlockFile(fileId);
-    DatabaseFile* file = detachFile(fileId);
-    if (file == nullptr) return;
-    if (deleteFromDisk && file->name) deleteDataFile(file->name.get());
-    freeFile(file);
+    freeFile(detachFile(fileId));
+}
+
+// References between the objects of a file that is about to change its
+// number: ids naming the file `from` are made to name `to`.
+void RenumberReferences(DatabaseFile* file, ObjectID from, ObjectID to) {
+    if (file == nullptr || file->objects == nullptr) return;
+    auto renumber = [&](ObjectID& id) {
+        if (id != 0 && FileNumber(id) == FileNumber(from)) id = MakeObjectID(to, ObjectIndex(id));
+    };
+    for (int i = 0; i < file->capacity; ++i) {
+        SkyObject* object = file->objects[i];
+        if (LineObject* line = AsLine(object)) {
+            renumber(line->endpointObjects[0]);
+            renumber(line->endpointObjects[1]);
+        } else if (SolarSystemObject* body = AsSolarSystem(object)) {
+            renumber(body->primary);
+        }
+    }
 }
 
 } // namespace
 
-void setImportNutation(bool on) { gImportNutation = on; }
+void setImportNutation(bool on) {
+    gImportNutation = on;
+}
 
-void setImportFileWrittenHandler(void (*handler)(ObjectID)) { gFileWrittenHandler = handler; }
+void setImportFileWrittenHandler(void (*handler)(ObjectID)) {
+    gFileWrittenHandler = handler;
+}
 
 bool readImportLine(std::FILE* stream, std::string& line) {
+    // Character by character without the stream's lock: the program has one
+    // thread, and catalogues run to hundreds of thousands of lines.
     line.clear();
-    int c = std::fgetc(stream);
+    int c = getc_unlocked(stream);
     if (c == EOF) return false;
     while (c != EOF) {
         if (c == '\n') break;
         if (c == '\r') {
-            int next = std::fgetc(stream);
+            int next = getc_unlocked(stream);
             if (next != '\n' && next != EOF) std::ungetc(next, stream);
             break;
         }
         line.push_back(static_cast<char>(c));
         if (static_cast<int>(line.size()) >= kImportLineLength) break;
-        c = std::fgetc(stream);
+        c = getc_unlocked(stream);
     }
     return true;
 }
@@ -274,7 +315,8 @@ SkyObject* buildCatalogObject(const std::vector<std::string>& input) {
     std::vector<std::string> fields = input;
     fields.resize(kImportFieldCount);
     int type = kStarTypeBase + TypeAfterLetter(fields[0], 1);
-    if (!IsCatalogType(type)) type = kTypeSingleStar;
+    // 57 to 60 lie inside the range but are no type at all.
+    if (!IsCatalogType(type) || !IsKnownType(type)) type = kTypeSingleStar;
     CatalogObject* object = NewCatalogObject(type);
     if (object == nullptr) {
         ShowMessage(ButtonsOK, kOutOfMemoryString);
@@ -297,7 +339,8 @@ SkyObject* buildCatalogObject(const std::vector<std::string>& input) {
 
     // The radial motion, as a fraction of the distance per day.
     double radial = 0.0;
-    if (!std::isnan(velocity) && !std::isnan(distance) && distance != 0.0) radial = velocity / distance;
+    if (!std::isnan(velocity) && !std::isnan(distance) && distance != 0.0)
+        radial = velocity / distance;
 
     Vector3 position, motion;
     SphericalToRectangularMotion(ra, dec, 1.0, muRA, muDec, radial, position, motion);
@@ -306,7 +349,8 @@ SkyObject* buildCatalogObject(const std::vector<std::string>& input) {
         const Matrix3& m = gStarPrecession.to2000(jd);
         TransformVector(m, position);
         TransformVector(m, motion);
-        for (int c = 0; c < 3; ++c) position[c] += motion[c] * (kJ2000 - jd);
+        for (int c = 0; c < 3; ++c)
+            position[c] += motion[c] * (kJ2000 - jd);
     }
     for (int c = 0; c < 3; ++c) {
         object->position[c] = ToFixed(position[c]);
@@ -403,13 +447,15 @@ SkyObject* buildSolarSystemObject(const std::vector<std::string>& input) {
     if (type == kTypeEarthSatellite) {
         // From the semi-major axis in AU, as two-line elements give it.
         double semiMajor = e < 1.0 ? q / (1.0 - e) : q;
-        double n0 = semiMajor > 0.0 ? kSatelliteKe / std::pow(semiMajor * kEarthRadiiPerAU, 1.5) : 0.0;
+        double n0 =
+            semiMajor > 0.0 ? kSatelliteKe / std::pow(semiMajor * kEarthRadiiPerAU, 1.5) : 0.0;
         if (n0 > 0.0) {
             SatelliteMotion motion = SatelliteSecularMotion(n0, e, inclination);
             el[kPerihelionDistance] =
                 static_cast<float>((1.0 - e) * motion.semiMajorAxis * kEarthRadiusAU);
             el[kNodeRate] = static_cast<float>(motion.nodeRate * kRadiansPerMinuteToPerDay);
-            el[kPerihelionRate] = static_cast<float>(motion.perigeeRate * kRadiansPerMinuteToPerDay);
+            el[kPerihelionRate] =
+                static_cast<float>(motion.perigeeRate * kRadiansPerMinuteToPerDay);
         }
         el[kMeanMotion] = static_cast<float>(n0 * kRadiansPerMinuteToPerDay);
     } else {
@@ -433,13 +479,21 @@ int readTextRecord(std::FILE* stream, SkyObject** object) {
     std::string line;
     for (;;) {
         if (!readImportLine(stream, line)) return kRecordEndOfFile;
-        char kind = line.empty() ? '\0' : static_cast<char>(std::toupper(static_cast<unsigned char>(line[0])));
+        char kind = line.empty()
+                        ? '\0'
+                        : static_cast<char>(std::toupper(static_cast<unsigned char>(line[0])));
         if (kind != 'S' && kind != 'P' && kind != 'C' && kind != 'L') continue;
         std::vector<std::string> fields = splitImportFields(line);
         switch (kind) {
-        case 'S': *object = buildCatalogObject(fields); break;
-        case 'P': *object = buildSolarSystemObject(fields); break;
-        case 'L': *object = BuildSite(fields); break;
+        case 'S':
+            *object = buildCatalogObject(fields);
+            break;
+        case 'P':
+            *object = buildSolarSystemObject(fields);
+            break;
+        case 'L':
+            *object = BuildSite(fields);
+            break;
         case 'C':
             if (fields[0].size() >= 2 && fields[0][1] == '1')
                 *object = BuildFigureLine(fields);
@@ -479,7 +533,16 @@ bool importFile(const std::string& path, RecordReader readRecord) {
         CloseFile(source);
         return false;
     }
+    // The new file counts as loaded from the start. A name lookup walks every
+    // file and loads those that are not, and loading this one would read into
+    // it the data file of the same name that it is about to replace.
+    if (!allocateObjectTable(file)) {
+        freeFile(detachFile(fileId));
+        CloseFile(source);
+        return false;
+    }
     lockFile(fileId);
+    gFileBeingReplaced = replaced;
 
     std::fseek(source, 0, SEEK_END);
     long length = std::ftell(source);
@@ -502,7 +565,8 @@ bool importFile(const std::string& path, RecordReader readRecord) {
         }
         if (result != kRecordRead) {
             // A Yes/No question: anything but Yes stops.
-            if (ShowMessage(ButtonsYesNoCancel, kKeepReadingString, path.c_str()) != AnswerYes) break;
+            if (ShowMessage(ButtonsYesNoCancel, kKeepReadingString, path.c_str()) != AnswerYes)
+                break;
         }
         if (ProgressUpdate(std::ftell(source)) == 0) {
             cancelled = true;
@@ -511,17 +575,21 @@ bool importFile(const std::string& path, RecordReader readRecord) {
     }
     EndProgress();
     CloseFile(source);
+    gFileBeingReplaced = 0;
 
     DatabaseFile* imported = getFile(fileId);
     bool anything = imported != nullptr && imported->highestIndex > 0;
     if (cancelled || !anything) {
-        // Nothing to keep. The data file on disk belongs to the file being
-        // replaced, if there is one, and stays.
-        DiscardImportFile(fileId, replaced == 0);
+        DiscardImportFile(fileId);
         return true;
     }
+    // A replacement will take the old file's number, so that the ids other
+    // files keep of its objects (the stars a constellation line joins, the
+    // planet a moon orbits) still name the same objects; its own objects'
+    // references to each other are written with that number already.
+    if (replaced != 0) RenumberReferences(imported, fileId, replaced);
     if (writeDataFile(fileId) != kStatusSuccess) {
-        DiscardImportFile(fileId, false);
+        DiscardImportFile(fileId);
         return false;
     }
     if (replaced != 0) {
@@ -534,7 +602,18 @@ bool importFile(const std::string& path, RecordReader readRecord) {
     }
     unlockFile(fileId);
     unloadFile(fileId);
-    if (gFileWrittenHandler != nullptr) gFileWrittenHandler(fileId);
+    if (replaced != 0 && FileNumber(replaced) != FileNumber(fileId)) {
+        if (DatabaseFile* moved = detachFile(fileId)) {
+            moved->fileId = replaced;
+            ObjectID at = attachFile(moved);
+            if (at == 0) {
+                moved->fileId = 0;
+                at = attachFile(moved);
+            }
+            fileId = at;
+        }
+    }
+    if (gFileWrittenHandler != nullptr && fileId != 0) gFileWrittenHandler(fileId);
     return true;
 }
 

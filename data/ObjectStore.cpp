@@ -8,6 +8,7 @@
 #include "shell/Platform.h"
 
 #include <cmath>
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <numbers>
@@ -317,6 +318,7 @@ bool allocateObjectTable(DatabaseFile* file) {
         return false;
     }
     file->capacity = static_cast<std::int16_t>(slots);
+    file->firstFreeHint = 1;
     Charge(file, static_cast<std::int64_t>(slots) * kSlotCharge);
     return true;
 }
@@ -471,7 +473,7 @@ ObjectID addObject(SkyObject* object, ObjectID id) {
 
     // A new object takes the first free slot, reusing the numbers of removed ones.
     index = 0;
-    for (int i = 1; i <= file->capacity && index == 0; ++i)
+    for (int i = std::max<int>(1, file->firstFreeHint); i <= file->capacity && index == 0; ++i)
         if (file->objects[i - 1] == nullptr) index = i;
     if (index == 0 && file->capacity < kMaxObjectsPerFile) {
         SkyObject** grown = NewTable(kMaxObjectsPerFile);
@@ -489,6 +491,7 @@ ObjectID addObject(SkyObject* object, ObjectID id) {
     if (index == 0) return 0;
 
     file->objects[index - 1] = object;
+    file->firstFreeHint = static_cast<std::int16_t>(index + 1);
     if (index > file->highestIndex) file->highestIndex = static_cast<std::int16_t>(index);
     addToSummary(file, object);
     setModified(file, true);
@@ -506,6 +509,7 @@ SkyObject* removeObject(ObjectID id) {
     if (object == nullptr || file == nullptr) return nullptr;
     int index = ObjectIndex(id);
     file->objects[index - 1] = nullptr;
+    if (index < file->firstFreeHint) file->firstFreeHint = static_cast<std::int16_t>(index);
     SetObjectID(object, 0);
     if (index == file->highestIndex) {
         while (file->highestIndex > 0 && file->objects[file->highestIndex - 1] == nullptr)
@@ -572,6 +576,9 @@ int loadFile(ObjectID fileId) {
             recomputeSummary(file);
             gObjectStore.indexModified = true;
         }
+        // Placing the objects kept the total within the limit, but a file
+        // without objects only brought its table, which nothing has paid for.
+        EnforceLimitSparing(fileId);
         return kStatusSuccess;
     }
     DiscardObjects(file);

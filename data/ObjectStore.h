@@ -41,6 +41,9 @@ struct DatabaseFile {
     ObjectID fileId = 0;            // number << 14; 0 while not attached
     std::int16_t capacity = 0;
     std::int16_t highestIndex = 0;  // the object count as written to disk
+    // Every slot below this one is occupied (kept in memory only, so that
+    // filling a file takes linear time).
+    std::int16_t firstFreeHint = 1;
     // Summary: counts by kind.
     std::int16_t solarSystemCount = 0;
     std::int16_t deepSkyCount = 0;

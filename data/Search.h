@@ -32,6 +32,8 @@ int findObjectByName(const std::string& query, bool caseSensitive, bool exactMat
 
 // The millisecond clock the search measures its running time with (the
 // platform's tick count unless replaced). Tests replace it to reach the
-// progress window without waiting; nullptr restores the tick count.
+// progress window without waiting; nullptr restores the tick count. A
+// replaced clock is read once for every object examined, the tick count
+// only now and then.
 using SearchClock = long (*)();
 void setSearchClock(SearchClock clock);

@@ -9,8 +9,9 @@
 //
 //   make-guide-database DIRECTORY [--stars N] [--files N] [--seed N]
 //
-// DIRECTORY receives Database/Index.nvd, Database/Custom.nvd and the data
-// files under Database/GSC/. An existing database there is refused.
+// DIRECTORY (created when missing) receives Database/Index.nvd,
+// Database/Custom.nvd and the data files under Database/GSC/. An existing
+// database there is refused.
 
 #include "data/DatabaseFiles.h"
 #include "data/Names.h"
@@ -24,6 +25,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <new>
 #include <numbers>
 #include <string>
@@ -63,14 +65,13 @@ constexpr int kRegionsPerCell = 2;
 // written, so this only has to hold one.
 constexpr std::int64_t kWritingMemoryLimit = std::int64_t{256} << 20;
 
-const char* kUsage =
-    "Usage: make-guide-database DIRECTORY [--stars N] [--files N] [--seed N]\n"
-    "\n"
-    "Writes a synthetic guide-star database (compact star records, one data file\n"
-    "per sky cell, and the index) into DIRECTORY/Database.\n"
-    "  --stars N   number of stars (default 2000000)\n"
-    "  --files N   about this many data files (default 300)\n"
-    "  --seed N    seed of the made-up sky (default 20260101)\n";
+const char* kUsage = "Usage: make-guide-database DIRECTORY [--stars N] [--files N] [--seed N]\n"
+                     "\n"
+                     "Writes a synthetic guide-star database (compact star records, one data file\n"
+                     "per sky cell, and the index) into DIRECTORY/Database.\n"
+                     "  --stars N   number of stars (default 2000000)\n"
+                     "  --files N   about this many data files (default 300)\n"
+                     "  --seed N    seed of the made-up sky (default 20260101)\n";
 
 // SplitMix64: the same sky on every machine and library.
 class Random {
@@ -92,9 +93,9 @@ private:
 };
 
 struct Cell {
-    double declinationLow;  // degrees
+    double declinationLow; // degrees
     double declinationHigh;
-    double rightAscensionLow;  // degrees
+    double rightAscensionLow; // degrees
     double rightAscensionHigh;
     long stars;
     std::string name;
@@ -116,12 +117,11 @@ bool PlanCells(long stars, long files, std::vector<Cell>& cells) {
     for (int band = 0; band < kBands; ++band) {
         double low = -90.0 + band * kBandHeightDegrees;
         double high = low + kBandHeightDegrees;
-        double fraction = (std::sin(high * std::numbers::pi / 180.0) -
-                           std::sin(low * std::numbers::pi / 180.0)) /
-                          2.0;
-        long bandStars = band + 1 == kBands
-                             ? stars - assigned
-                             : std::lround(fraction * static_cast<double>(stars));
+        double fraction =
+            (std::sin(high * std::numbers::pi / 180.0) - std::sin(low * std::numbers::pi / 180.0)) /
+            2.0;
+        long bandStars = band + 1 == kBands ? stars - assigned
+                                            : std::lround(fraction * static_cast<double>(stars));
         assigned += bandStars;
         long count = std::max(1L, std::lround(static_cast<double>(bandStars) / target));
         while ((bandStars + count - 1) / count > kMaxObjectsPerFile)
@@ -255,8 +255,9 @@ int main(int argc, char** argv) {
 
     std::vector<Cell> cells;
     if (!PlanCells(stars, files, cells)) {
-        std::fprintf(stderr, "make-guide-database: %ld stars need more files than a database "
-                             "holds; ask for fewer stars\n",
+        std::fprintf(stderr,
+                     "make-guide-database: %ld stars need more files than a database "
+                     "holds; ask for fewer stars\n",
                      stars);
         return kExitUsage;
     }
@@ -265,6 +266,13 @@ int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     InitPlatform(0, nullptr);
     SetMessageResponder(AnswerMessage);
+    std::error_code error;
+    std::filesystem::create_directories(directory, error);
+    if (error) {
+        std::fprintf(stderr, "make-guide-database: can't create %s: %s\n", directory.c_str(),
+                     error.message().c_str());
+        return kExitFailure;
+    }
     SetProgramDirectory(directory);
     const std::string database =
         AppendPathComponent(ProgramDirectory(), LoadString(kDatabaseDirectoryString));

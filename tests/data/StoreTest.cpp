@@ -329,6 +329,23 @@ TEST_F(StoreTest, MemoryLimitDropsStaleFilesThenTheMostRecentlyLoaded) {
     EXPECT_EQ(SumOfFiles(), gObjectStore.totalMemory);
 }
 
+// A file without objects brings only its table of 16,000 slots; no object
+// placed while loading it pays for that, so the load itself keeps the limit.
+TEST_F(StoreTest, LoadingAFileWithoutObjectsKeepsToTheLimit) {
+    ObjectID full = FileOnDisk("Full.nvd", 100);
+    ObjectID empty = attachFile(newFile("Empty.nvd"));
+    ASSERT_EQ(writeDataFile(empty), kStatusSuccess);
+    const std::int64_t fullCharge = 100 * (4 + 46);
+    const std::int64_t emptyCharge = std::int64_t{kMaxObjectsPerFile} * 4;
+    ASSERT_EQ(loadFile(full), kStatusSuccess);
+    setMemoryLimit(fullCharge + emptyCharge - 1);
+    ASSERT_EQ(loadFile(empty), kStatusSuccess);
+    EXPECT_LE(gObjectStore.totalMemory, gObjectStore.memoryLimit);
+    EXPECT_TRUE(isLoaded(getFile(empty))) << "the file just loaded stays";
+    EXPECT_FALSE(isLoaded(getFile(full)));
+    EXPECT_EQ(SumOfFiles(), gObjectStore.totalMemory);
+}
+
 TEST_F(StoreTest, ModifiedFilesAreWrittenOnUnloadAndOnClose) {
     ObjectID fileId = attachFile(newFile("Sites.nvd"));
     SiteObject* site = NewSiteObject();
