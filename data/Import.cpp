@@ -11,6 +11,7 @@
 #include "shell/Platform.h"
 
 #include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -74,8 +75,34 @@ PrecessionCache gStarPrecession;
 PrecessionCache gLinePrecession;
 
 // scanf's "%lf" on one field: false when nothing could be read.
+// Reads a number as scanf's "%lf" would (leading blanks skipped, reading
+// stops at the first character that can't belong to it); strtod does the
+// same without scanf's cost, which dominated large imports.
+bool ReadDoubleAt(const char* text, const char** end, double* value) {
+    char* stop = nullptr;
+    double v = std::strtod(text, &stop);
+    if (stop == text) return false;
+    if (end != nullptr) *end = stop;
+    *value = v;
+    return true;
+}
+
 bool ReadDouble(const std::string& field, double* value) {
-    return std::sscanf(field.c_str(), "%lf", value) == 1 && std::isfinite(*value);
+    double v;
+    if (!ReadDoubleAt(field.c_str(), nullptr, &v) || !std::isfinite(v)) return false;
+    *value = v;
+    return true;
+}
+
+// scanf's "%hd": an optionally signed decimal integer after blanks.
+bool ReadShortAt(const char* text, const char** end, short* value) {
+    char* stop = nullptr;
+    errno = 0;
+    long v = std::strtol(text, &stop, 10);
+    if (stop == text) return false;
+    *end = stop;
+    *value = static_cast<short>(v);
+    return true;
 }
 
 double DoubleOr(const std::string& field, double fallback) {
@@ -90,12 +117,16 @@ double EquinoxJulianDate(double year) {
 
 // "h m s" or "d m s" with scanf's rules: whatever was read counts, the rest is 0.
 double ReadSexagesimal(const std::string& field) {
+    // As "%hd%hd%lf": whatever was read counts, the rest is 0.
     short whole = 0, minutes = 0;
     double seconds = 0.0;
-    int n = std::sscanf(field.c_str(), "%hd%hd%lf", &whole, &minutes, &seconds);
-    if (n < 1) return 0.0;
-    if (n < 2) minutes = 0;
-    if (n < 3 || !std::isfinite(seconds)) seconds = 0.0;
+    const char* at = field.c_str();
+    if (!ReadShortAt(at, &at, &whole)) return 0.0;
+    if (ReadShortAt(at, &at, &minutes)) {
+        if (!ReadDoubleAt(at, &at, &seconds) || !std::isfinite(seconds)) seconds = 0.0;
+    } else {
+        minutes = 0;
+    }
     double value = std::abs(static_cast<double>(whole)) +
                    std::abs(static_cast<double>(minutes)) / 60.0 + std::fabs(seconds) / 3600.0;
     return value;
@@ -312,8 +343,14 @@ std::vector<std::string> splitImportFields(const std::string& line) {
 }
 
 SkyObject* buildCatalogObject(const std::vector<std::string>& input) {
-    std::vector<std::string> fields = input;
-    fields.resize(kImportFieldCount);
+    // Lines come split into every field; a shorter list (from an editor) is
+    // filled up with empty ones.
+    std::vector<std::string> padded;
+    if (input.size() < static_cast<std::size_t>(kImportFieldCount)) {
+        padded = input;
+        padded.resize(kImportFieldCount);
+    }
+    const std::vector<std::string>& fields = padded.empty() ? input : padded;
     int type = kStarTypeBase + TypeAfterLetter(fields[0], 1);
     // 57 to 60 lie inside the range but are no type at all.
     if (!IsCatalogType(type) || !IsKnownType(type)) type = kTypeSingleStar;

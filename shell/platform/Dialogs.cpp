@@ -592,6 +592,7 @@ struct ProgressState {
     long from = 0, to = 1;
     bool cancelled = false;
     long lastPump = 0;
+    long barPosition = -1;
 };
 ProgressState* gProgress = nullptr;
 
@@ -605,7 +606,11 @@ long ProgressHandler(int event, WindowRef, long a, long) {
 
 void SetProgressBar(double fraction) {
     fraction = std::clamp(fraction, 0.0, 1.0);
-    SetItemValue(gProgress->window, kProgressBar, static_cast<long>(fraction * kProgressScale));
+    // Long tasks report every step; the bar only moves a thousand times.
+    long position = static_cast<long>(fraction * kProgressScale);
+    if (position == gProgress->barPosition) return;
+    gProgress->barPosition = position;
+    SetItemValue(gProgress->window, kProgressBar, position);
 }
 } // namespace
 
