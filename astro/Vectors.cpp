@@ -95,24 +95,6 @@ void SphericalToRectangularMotion(double lon, double lat, double r, double dlon,
     velocity[2] = dr * sinLat + r * cosLat * dlat;
 }
 
-double VectorLength(const Vector3& v) {
-    return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
-}
-
-void VectorAdd(const Vector3& a, const Vector3& b, Vector3& sum) {
-    for (int i = 0; i < 3; ++i)
-        sum[i] = a[i] + b[i];
-}
-
-void VectorSubtract(const Vector3& a, const Vector3& b, Vector3& difference) {
-    for (int i = 0; i < 3; ++i)
-        difference[i] = a[i] - b[i];
-}
-
-double DotProduct(const Vector3& a, const Vector3& b) {
-    return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
-}
-
 void CrossProduct(const Vector3& a, const Vector3& b, Vector3& product) {
     double x = a[1] * b[2] - a[2] * b[1];
     double y = a[2] * b[0] - a[0] * b[2];
@@ -120,11 +102,6 @@ void CrossProduct(const Vector3& a, const Vector3& b, Vector3& product) {
     product[0] = x;
     product[1] = y;
     product[2] = z;
-}
-
-void CopyVector(const Vector3& from, Vector3& to) {
-    for (int i = 0; i < 3; ++i)
-        to[i] = from[i];
 }
 
 void IdentityMatrix(Matrix3& m) {
@@ -145,15 +122,6 @@ void MultiplyMatrix(const Matrix3& a, Matrix3& b) {
         for (int j = 0; j < 3; ++j)
             product[i][j] = a[i][0] * b[0][j] + a[i][1] * b[1][j] + a[i][2] * b[2][j];
     CopyMatrix(product, b);
-}
-
-void TransformVector(const Matrix3& m, Vector3& v) {
-    double x = m[0][0] * v[0] + m[0][1] * v[1] + m[0][2] * v[2];
-    double y = m[1][0] * v[0] + m[1][1] * v[1] + m[1][2] * v[2];
-    double z = m[2][0] * v[0] + m[2][1] * v[1] + m[2][2] * v[2];
-    v[0] = x;
-    v[1] = y;
-    v[2] = z;
 }
 
 void UntransformVector(const Matrix3& m, Vector3& v) {

@@ -7,6 +7,7 @@
 // latitudes (and declination, altitude) over [-pi/2, +pi/2]. A vector is three
 // doubles (x, y, z); a matrix is 3x3 doubles stored row by row.
 
+#include <cmath>
 #include <initializer_list>
 
 using Vector3 = double[3];
@@ -41,14 +42,27 @@ void RectangularToSpherical(const Vector3& v, double* lon, double* lat, double* 
 void SphericalToRectangularMotion(double lon, double lat, double r, double dlon, double dlat,
                                   double dr, Vector3& position, Vector3& velocity);
 
-double VectorLength(const Vector3& v);
+inline double VectorLength(const Vector3& v) {
+    return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+}
 // sum := a + b; difference := a - b. The output may be one of the inputs.
-void VectorAdd(const Vector3& a, const Vector3& b, Vector3& sum);
-void VectorSubtract(const Vector3& a, const Vector3& b, Vector3& difference);
-double DotProduct(const Vector3& a, const Vector3& b);
+inline void VectorAdd(const Vector3& a, const Vector3& b, Vector3& sum) {
+    for (int i = 0; i < 3; ++i)
+        sum[i] = a[i] + b[i];
+}
+inline void VectorSubtract(const Vector3& a, const Vector3& b, Vector3& difference) {
+    for (int i = 0; i < 3; ++i)
+        difference[i] = a[i] - b[i];
+}
+inline double DotProduct(const Vector3& a, const Vector3& b) {
+    return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
+}
 // product := a x b. The output may be one of the inputs.
 void CrossProduct(const Vector3& a, const Vector3& b, Vector3& product);
-void CopyVector(const Vector3& from, Vector3& to);
+inline void CopyVector(const Vector3& from, Vector3& to) {
+    for (int i = 0; i < 3; ++i)
+        to[i] = from[i];
+}
 
 void IdentityMatrix(Matrix3& m);
 void CopyMatrix(const Matrix3& from, Matrix3& to);
@@ -56,7 +70,14 @@ void CopyMatrix(const Matrix3& from, Matrix3& to);
 void MultiplyMatrix(const Matrix3& a, Matrix3& b);
 
 // v := m v, a vector carried into the frame of m.
-void TransformVector(const Matrix3& m, Vector3& v);
+inline void TransformVector(const Matrix3& m, Vector3& v) {
+    double x = m[0][0] * v[0] + m[0][1] * v[1] + m[0][2] * v[2];
+    double y = m[1][0] * v[0] + m[1][1] * v[1] + m[1][2] * v[2];
+    double z = m[2][0] * v[0] + m[2][1] * v[1] + m[2][2] * v[2];
+    v[0] = x;
+    v[1] = y;
+    v[2] = z;
+}
 // v := transpose(m) v, a vector carried back out of the frame of m.
 void UntransformVector(const Matrix3& m, Vector3& v);
 

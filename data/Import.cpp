@@ -192,6 +192,13 @@ std::int32_t ToFixed(double component) {
     return static_cast<std::int32_t>(scaled);
 }
 
+// The space motion is kept per day in steps of 2^-30 (0.07" a year):
+// rounding to the nearest step rather than cutting toward zero halves what a
+// century of motion can drift from the catalogue's figures.
+std::int32_t ToFixedRounded(double component) {
+    return ToFixed(std::nearbyint(component * kUnitVectorScale) / kUnitVectorScale);
+}
+
 std::string Clip(const std::string& text, std::size_t length) {
     return text.size() > length ? text.substr(0, length) : text;
 }
@@ -391,7 +398,7 @@ SkyObject* buildCatalogObject(const std::vector<std::string>& input) {
     }
     for (int c = 0; c < 3; ++c) {
         object->position[c] = ToFixed(position[c]);
-        object->motion[c] = ToFixed(motion[c]);
+        object->motion[c] = ToFixedRounded(motion[c]);
     }
     object->catalogDistance = std::isnan(distance) ? kUnknown : static_cast<float>(distance);
     object->radialVelocity = std::isnan(velocity) ? kUnknown : static_cast<float>(velocity);

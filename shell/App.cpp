@@ -1,10 +1,12 @@
 #include "shell/App.h"
 
+#include "astro/ComputationOptions.h"
 #include "astro/Report.h"
 #include "astro/Viewer.h"
 #include "chart/ChartView.h"
 #include "chart/ChartWindow.h"
 #include "data/DatabaseFiles.h"
+#include "data/Driver.h"
 #include "data/ObjectStore.h"
 #include "shell/Commands.h"
 #include "shell/MenuState.h"
@@ -29,10 +31,17 @@ void Step(int number) { gStartupSteps.push_back(number); }
 // Ids of the closed database mean nothing any more.
 void ForgetObjectIds() { gChartView.centeredObject = 0; }
 
-// After objects were added or removed the chart is drawn afresh.
-void RedrawAfterDataChange() {
+// After a recomputation: the chart is drawn afresh and the menus follow the
+// state. The Object Info window and the telescope display join here as they
+// arrive.
+void ShowRecomputedState() {
     if (WindowRef chart = ChartWindow()) InvalidateWindow(chart);
+    UpdateMenuState();
 }
+
+// After objects were added or removed every stored result is suspect: the
+// Earth or the viewer object may be among them.
+void RecomputeAfterDataChange() { RecomputeAndRedraw(true); }
 
 void OpenStartupDatabase() {
     std::string directory = AppendPathComponent(ProgramDirectory(), LoadString(kDatabaseDirectoryString));
@@ -62,7 +71,10 @@ void StartProgram() {
 
     // 2. Every program-wide record to its defaults.
     setViewerDefaults();
+    setComputationOptionsDefaults();
+    setDriverDefaults();
     setChartViewDefaults();
+    setRedrawHandler(ShowRecomputedState);
     Step(2);
 
     // 3. The chart window, hidden until start-up is over.
@@ -84,7 +96,7 @@ void StartProgram() {
         return;
     }
     setDatabaseClosedHandler(ForgetObjectIds);
-    setRecomputeHandler(RedrawAfterDataChange);
+    setRecomputeHandler(RecomputeAfterDataChange);
     if (!checkDatabaseDirectory()) {
         if (splash != nullptr) DestroyWindow(splash);
         RequestQuit();
@@ -109,6 +121,10 @@ void StartProgram() {
     // 11. The time is now.
     SetViewerTimeToNow();
     Step(11);
+
+    // 12. Everything computed afresh for that instant and place.
+    RecomputeAndRedraw(true);
+    Step(12);
 
     // 13. Menus in step with the state.
     UpdateMenuState();

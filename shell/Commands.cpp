@@ -2,6 +2,7 @@
 
 #include "chart/ChartWindow.h"
 #include "data/DatabaseFiles.h"
+#include "data/Driver.h"
 #include "shell/MenuState.h"
 #include "shell/Platform.h"
 
@@ -55,6 +56,11 @@ int OpenCommand(int item) {
     return 1;
 }
 
+int ComputationCommand(int item) {
+    if (item == kComputationRecomputeAll) RecomputeAndRedraw(true);
+    return 1;
+}
+
 int HelpCommand(int item) {
     std::string helpFile;
     try {
@@ -77,6 +83,7 @@ std::vector<CommandRoute> ProgramRoutes() {
     return {
         {kFileMenu, FileCommand, {kFileDeleteDatabaseFile, kFileExit}},
         {kOpenMenu, OpenCommand, {kOpenDefaultDatabase, kOpenCdromDatabase}},
+        {kComputationMenu, ComputationCommand, {kComputationRecomputeAll}},
         {kHelpMenu, HelpCommand, {kHelpContents, kHelpSearch, kHelpHowToUse, kHelpAbout}},
         {1, RedrawCommand, {}},
         {2, RedrawCommand, {}},

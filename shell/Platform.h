@@ -300,6 +300,12 @@ void Beep();
 // String `number` of the table (at most 255 characters), empty when absent.
 std::string LoadString(int number);
 
+// Program text for a terminal or a pipe, which speak UTF-8, and text from
+// one (command-line arguments) into the program's code page. A character the
+// code page lacks becomes '?'.
+std::string ConsoleText(const std::string& text);
+std::string FromConsoleText(const std::string& text);
+
 // ---------------------------------------------------------------------------
 // Drawing
 

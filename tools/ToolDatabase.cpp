@@ -1,17 +1,42 @@
-// norvane-tool's database commands: import, find, files, stats.
+// norvane-tool's database commands: import, find, files, stats, info.
 
 #include "tools/ToolCommands.h"
 
+#include "astro/ComputationOptions.h"
+#include "astro/Frames.h"
+#include "astro/TimeScales.h"
+#include "astro/Vectors.h"
+#include "astro/Viewer.h"
 #include "data/DatabaseFiles.h"
+#include "data/Driver.h"
+#include "data/Ephemeris.h"
 #include "data/Import.h"
 #include "data/Names.h"
 #include "data/ObjectStore.h"
 #include "data/Search.h"
+#include "output/ObjectInfo.h"
 #include "shell/Platform.h"
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+
+void PrintText(std::FILE* stream, const char* format, ...) {
+    std::va_list arguments;
+    va_start(arguments, format);
+    std::va_list copy;
+    va_copy(copy, arguments);
+    int length = std::vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    if (length > 0) {
+        std::string text(static_cast<std::size_t>(length) + 1, '\0');
+        std::vsnprintf(text.data(), text.size(), format, arguments);
+        text.resize(static_cast<std::size_t>(length));
+        std::fputs(ConsoleText(text).c_str(), stream);
+    }
+    va_end(arguments);
+}
 
 namespace {
 
@@ -19,9 +44,15 @@ constexpr int kExitFailure = 1;
 constexpr int kReplaceQuestion = 531;
 constexpr int kCreateDirectoryQuestion = 528;
 constexpr int kTypeNameBase = 1000;
-constexpr double kDegreesPerTurnUnit = 360.0 / 1073741824.0;  // box angles: 2^30 per turn
+constexpr int kNoObjectString = 523;
+constexpr double kDegreesPerTurnUnit = 360.0 / 1073741824.0; // box angles: 2^30 per turn
 
 bool gReplace = false;
+int gInfoFrame = kFrameHorizon;
+
+int InfoFrame() {
+    return gInfoFrame;
+}
 
 // The tool never waits for a person: messages are printed, questions get the
 // answers the command line chose.
@@ -29,7 +60,7 @@ int AnswerMessage(const MessageRecord& message) {
     if (message.number == kReplaceQuestion) return gReplace ? AnswerYes : AnswerNo;
     // Creating a missing database is what the command was asked to do.
     if (message.number == kCreateDirectoryQuestion) return AnswerOK;
-    std::fprintf(stderr, "%s\n", message.text.c_str());
+    PrintText(stderr, "%s\n", message.text.c_str());
     return AnswerYes;
 }
 
@@ -56,14 +87,14 @@ bool OpenDatabase(bool create) {
     if (!initObjectStore(memoryBudget())) return false;
     if (!DirectoryExists(DatabaseDirectory())) {
         if (!create) {
-            std::fprintf(stderr, "norvane-tool: no database in %s\n", ProgramDirectory().c_str());
+            PrintText(stderr, "norvane-tool: no database in %s\n", ProgramDirectory().c_str());
             return false;
         }
         if (!checkDatabaseDirectory()) return false;
     }
     if (FileExists(IndexPath())) return readIndex(IndexPath());
     if (!create) {
-        std::fprintf(stderr, "norvane-tool: no database index %s\n", IndexPath().c_str());
+        PrintText(stderr, "norvane-tool: no database index %s\n", IndexPath().c_str());
         return false;
     }
     gObjectStore.indexPath = IndexPath();
@@ -75,11 +106,13 @@ bool OpenDatabase(bool create) {
 void PrintWrittenFile(ObjectID fileId) {
     const DatabaseFile* file = getFile(fileId);
     if (file == nullptr) return;
-    std::printf("%s\t%d\n", file->name ? file->name.get() : "", file->highestIndex);
+    PrintText(stdout, "%s\t%d\n", file->name ? file->name.get() : "", file->highestIndex);
     std::fflush(stdout);
 }
 
-std::string TypeName(int type) { return LoadString(kTypeNameBase + type); }
+std::string TypeName(int type) {
+    return LoadString(kTypeNameBase + type);
+}
 
 std::string MagnitudeText(std::int16_t hundredths, std::int16_t start) {
     if (hundredths == start || hundredths == kNoMagnitude) return "-";
@@ -97,7 +130,8 @@ int ToolImport(const ToolDatabaseOptions& options, const std::vector<std::string
     bool ok = true;
     for (const std::string& file : files) {
         std::string path = file;
-        if (!path.empty() && path[0] != '/') path = AppendPathComponent(GetCurrentDirectory(), path);
+        if (!path.empty() && path[0] != '/')
+            path = AppendPathComponent(GetCurrentDirectory(), path);
         if (!FileExists(path)) {
             ShowMessage(ButtonsOK, 257, FileTitle(path).c_str());
             ok = false;
@@ -117,7 +151,8 @@ int ToolFind(const ToolDatabaseOptions& options, const std::string& query) {
     while (findObjectByName(query, options.caseSensitive, options.exact, id) == kStatusSuccess) {
         const SkyObject* object = getObject(id);
         if (object == nullptr) break;
-        std::printf("%d\t%s\t%s\n", id, TypeName(object->type).c_str(), DisplayName(object).c_str());
+        PrintText(stdout, "%d\t%s\t%s\n", id, TypeName(object->type).c_str(),
+                    DisplayName(object).c_str());
         ++found;
         if (!options.all) break;
     }
@@ -128,7 +163,7 @@ int ToolFind(const ToolDatabaseOptions& options, const std::string& query) {
 int ToolFiles(const ToolDatabaseOptions& options) {
     StartHeadless(options);
     if (!OpenDatabase(false)) return kExitFailure;
-    std::printf("file\tname\tbodies\tdeep-sky\tstars\tlines\tsites\tbrightest star\t"
+    PrintText(stdout, "file\tname\tbodies\tdeep-sky\tstars\tlines\tsites\tbrightest star\t"
                 "brightest deep-sky\tdeclination\tright ascension\tloaded\n");
     for (ObjectID id = firstFile(); id != 0; id = nextFile(id)) {
         const DatabaseFile* f = getFile(id);
@@ -140,7 +175,7 @@ int ToolFiles(const ToolDatabaseOptions& options) {
                           f->greatestDeclination * kDegreesPerTurnUnit,
                           f->leastRightAscension * kDegreesPerTurnUnit,
                           f->greatestRightAscension * kDegreesPerTurnUnit);
-        std::printf("%d\t%s\t%d\t%d\t%d\t%d\t%d\t%s\t%s\t%s\t%s\n", FileNumber(id),
+        PrintText(stdout, "%d\t%s\t%d\t%d\t%d\t%d\t%d\t%s\t%s\t%s\t%s\n", FileNumber(id),
                     f->name ? f->name.get() : "", f->solarSystemCount, f->deepSkyCount,
                     f->starCount, f->lineCount, f->siteCount,
                     MagnitudeText(f->starBrightest, kBrightestStart).c_str(),
@@ -176,17 +211,79 @@ int ToolStats(const ToolDatabaseOptions& options) {
         else
             ++faint;
     }
-    std::printf("files\t%d\n", fileCount());
-    std::printf("objects\t%ld\n", objectCount());
-    std::printf("solar-system bodies\t%ld\n", bodies);
-    std::printf("stars\t%ld\n", stars);
-    std::printf("bright stars (HR)\t%ld\n", bright);
-    std::printf("other stars\t%ld\n", faint);
-    std::printf("deep-sky objects\t%ld\n", deepSky);
-    std::printf("lines\t%ld\n", lines);
-    std::printf("sites\t%ld\n", sites);
-    std::printf("memory charged\t%lld\n", static_cast<long long>(gObjectStore.totalMemory));
-    std::printf("memory limit\t%lld\n", static_cast<long long>(gObjectStore.memoryLimit));
+    PrintText(stdout, "files\t%d\n", fileCount());
+    PrintText(stdout, "objects\t%ld\n", objectCount());
+    PrintText(stdout, "solar-system bodies\t%ld\n", bodies);
+    PrintText(stdout, "stars\t%ld\n", stars);
+    PrintText(stdout, "bright stars (HR)\t%ld\n", bright);
+    PrintText(stdout, "other stars\t%ld\n", faint);
+    PrintText(stdout, "deep-sky objects\t%ld\n", deepSky);
+    PrintText(stdout, "lines\t%ld\n", lines);
+    PrintText(stdout, "sites\t%ld\n", sites);
+    PrintText(stdout, "memory charged\t%lld\n", static_cast<long long>(gObjectStore.totalMemory));
+    PrintText(stdout, "memory limit\t%lld\n", static_cast<long long>(gObjectStore.memoryLimit));
     closeDatabase();
     return 0;
+}
+
+int ToolInfo(const ToolDatabaseOptions& options, const ToolInfoOptions& info,
+             const std::string& name) {
+    StartHeadless(options);
+    if (!OpenDatabase(false)) return kExitFailure;
+
+    setViewerDefaults();
+    setComputationOptionsDefaults();
+    setDriverDefaults();
+    gViewer.longitude = info.longitude * kSettingsRadiansPerDegree;
+    gViewer.latitude = info.latitude * kSettingsRadiansPerDegree;
+    gViewer.altitude = info.altitude;
+    gViewer.timeZone = info.zoneDays;
+    gViewer.calendar = info.calendar;
+    if (info.haveInstant)
+        gViewer.julianDate = ViewerJulianDateFor(info.julianDate);
+    else
+        SetViewerTimeToNow();
+    if (info.haveEpoch) {
+        gComputationOptions.precessionEpoch = JulianDateFromYear(info.epochYear);
+        gComputationOptions.precession = false;
+    }
+    gComputationOptions.refraction = info.refraction;
+    gComputationOptions.aberration = info.aberration;
+    gComputationOptions.planetLightTime = info.lightTime;
+    gComputationOptions.nutation = info.nutation;
+    if (info.planets != 0)
+        gComputationOptions.planetComputation = static_cast<std::uint8_t>(info.planets);
+    gInfoFrame = info.frame;
+    setCurrentFrameQuery(InfoFrame);
+
+    // Names are found as a settings file finds them: the whole name or one
+    // of its ";"-separated parts, letter case ignored.
+    int status = 1;
+    if (!info.viewer.empty()) {
+        ObjectID viewer = 0;
+        if (findObjectByName(info.viewer, false, true, viewer) == kStatusSuccess) {
+            gViewer.viewerObject = viewer;
+        } else {
+            ShowMessage(ButtonsOK, kNoObjectString, info.viewer.c_str());
+            status = 0;
+        }
+    }
+    ObjectID id = 0;
+    ObjectInfo lines;
+    if (status == 1) {
+        PrepareComputation();
+        if (findObjectByName(name, false, true, id) != kStatusSuccess) {
+            ShowMessage(ButtonsOK, kNoObjectString, name.c_str());
+            status = 0;
+        } else if (!FillObjectInfoLines(id, lines)) {
+            status = 0;
+        }
+    }
+    if (status == 1) {
+        PrintText(stdout, "%s\n", lines.displayName.c_str());
+        for (const std::string& line : lines.lines)
+            PrintText(stdout, "%s\n", line.c_str());
+    }
+    closeDatabase();
+    return status == 1 ? 0 : kExitFailure;
 }

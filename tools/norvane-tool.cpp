@@ -1,10 +1,12 @@
 // norvane-tool: Norvane's command-line companion, for scripts and tests.
 
+#include "astro/ComputationOptions.h"
 #include "astro/Frames.h"
 #include "astro/Report.h"
 #include "astro/TimeScales.h"
 #include "astro/Vectors.h"
 #include "resources/Strings.h"
+#include "shell/Platform.h"
 #include "tools/ToolCommands.h"
 
 #include <cerrno>
@@ -40,6 +42,12 @@ const char* kUsage =
     "                 QUERY: id, type and name, TAB-separated\n"
     "  files          list the database's data files with their summaries\n"
     "  stats          count the database's objects by kind; memory charged\n"
+    "  info NAME      print an object's Object Info lines: its display name, type,\n"
+    "                 R.A. and Dec., distance, magnitude, size, rising and setting,\n"
+    "                 catalogue data or physical ephemeris, and its position in\n"
+    "                 the --frame system; NAME is matched as a settings file\n"
+    "                 matches it (the whole name or one of its \";\" parts, letter\n"
+    "                 case ignored)\n"
     "  convert --from FRAME --to FRAME LON LAT\n"
     "                 convert a direction between the frames Equatorial, Ecliptic,\n"
     "                 Galactic and Horizon; degrees in and out (R.A. and azimuth\n"
@@ -55,16 +63,29 @@ const char* kUsage =
     "                           the calendar of dates (default Gregorian)\n"
     "  --from FRAME, --to FRAME the frames of convert\n"
     "  --epoch YEAR             the equinox of the Equatorial and Ecliptic frames,\n"
-    "                           as a decimal year (default 2000.0)\n"
-    "  --site LON,LAT           the observing site, degrees, east and north positive;\n"
-    "                           Horizon needs it and the instant (--jd or --date),\n"
-    "                           and is referred to the equator of that date\n"
+    "                           as a decimal year (convert: default 2000.0; info:\n"
+    "                           default the date itself, precession following it)\n"
+    "  --site LON,LAT[,ALT]     the observing site, degrees, east and north positive,\n"
+    "                           and metres above sea level; convert with Horizon\n"
+    "                           needs it and the instant (--jd or --date), and is\n"
+    "                           referred to the equator of that date\n"
+    "  --viewer NAME            info: see the sky from this body instead of the Earth\n"
+    "  --frame FRAME            info: the coordinate system of the last two lines,\n"
+    "                           Equatorial, Ecliptic, Galactic or Horizon (default)\n"
+    "  --refraction, --aberration, --light-time, --nutation\n"
+    "                           info: switch these corrections on (all off by default)\n"
+    "  --planets Elements|VFP|VSOP87\n"
+    "                           info: how planets are computed (default VFP)\n"
     "  --replace, --rename      import: replace a data file of the same name, or\n"
     "                           give the new one a numbered name (the default)\n"
     "  --exact                  find: the whole name or designation, not words\n"
     "  --case                   find: letter case matters\n"
     "  --all                    find: every match, not only the first\n"
     "  --help                   show this text\n"
+    "\n"
+    "info uses the instant given, else now; rise and set are local times of the\n"
+    "zone, an hour later inside the daylight-saving interval, as the program\n"
+    "shows them. An unknown NAME exits with status 1.\n"
     "\n"
     "Options may stand before or after the command; \"--\" ends them.\n";
 
@@ -74,18 +95,21 @@ struct Options {
     std::int16_t calendar = kCalendarGregorian;
     bool haveInstant = false;
     double instant = 0.0;
-    std::string dateText;  // --date, converted once the zone and calendar are known
-    int fromFrame = -1;    // frame codes of convert; -1 not given
+    std::string dateText; // --date, converted once the zone and calendar are known
+    int fromFrame = -1;   // frame codes of convert; -1 not given
     int toFrame = -1;
     double epochYear = kDefaultEpochYear;
+    bool haveEpoch = false;
     bool haveSite = false;
     double siteLongitude = 0.0; // degrees, east positive
     double siteLatitude = 0.0;  // degrees, north positive
+    double siteAltitude = 0.0;  // metres
+    ToolInfoOptions info;
     ToolDatabaseOptions database;
 };
 
 int UsageError(const std::string& message) {
-    std::fprintf(stderr, "norvane-tool: %s (see norvane-tool --help)\n", message.c_str());
+    PrintText(stderr, "norvane-tool: %s (see norvane-tool --help)\n", message.c_str());
     return kExitUsage;
 }
 
@@ -110,19 +134,32 @@ int ParseFrame(const char* text) {
     return -1;
 }
 
-// "LON,LAT" in degrees, the latitude within +-90.
-bool ParseSite(const char* text, double* longitude, double* latitude) {
+// "LON,LAT" or "LON,LAT,ALT": degrees, the latitude within +-90, and metres.
+bool ParseSite(const char* text, double* longitude, double* latitude, double* altitude) {
     if (text == nullptr) return false;
     const char* comma = std::strchr(text, ',');
     if (comma == nullptr) return false;
+    const char* second = std::strchr(comma + 1, ',');
     std::string lon(text, comma);
-    double lonValue = 0.0, latValue = 0.0;
-    if (!ParseNumber(lon.c_str(), &lonValue) || !ParseNumber(comma + 1, &latValue) ||
+    std::string lat = second != nullptr ? std::string(comma + 1, second) : std::string(comma + 1);
+    double lonValue = 0.0, latValue = 0.0, altValue = 0.0;
+    if (!ParseNumber(lon.c_str(), &lonValue) || !ParseNumber(lat.c_str(), &latValue) ||
         std::fabs(latValue) > kRightAngleDegrees)
         return false;
+    if (second != nullptr && !ParseNumber(second + 1, &altValue)) return false;
     *longitude = lonValue;
     *latitude = latValue;
+    *altitude = altValue;
     return true;
+}
+
+// A planet computation mode by its keyword in the settings file, or 0.
+int ParsePlanets(const char* text) {
+    if (text == nullptr) return 0;
+    if (std::strcmp(text, "Elements") == 0) return kPlanetsElements;
+    if (std::strcmp(text, "VFP") == 0) return kPlanetsVFP;
+    if (std::strcmp(text, "VSOP87") == 0) return kPlanetsVSOP87;
+    return 0;
 }
 
 // Prints a message of the string table, as the program would show it.
@@ -134,7 +171,7 @@ void PrintReport(int stringNumber, const char* argument) {
     }
     char text[1024];
     std::snprintf(text, sizeof text, format, argument != nullptr ? argument : "");
-    std::fprintf(stderr, "%s\n", text);
+    PrintText(stderr, "%s\n", text);
 }
 
 int CommandJulianDate(const Options& options, const std::vector<std::string>& arguments) {
@@ -191,6 +228,17 @@ int CommandConvert(const Options& options, const std::vector<std::string>& argum
 
 int main(int argc, char** argv) {
     SetReportHandler(PrintReport);
+    // Arguments arrive as UTF-8; names and paths inside the program are in
+    // its code page.
+    std::vector<std::string> convertedArguments;
+    std::vector<char*> argumentPointers;
+    convertedArguments.reserve(static_cast<std::size_t>(argc));
+    for (int i = 0; i < argc; ++i)
+        convertedArguments.push_back(FromConsoleText(argv[i]));
+    for (std::string& argument : convertedArguments)
+        argumentPointers.push_back(argument.data());
+    argumentPointers.push_back(nullptr);
+    argv = argumentPointers.data();
     Options options;
     std::vector<std::string> words;
     bool endOfOptions = false;
@@ -252,11 +300,36 @@ int main(int argc, char** argv) {
             const char* v = value("--epoch");
             if (!ParseNumber(v, &options.epochYear))
                 return UsageError("--epoch needs a year, such as 2000.0");
+            options.haveEpoch = true;
         } else if (arg == "--site") {
             const char* v = value("--site");
-            if (!ParseSite(v, &options.siteLongitude, &options.siteLatitude))
-                return UsageError("--site needs LON,LAT in degrees, the latitude within +-90");
+            if (!ParseSite(v, &options.siteLongitude, &options.siteLatitude, &options.siteAltitude))
+                return UsageError(
+                    "--site needs LON,LAT[,ALT] in degrees and metres, the latitude within +-90");
             options.haveSite = true;
+        } else if (arg == "--viewer") {
+            const char* v = value("--viewer");
+            if (v == nullptr || *v == '\0') return UsageError("--viewer needs an object's name");
+            options.info.viewer = v;
+        } else if (arg == "--frame") {
+            const char* v = value("--frame");
+            int frame = ParseFrame(v);
+            if (frame < 0)
+                return UsageError("--frame needs Equatorial, Ecliptic, Galactic or Horizon");
+            options.info.frame = frame;
+        } else if (arg == "--planets") {
+            const char* v = value("--planets");
+            int planets = ParsePlanets(v);
+            if (planets == 0) return UsageError("--planets needs Elements, VFP or VSOP87");
+            options.info.planets = planets;
+        } else if (arg == "--refraction") {
+            options.info.refraction = true;
+        } else if (arg == "--aberration") {
+            options.info.aberration = true;
+        } else if (arg == "--light-time") {
+            options.info.lightTime = true;
+        } else if (arg == "--nutation") {
+            options.info.nutation = true;
         } else if (arg.size() > 1 && arg[0] == '-' &&
                    !((arg[1] >= '0' && arg[1] <= '9') || arg[1] == '.')) {
             return UsageError("unknown option " + arg);
@@ -283,6 +356,20 @@ int main(int argc, char** argv) {
     if (command == "find") {
         if (arguments.size() != 1) return UsageError("find takes one query (quote it)");
         return ToolFind(options.database, arguments[0]);
+    }
+    if (command == "info") {
+        if (arguments.size() != 1) return UsageError("info takes one name (quote it)");
+        ToolInfoOptions info = options.info;
+        info.haveInstant = options.haveInstant;
+        info.julianDate = options.instant;
+        info.zoneDays = options.zoneDays;
+        info.calendar = options.calendar;
+        info.longitude = options.siteLongitude;
+        info.latitude = options.siteLatitude;
+        info.altitude = options.siteAltitude;
+        info.haveEpoch = options.haveEpoch;
+        info.epochYear = options.epochYear;
+        return ToolInfo(options.database, info, arguments[0]);
     }
     if (command == "files" || command == "stats") {
         if (!arguments.empty()) return UsageError(command + " takes no arguments");

@@ -44,3 +44,11 @@ std::string FromQString(const QString& text) {
     }
     return out;
 }
+
+std::string ConsoleText(const std::string& text) {
+    return ToQString(text).toUtf8().toStdString();
+}
+
+std::string FromConsoleText(const std::string& text) {
+    return FromQString(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+}

@@ -1,11 +1,13 @@
 // The application shell: start-up, menu state, command routing, help and quit.
 
+#include "astro/ComputationOptions.h"
 #include "astro/Report.h"
 #include "astro/TimeScales.h"
 #include "astro/Viewer.h"
 #include "chart/ChartView.h"
 #include "chart/ChartWindow.h"
 #include "data/DatabaseFiles.h"
+#include "data/Driver.h"
 #include "data/ObjectStore.h"
 #include "resources/Menus.h"
 #include "shell/App.h"
@@ -69,6 +71,7 @@ protected:
         ResetPlatform();
         setChartViewDefaults();
         setViewerDefaults();
+        setComputationOptionsDefaults();
         SetProgramDirectory("");
         RemoveTree(programDir_);
     }
@@ -84,9 +87,9 @@ protected:
 
 TEST_F(Shell, StartupRunsItsStepsInOrderAndShowsTheChartWindow) {
     Start();
-    // Steps for the trails, the Object Info window, the settings and the
-    // first computation join as those parts arrive.
-    EXPECT_EQ(StartupSteps(), (std::vector<int>{1, 2, 3, 4, 5, 8, 10, 11, 13, 14, 15}));
+    // Steps for the trails, the Object Info window and the settings join as
+    // those parts arrive.
+    EXPECT_EQ(StartupSteps(), (std::vector<int>{1, 2, 3, 4, 5, 8, 10, 11, 12, 13, 14, 15}));
 
     WindowRef chart = MainWindow();
     EXPECT_EQ(chart, ChartWindow());
@@ -164,8 +167,8 @@ TEST_F(Shell, EveryEnabledMenuItemHasAHandler) {
         }
     }
     // File > Delete Database File, Open > Default Database and Large Database,
-    // File > Exit and the four Help commands.
-    EXPECT_EQ(enabled, 8);
+    // File > Exit, Computation > Recompute All and the four Help commands.
+    EXPECT_EQ(enabled, 9);
     // A pop-up with nothing enabled in it is greyed itself.
     EXPECT_FALSE(IsMenuItemEnabled(Menu(kFileMenu), 1));
     EXPECT_TRUE(IsMenuItemEnabled(Menu(kFileMenu), 2));
@@ -428,6 +431,30 @@ TEST_F(ShellWithDefaultDatabase, OpensItAtStartupAndAgainFromTheMenu) {
     EXPECT_NE(RecordedMessages()[0].text.find("D:\\DATABASE\\INDEX.NVD"), std::string::npos);
     EXPECT_EQ(fileCount(), files);
     setRemovableMediaRoots({});
+}
+
+TEST_F(ShellWithDefaultDatabase, StartupComputesTheInstantAndRecomputeAllMakesEverythingStale) {
+    Start();
+    EXPECT_GT(gInstant.jde, gViewer.julianDate);
+    EXPECT_LT(gInstant.jde - gViewer.julianDate, 0.01) << "JDE is the clock time plus Delta T";
+
+    // From the orbital elements the viewer stands on the database's Earth,
+    // about 1 AU from the Sun.
+    gComputationOptions.planetComputation = kPlanetsElements;
+    std::uint32_t fixedStamp = gInstant.fixedStamp, solarStamp = gInstant.solarStamp;
+    ASSERT_TRUE(IsMenuItemEnabled(Menu(kComputationMenu), kComputationRecomputeAll));
+    ASSERT_TRUE(InvokeMenuItem(kComputationMenu, kComputationRecomputeAll));
+    EXPECT_NEAR(gInstant.viewerSolarDistance, 1.0, 0.02);
+    EXPECT_NE(gInstant.fixedStamp, fixedStamp);
+    EXPECT_NE(gInstant.solarStamp, solarStamp);
+
+    // Nothing changed: Recompute All still makes every result stale.
+    fixedStamp = gInstant.fixedStamp;
+    solarStamp = gInstant.solarStamp;
+    ASSERT_TRUE(InvokeMenuItem(kComputationMenu, kComputationRecomputeAll));
+    EXPECT_NE(gInstant.fixedStamp, fixedStamp);
+    EXPECT_NE(gInstant.solarStamp, solarStamp);
+    EXPECT_TRUE(RecordedMessages().empty());
 }
 
 TEST_F(ShellWithDefaultDatabase, DeleteDatabaseFileRemovesItFromDiskAndIndex) {

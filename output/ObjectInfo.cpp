@@ -1,0 +1,278 @@
+#include "output/ObjectInfo.h"
+
+#include "astro/ComputationOptions.h"
+#include "astro/CoordinateText.h"
+#include "astro/Frames.h"
+#include "astro/Vectors.h"
+#include "data/Driver.h"
+#include "data/Ephemeris.h"
+#include "data/ObjectStore.h"
+#include "data/SkyObject.h"
+#include "shell/Platform.h"
+
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+
+namespace {
+
+// Distance ranges of the distance line, AU, and the factors into its units.
+constexpr double kKilometreRangeEnd = 0.1;
+constexpr double kAstronomicalUnitRangeEnd = 10000.0;
+constexpr double kParsecRangeEnd = 1e10;
+constexpr double kParsecsPerAU = 4.848136812202333e-06; // 1 / 206264.806
+constexpr double kMegaparsecsPerAU = 4.848136812202333e-12;
+
+// A time angle (radians of a 24-hour day) in hours, and the display steps per
+// hour of the rise and set times: whole minutes, rounded by a quarter minute.
+constexpr double kHoursPerTimeRadian = 3.819718634; // 12 / pi
+constexpr double kMinutesPerHour = 60.0;
+
+// Unit changes of the catalogue and ephemeris lines.
+constexpr double kArcminutesPerRadian = 3437.74677;
+constexpr double kArcsecondsPerRadian = 206264.8062;
+constexpr double kTimeSecondsPerYearPerRadianPerDay = 5022548.03097;
+constexpr double kArcsecondsPerYearPerRadianPerDay = 75338220.46455;
+constexpr double kKilometresPerSecondPerAUPerDay = 1731.4568287037036;
+constexpr double kHundredth = 0.01;
+
+constexpr int kTypeNameBase = 1000;
+
+// The computed physical quantities of a body's record, in the order the
+// pipeline stores them.
+constexpr int kBodyDiameter = 0;
+constexpr int kBodyPhaseAngle = 1;
+constexpr int kBodyBrightLimbAngle = 2;
+
+// printf into a string; every line of the report fits well within the buffer.
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string Format(const char* format, ...) {
+    char text[256];
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(text, sizeof text, format, arguments);
+    va_end(arguments);
+    return text;
+}
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// A magnitude plus a difference, none when either is.
+int MagnitudeSum(int m, int difference) {
+    if (m == kNoMagnitude || difference == kNoMagnitude) return kNoMagnitude;
+    return m + difference;
+}
+
+// "Rises at: hh:mm" for a time angle.
+std::string TimeOfDayLine(const char* label, double timeAngle) {
+    Sexagesimal t = SplitRounded(timeAngle * kHoursPerTimeRadian, kMinutesPerHour);
+    return Format("%s%02hd:%02hd", label, t.units, t.minutes);
+}
+
+// The R.A. and Dec. lines of the epoch, and the two lines of the chart's frame.
+void PositionLines(const ObjectPositionResult& position, int frame, ObjectInfo& info) {
+    double epoch = gComputationOptions.precessionEpoch;
+    FormatCoordinates(kFrameEquatorial, position.rightAscension, position.declination,
+                      kCoordinateLabelledValues, epoch, info.line(kInfoRightAscensionLine),
+                      info.line(kInfoDeclinationLine));
+    FormatCoordinates(frame, position.longitude, position.latitude, kCoordinateLabelledValues,
+                      epoch, info.line(kInfoFrameLongitudeLine), info.line(kInfoFrameLatitudeLine));
+}
+
+} // namespace
+
+std::string ObjectFirstName(const SkyObject* object) {
+    if (object == nullptr) return {};
+    // Names are the ";"-separated parts of the display name, trimmed; empty
+    // parts are no names, as for the name search.
+    std::string name = DisplayName(object);
+    std::size_t start = 0;
+    while (start <= name.size()) {
+        std::size_t end = name.find(';', start);
+        if (end == std::string::npos) end = name.size();
+        std::size_t first = start, last = end;
+        while (first < last && IsBlank(name[first]))
+            ++first;
+        while (last > first && IsBlank(name[last - 1]))
+            --last;
+        if (last > first) return name.substr(first, last - first);
+        start = end + 1;
+    }
+    return {};
+}
+
+std::string TypeLine(int type) {
+    return "Type: " + LoadString(kTypeNameBase + type);
+}
+
+std::string DistanceLine(double d) {
+    if (!std::isfinite(d)) return "Distance:";
+    if (d < kKilometreRangeEnd) return Format("Distance (km): %.0f", d * kKilometresPerAU);
+    if (d < kAstronomicalUnitRangeEnd) return Format("Distance (AU): %.5f", d);
+    if (d < kParsecRangeEnd) return Format("Distance (pc): %.3f", d * kParsecsPerAU);
+    return Format("Distance (Mpc): %.2f", d * kMegaparsecsPerAU);
+}
+
+bool RiseSetLines(double rise, double set, std::string& riseText, std::string& setText) {
+    if (rise == kNeverRises && set == kNeverRises) {
+        riseText = "Rises at: (doesn't rise)";
+        setText = "Sets at: (doesn't rise)";
+        return true;
+    }
+    if (rise == kNeverSets && set == kNeverSets) {
+        riseText = "Rises at: (doesn't set)";
+        setText = "Sets at: (doesn't set)";
+        return true;
+    }
+    if (rise > 0.0 && set < kNeverSets) {
+        riseText = TimeOfDayLine("Rises at: ", rise);
+        setText = TimeOfDayLine("Sets at: ", set);
+        return true;
+    }
+    return false;
+}
+
+std::string MagnitudeText(int type, int m, int m2, int m3) {
+    if (m == kNoMagnitude) return {};
+    bool haveFaintest = m2 != kNoMagnitude;
+    bool haveCompanion = m3 != kNoMagnitude;
+    double v = m * kHundredth, v2 = m2 * kHundredth, v3 = m3 * kHundredth;
+    switch (type) {
+    case kTypeMultipleStar:
+        return haveCompanion ? Format("%+.2f, %+.2f", v, v3) : Format("%+.2f, ", v);
+    case kTypeVariableStar:
+        return haveFaintest ? Format("%+.2f - %+.2f", v, v2) : Format("%+.2f -", v);
+    case kTypeMultipleVariableStar:
+        if (haveFaintest && haveCompanion) return Format("%+.2f - %+.2f, %+.2f", v, v2, v3);
+        if (haveFaintest) return Format("%+.2f - %+.2f, ", v, v2);
+        if (haveCompanion) return Format("%+.2f - , %+.2f", v, v3);
+        return Format("%+.2f - ,", v);
+    default:
+        return Format("%+.2f", v);
+    }
+}
+
+std::string CatalogMagnitudeText(const CatalogObject& object) {
+    int m = object.catalogMagnitude;
+    return MagnitudeText(object.type, m, MagnitudeSum(m, object.variableRange),
+                         MagnitudeSum(m, object.companionOffset));
+}
+
+void ProperMotionRates(const CatalogObject& object, double* rightAscensionRate,
+                       double* declinationRate) {
+    // With p the position and v its change per day, R.A. = atan2(y, x) and
+    // Dec. = atan2(z, rho), rho = sqrt(x^2 + y^2); differentiating gives the
+    // rates below. Both are ratios of like powers of the fixed-point scale,
+    // so the integers serve as they are.
+    double x = object.position[0], y = object.position[1], z = object.position[2];
+    double vx = object.motion[0], vy = object.motion[1], vz = object.motion[2];
+    double rho2 = x * x + y * y;
+    double r2 = rho2 + z * z;
+    *rightAscensionRate = rho2 > 0.0 ? (x * vy - y * vx) / rho2 : 0.0;
+    if (rho2 > 0.0 && r2 > 0.0) {
+        double rho = std::sqrt(rho2);
+        double rhoRate = (x * vx + y * vy) / rho;
+        *declinationRate = (rho * vz - z * rhoRate) / r2;
+    } else {
+        // At a pole the declination can only decrease, at the rate of the
+        // motion across the pole.
+        double across = std::sqrt(vx * vx + vy * vy);
+        *declinationRate = r2 > 0.0 ? -across / std::sqrt(r2) : 0.0;
+    }
+}
+
+void CatalogLines(const CatalogObject& object, ObjectInfo& info) {
+    info.line(kInfoMagnitudeLine) = "Magnitude: " + CatalogMagnitudeText(object);
+
+    double size = object.size;
+    bool sized = size != 0.0 && std::isfinite(size);
+    if (IsDeepSkyType(object.type))
+        info.line(kInfoSizeLine) =
+            sized ? Format("Angular Size ('): %.1f", size * kArcminutesPerRadian)
+                  : "Angular Size ('):";
+    else
+        info.line(kInfoSizeLine) =
+            sized ? Format("Separation (\"): %.1f", size * kArcsecondsPerRadian)
+                  : "Separation (\"):";
+
+    double raRate = 0.0, decRate = 0.0;
+    ProperMotionRates(object, &raRate, &decRate);
+    info.line(kInfoDetailLine1) =
+        Format("R.A. motion (s/yr): %+.4f", raRate * kTimeSecondsPerYearPerRadianPerDay);
+    info.line(kInfoDetailLine1 + 1) =
+        Format("Dec. motion (\"/yr): %+.3f", decRate * kArcsecondsPerYearPerRadianPerDay);
+
+    double velocity = object.radialVelocity;
+    info.line(kInfoDetailLine1 + 2) =
+        std::isfinite(velocity)
+            ? Format("Radial velocity (km/s): %+.1f", velocity * kKilometresPerSecondPerAUPerDay)
+            : "Radial velocity (km/s):";
+    info.line(kInfoDetailLine1 + 3) =
+        "Color Index (B-V): " +
+        MagnitudeText(kTypeSingleStar, object.colorIndex, kNoMagnitude, kNoMagnitude);
+    info.line(kInfoDetailLine5).clear();
+}
+
+void EphemerisLines(const BodyEphemeris& e, ObjectInfo& info) {
+    info.line(kInfoMagnitudeLine) = e.magnitude == kNoMagnitude
+                                        ? "Magnitude:"
+                                        : Format("Magnitude: %+.1f", e.magnitude * kHundredth);
+    info.line(kInfoSizeLine) =
+        e.diameter > 0.0 ? Format("Angular Size: %.1f\"", e.diameter * kArcsecondsPerRadian)
+                         : "Angular Size:";
+    // The illuminated fraction of the disc (not a percentage).
+    info.line(kInfoDetailLine1) =
+        Format("Illumination: %.4f", (1.0 + std::cos(e.phaseAngle)) / 2.0);
+    info.line(kInfoDetailLine1 + 1) =
+        Format("P.A. of bright limb: %.1f%c", e.brightLimbAngle * kDegreesPerRadian, kDegreeSign);
+    info.line(kInfoDetailLine1 + 2) =
+        Format("Central longitude: %.1f%c", e.orientation.centralMeridian * kDegreesPerRadian,
+               kDegreeSign);
+    info.line(kInfoDetailLine1 + 3) =
+        Format("Central latitude: %.1f%c", e.orientation.subViewerLatitude * kDegreesPerRadian,
+               kDegreeSign);
+    info.line(kInfoDetailLine5) =
+        Format("P.A. of N. Pole: %.1f%c", e.orientation.polePositionAngle * kDegreesPerRadian,
+               kDegreeSign);
+}
+
+bool FillObjectInfoLines(ObjectID id, ObjectInfo& info) {
+    SkyObject* object = id != 0 ? getObject(id) : nullptr;
+    if (object == nullptr) return false;
+
+    EnsureComputed(object);
+    info.name = ObjectFirstName(object);
+    info.displayName = DisplayName(object);
+    info.line(kInfoTypeLine) = TypeLine(object->type);
+
+    double distance = 0.0;
+    if (const CatalogObject* catalog = AsCatalog(object))
+        distance = catalog->catalogDistance;
+    else if (AsSolarSystem(object) != nullptr)
+        distance = ObjectDistance(object);
+    info.line(kInfoDistanceLine) = DistanceLine(distance);
+
+    // Sites have no direction in the sky, so no position and no rising.
+    std::int32_t direction[3];
+    if (ApparentDirection(object, direction)) {
+        ObjectPositionResult position = ObjectPosition(object);
+        PositionLines(position, CurrentFrame(), info);
+        RiseSetLines(position.rise.timeAngle, position.set.timeAngle, info.line(kInfoRiseLine),
+                     info.line(kInfoSetLine));
+    }
+
+    if (const CatalogObject* catalog = AsCatalog(object)) {
+        CatalogLines(*catalog, info);
+    } else if (SolarSystemObject* body = AsSolarSystem(object)) {
+        BodyEphemeris ephemeris{};
+        ephemeris.magnitude = ObjectMagnitude(body);
+        ephemeris.diameter = body->physical[kBodyDiameter];
+        ephemeris.phaseAngle = body->physical[kBodyPhaseAngle];
+        ephemeris.brightLimbAngle = body->physical[kBodyBrightLimbAngle];
+        ephemeris.orientation = ObjectOrientation(body);
+        EphemerisLines(ephemeris, info);
+    }
+    return true;
+}

@@ -1,0 +1,784 @@
+// The computation driver: when the two stamps advance, where the viewer is,
+// the star pipeline (motion, parallax, aberration and its special cases), the
+// solar-system pipeline (dispatch, light time, primaries, bodies no theory
+// places yet), the guards against orbits without a solution, and the saved
+// computation context. Positions are checked against ERFA.
+
+#include "data/Driver.h"
+
+#include "astro/ApparentPlace.h"
+#include "astro/ComputationOptions.h"
+#include "astro/Orbits.h"
+#include "astro/TimeScales.h"
+#include "astro/Viewer.h"
+#include "data/Import.h"
+#include "data/ObjectStore.h"
+#include "shell/Platform.h"
+#include "tests/data/ComputationTestBase.h"
+
+#include <erfa.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <limits>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace computation_test;
+
+constexpr double kArcmin = kDegree / 60.0;
+constexpr double kFixedScale = 1073741824.0; // 2^30
+
+double Separation(const Vector3& a, const Vector3& b) {
+    Vector3 cross;
+    CrossProduct(a, b, cross);
+    return std::atan2(VectorLength(cross), DotProduct(a, b));
+}
+
+void Unit(Vector3& v) {
+    double length = VectorLength(v);
+    for (double& c : v)
+        c /= length;
+}
+
+void Direction(const SkyObject* object, Vector3& u) {
+    ObjectDirection(object, u);
+}
+
+// The elements of a record as the orbit routines take them.
+OrbitalElements ElementsOf(const SolarSystemObject* body) {
+    const float* el = body->elements;
+    return {body->epoch + 2400000.5,   el[kPerihelionDistance],
+            el[kEccentricity],         el[kInclination],
+            el[kArgumentOfPerihelion], el[kAscendingNode],
+            el[kMeanAnomaly],          el[kMeanMotion],
+            el[kPerihelionRate],       el[kNodeRate]};
+}
+
+class DriverTest : public ComputationTest {
+protected:
+    void SetUp() override {
+        ComputationTest::SetUp();
+        gViewer.dynamicTime = true; // the Julian date is the JDE
+    }
+
+    static CatalogObject* AddStar(double x, double y, double z, double distance,
+                                  std::int16_t magnitude = 100) {
+        CatalogObject* star = NewCatalogObject(kTypeSingleStar);
+        double length = std::sqrt(x * x + y * y + z * z);
+        star->position[0] = static_cast<std::int32_t>(std::lround(x / length * kFixedScale));
+        star->position[1] = static_cast<std::int32_t>(std::lround(y / length * kFixedScale));
+        star->position[2] = static_cast<std::int32_t>(std::lround(z / length * kFixedScale));
+        star->catalogDistance = static_cast<float>(distance);
+        star->catalogMagnitude = magnitude;
+        ObjectID id = addObject(star, 0);
+        EXPECT_NE(id, 0);
+        return AsCatalog(getObject(id));
+    }
+    static CatalogObject* AddStarAt(double ra, double dec, double distance) {
+        Vector3 v;
+        SphericalToRectangular(ra, dec, 1.0, v);
+        return AddStar(v[0], v[1], v[2], distance);
+    }
+};
+
+TEST_F(DriverTest, StampsAdvanceExactlyWhenTheirInputsChange) {
+    AddLine(kEarthLine);
+    CatalogObject* star = AddStarAt(1.0, 0.4, kInf);
+    gViewer.julianDate = 2451900.5;
+    PrepareComputation();
+    std::uint32_t fixed = gInstant.fixedStamp, solar = gInstant.solarStamp;
+    auto expectStamps = [&](std::uint32_t fixedSteps, std::uint32_t solarSteps, const char* what) {
+        PrepareComputation();
+        fixed += fixedSteps;
+        solar += solarSteps;
+        EXPECT_EQ(gInstant.fixedStamp, fixed) << what;
+        EXPECT_EQ(gInstant.solarStamp, solar) << what;
+    };
+    EXPECT_TRUE(EnsureComputed(star));
+    EXPECT_FALSE(EnsureComputed(star));
+
+    for (int step = 0; step < 3; ++step) {
+        gViewer.julianDate += 1.0;
+        expectStamps(0, 1, "a time step with motion, parallax and aberration off");
+    }
+    EXPECT_FALSE(EnsureComputed(star)) << "a star's J2000 direction is still good";
+    expectStamps(0, 0, "the same instant again");
+
+    gComputationOptions.aberration = true;
+    expectStamps(1, 1, "aberration switched on");
+    expectStamps(0, 0, "nothing changed");
+    EXPECT_TRUE(EnsureComputed(star));
+    gViewer.julianDate += 0.25;
+    expectStamps(1, 1, "with aberration a time step moves the stars");
+    gComputationOptions.aberration = false;
+    expectStamps(1, 1, "aberration switched off");
+
+    gComputationOptions.starParallax = true;
+    gComputationOptions.starParallaxThreshold = 1000.0;
+    expectStamps(0, 0, "parallax allowed but the viewer is nearer the Sun than the threshold");
+    gViewer.longitude += 0.5;
+    expectStamps(0, 1, "the viewer moved, parallax not applying");
+    gComputationOptions.starParallaxThreshold = 0.5;
+    expectStamps(1, 0, "parallax applies");
+    gViewer.longitude += 0.5;
+    expectStamps(1, 1, "the viewer moved, parallax applying");
+    gComputationOptions.starParallax = false;
+    expectStamps(1, 0, "parallax off");
+
+    gComputationOptions.starMotion = true;
+    gComputationOptions.starMotionThreshold = 0.0;
+    expectStamps(1, 0, "motion applies");
+    gViewer.julianDate += 1.0;
+    expectStamps(1, 1, "with motion a time step moves the stars");
+    gComputationOptions.starMotion = false;
+    expectStamps(1, 0, "motion off");
+
+    gComputationOptions.planetComputation = kPlanetsVFP;
+    expectStamps(0, 1, "Elements to VFP");
+    gComputationOptions.planetComputation = kPlanetsVSOP87;
+    expectStamps(0, 1, "VFP to VSOP87 advances the solar-system stamp once");
+    expectStamps(0, 0, "VSOP87 again");
+    gComputationOptions.planetComputation = kPlanetsVFP;
+    expectStamps(0, 1, "VSOP87 back to VFP");
+    gComputationOptions.planetLightTime = true;
+    expectStamps(0, 1, "light time");
+}
+
+TEST_F(DriverTest, ForcedRecomputationAdvancesBothStampsAndRedraws) {
+    InitPlatform(0, nullptr); // the busy cursor needs the application
+    static int redraws;
+    redraws = 0;
+    AddLine(kEarthLine);
+    PrepareComputation();
+    std::uint32_t fixed = gInstant.fixedStamp, solar = gInstant.solarStamp;
+    RecomputeAndRedraw(false);
+    EXPECT_EQ(gInstant.fixedStamp, fixed);
+    EXPECT_EQ(gInstant.solarStamp, solar);
+    EXPECT_EQ(redraws, 0) << "no redraw handler installed yet";
+
+    setRedrawHandler([] { ++redraws; });
+    RecomputeAndRedraw(true);
+    EXPECT_EQ(gInstant.fixedStamp, fixed + 1);
+    EXPECT_EQ(gInstant.solarStamp, solar + 1);
+    EXPECT_EQ(redraws, 1);
+
+    setAnimationRunningQuery([] { return true; });
+    gViewer.julianDate += 1.0;
+    RecomputeAndRedraw(true);
+    EXPECT_EQ(gInstant.fixedStamp, fixed + 2);
+    EXPECT_EQ(gInstant.solarStamp, solar + 3) << "one for the time, one forced";
+    EXPECT_EQ(redraws, 2);
+    ResetPlatform();
+}
+
+TEST_F(DriverTest, ViewerIsTheSiteOnTheEarthUnlessAnotherBodyExists) {
+    SolarSystemObject* earth = AddLine(kEarthLine);
+    gViewer.julianDate = 2458849.5; // 2020 January 1, 0h TT
+    gViewer.latitude = 0.0;
+    gViewer.longitude = 0.3;
+    gViewer.altitude = 1000.0;
+    PrepareComputation();
+    Vector3 centre, offset;
+    ASSERT_TRUE(HeliocentricPosition(earth, centre, nullptr));
+    VectorSubtract(gInstant.viewerPosition, centre, offset);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_NEAR(offset[i], gViewer.viewerObjectOffset[i], 1e-15);
+    // On the equator the site lies one equatorial radius plus its height out.
+    EXPECT_NEAR(VectorLength(offset), 4.2635232707524516e-05 + 1000.0 * 6.684587153547039e-12,
+                1e-15);
+    EXPECT_NEAR(offset[2], 0.0, 1e-15);
+    EXPECT_DOUBLE_EQ(gInstant.viewerSolarDistance, VectorLength(gInstant.viewerPosition));
+
+    // The aberration vector is the Earth's barycentric velocity over c.
+    double pvh[2][3], pvb[2][3];
+    eraEpv00(gViewer.julianDate, 0.0, pvh, pvb);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_NEAR(gInstant.aberration[i], pvb[1][i] * kDaysPerAU, 1e-8) << i;
+    Vector3 earthAberration;
+    CopyVector(gInstant.aberration, earthAberration);
+
+    // Elsewhere the aberration vector keeps its last value from the Earth.
+    SolarSystemObject* craft = ViewFrom(1.5, 1.0);
+    ObjectID craftId = craft->id;
+    gViewer.julianDate += 100.0;
+    PrepareComputation();
+    EXPECT_EQ(gViewer.viewerObject, craftId);
+    Vector3 place;
+    ASSERT_TRUE(HeliocentricPosition(craft, place, nullptr));
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_DOUBLE_EQ(gInstant.viewerPosition[i], place[i]);
+        EXPECT_EQ(gInstant.aberration[i], earthAberration[i]);
+    }
+
+    // Deleted, the viewer object gives way to the Earth at the site.
+    FreeObject(removeObject(craftId));
+    PrepareComputation();
+    EXPECT_EQ(gViewer.viewerObject, 0);
+    ASSERT_TRUE(HeliocentricPosition(earth, centre, nullptr));
+    VectorSubtract(gInstant.viewerPosition, centre, offset);
+    EXPECT_NEAR(VectorLength(offset), 4.2635232707524516e-05 + 1000.0 * 6.684587153547039e-12,
+                1e-15);
+    EXPECT_NE(gInstant.aberration[0], earthAberration[0]) << "taken afresh for the new date";
+}
+
+TEST_F(DriverTest, ViewerAtInfinity) {
+    AddLine(kEarthLine);
+    SolarSystemObject* comet = AddBody(kTypeComet, {0.8, 0.6, 0.3, 1.0, 2.0, 0.2, 0.01});
+    CatalogObject* far = AddStarAt(1.0, 0.5, kInf);
+    CatalogObject* near = AddStarAt(4.0, -0.3, 2.0e5);
+    CatalogObject* unknown = AddStarAt(2.0, 0.1, kInf);
+    gComputationOptions.starParallax = true;
+    gViewer.viewerObject = far->id;
+    gViewer.viewerObjectOffset[0] = 0.1;
+    gViewer.viewerObjectOffset[1] = 0.2;
+    gViewer.viewerObjectOffset[2] = 0.3;
+    PrepareComputation();
+
+    EXPECT_TRUE(std::isinf(gInstant.viewerSolarDistance));
+    EXPECT_TRUE(gInstant.parallaxApplies);
+    Vector3 toFar;
+    Direction(far, toFar);
+    EXPECT_LT(Separation(gInstant.viewerPosition, toFar), 1e-8) << "no offset added";
+    EXPECT_NEAR(VectorLength(gInstant.viewerPosition), 1.0, 1e-12);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(gInstant.sunDirection[i], -gInstant.viewerPosition[i]);
+
+    Vector3 opposite = {-toFar[0], -toFar[1], -toFar[2]}, u;
+    EXPECT_TRUE(EnsureComputed(comet));
+    Direction(comet, u);
+    EXPECT_LT(Separation(u, opposite), 1e-8) << "everything lies opposite the viewpoint";
+    EXPECT_TRUE(std::isinf(comet->distance));
+    EXPECT_EQ(comet->magnitude, 32767);
+    EXPECT_EQ(comet->physical[0], 0.0f);
+
+    EXPECT_TRUE(EnsureComputed(near));
+    Direction(near, u);
+    EXPECT_LT(Separation(u, opposite), 1e-8);
+    EXPECT_TRUE(std::isinf(near->distance));
+    EXPECT_EQ(near->magnitude, 32767);
+
+    EXPECT_TRUE(EnsureComputed(unknown));
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(unknown->apparentDirection[i], unknown->position[i]);
+    EXPECT_EQ(unknown->magnitude, unknown->catalogMagnitude);
+}
+
+TEST_F(DriverTest, MotionAppliesOnlyBeyondTheThresholdFromJ2000) {
+    AddLine(kEarthLine);
+    const double after2010 = JulianDateFromCalendar(2010, 1, 1, 0, 0, 0.0, 0.0, kCalendarGregorian);
+    const double before1990 =
+        JulianDateFromCalendar(1990, 1, 1, 0, 0, 0.0, 0.0, kCalendarGregorian);
+    ASSERT_EQ(after2010, 2455197.5);
+    ASSERT_EQ(before1990, 2447892.5);
+    CatalogObject* star = AddStar(0, 0, 1, kInf);
+    star->motion[0] = 1000; // 2^30 units a day across the line of sight: 0.19" a day
+    gComputationOptions.starMotion = true;
+    gComputationOptions.starMotionThreshold = 10 * 365.25;
+    const struct {
+        double jd;
+        bool applies;
+    } cases[] = {{after2010 + 1e-4, true},   {after2010 - 1e-4, false}, {before1990 - 1e-4, true},
+                 {before1990 + 1e-4, false}, {kEpoch2000, false},       {after2010 + 400, true}};
+    for (const auto& c : cases) {
+        gViewer.julianDate = c.jd;
+        PrepareComputation();
+        EXPECT_EQ(gInstant.motionApplies, c.applies) << std::fixed << c.jd;
+        ForceCompute(star);
+        Vector3 u, pole = {0.0, 0.0, 1.0};
+        Direction(star, u);
+        double moved = Separation(u, pole);
+        if (c.applies) {
+            double expected = std::atan(1000.0 / kFixedScale * std::fabs(c.jd - kEpoch2000));
+            EXPECT_NEAR(moved, expected, 3e-9) << std::fixed << c.jd;
+            EXPECT_EQ(u[0] > 0.0, c.jd > kEpoch2000) << std::fixed << c.jd;
+        } else {
+            EXPECT_EQ(moved, 0.0) << std::fixed << c.jd;
+        }
+    }
+}
+
+TEST_F(DriverTest, EquinoxStaysWhereItIsPutWithoutPrecession) {
+    AddLine(kEarthLine);
+    const double epoch1950 = JulianDateFromYear(1950.0);
+    gComputationOptions.precession = false;
+    gComputationOptions.precessionEpoch = epoch1950;
+    double reference[3][3];
+    eraPmat76(epoch1950, 0.0, reference);
+    for (double jd : {2451545.0, 2460000.5, 2440000.5}) {
+        gViewer.julianDate = jd;
+        PrepareComputation();
+        EXPECT_EQ(gComputationOptions.precessionEpoch, epoch1950);
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 3; ++c)
+                EXPECT_NEAR(gInstant.frames.equatorial[r][c], reference[r][c], 1e-9) << jd;
+    }
+    gComputationOptions.precession = true;
+    gViewer.julianDate = 2460000.5;
+    PrepareComputation();
+    EXPECT_EQ(gComputationOptions.precessionEpoch, gInstant.jde);
+    eraPmat76(gInstant.jde, 0.0, reference);
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            EXPECT_NEAR(gInstant.frames.equatorial[r][c], reference[r][c], 1e-9);
+}
+
+TEST_F(DriverTest, StarsSeenFromNearby) {
+    ViewFrom(1.0, 0.0); // at (1, 0, 0) AU
+    gComputationOptions.starParallax = true;
+    gComputationOptions.starParallaxThreshold = 0.5;
+    CatalogObject* twoAU = AddStar(1, 0, 0, 2.0, 100);
+    CatalogObject* oneAU = AddStar(1, 0, 0, 1.0, 300);
+    CatalogObject* aside = AddStar(0, 1, 0, 1.0, 300);
+    CatalogObject* noMagnitude = AddStar(0, 1, 0, 1.0, 32767);
+    CatalogObject* zeroDistance = AddStar(0, 0, 1, 0.0, 200);
+    oneAU->apparentDirection[0] = 11;
+    oneAU->apparentDirection[1] = 22;
+    oneAU->apparentDirection[2] = 33;
+    PrepareComputation();
+    ASSERT_TRUE(gInstant.parallaxApplies);
+    ASSERT_EQ(gInstant.viewerPosition[0], 1.0);
+
+    EnsureComputed(twoAU);
+    EXPECT_FLOAT_EQ(twoAU->distance, 1.0f) << "half as far";
+    EXPECT_EQ(twoAU->magnitude, 100 - 150) << "5 log10 2 = 1.505 brighter, cut toward zero";
+    EXPECT_EQ(twoAU->apparentDirection[0], 1073741824);
+
+    EnsureComputed(oneAU);
+    EXPECT_EQ(oneAU->distance, 0.0f) << "the viewer is at the star";
+    EXPECT_EQ(oneAU->magnitude, -32768);
+    EXPECT_EQ(oneAU->apparentDirection[0], 11) << "the direction is kept";
+    EXPECT_EQ(oneAU->apparentDirection[1], 22);
+    EXPECT_EQ(oneAU->apparentDirection[2], 33);
+
+    EnsureComputed(aside);
+    EXPECT_FLOAT_EQ(aside->distance, static_cast<float>(std::sqrt(2.0)));
+    EXPECT_EQ(aside->magnitude, 300 + 75) << "500 log10 sqrt 2 = 75.3";
+    EXPECT_NEAR(aside->apparentDirection[0] / kFixedScale, -std::sqrt(0.5), 2e-9);
+    EXPECT_NEAR(aside->apparentDirection[1] / kFixedScale, std::sqrt(0.5), 2e-9);
+    EnsureComputed(noMagnitude);
+    EXPECT_EQ(noMagnitude->magnitude, 32767) << "no magnitude stays none";
+
+    EnsureComputed(zeroDistance);
+    EXPECT_TRUE(std::isinf(zeroDistance->distance)) << "a distance of 0 is no distance";
+    EXPECT_EQ(zeroDistance->magnitude, 200);
+    EXPECT_EQ(zeroDistance->apparentDirection[2], 1073741824);
+
+    // Aberration leaves a star at the viewpoint alone, and shifts the others.
+    gComputationOptions.aberration = true;
+    gInstant.aberration[0] = 0.0;
+    gInstant.aberration[1] = 1e-4;
+    gInstant.aberration[2] = 0.0;
+    ForceCompute(oneAU);
+    EXPECT_EQ(oneAU->apparentDirection[0], 11);
+    ForceCompute(twoAU);
+    EXPECT_NEAR(twoAU->apparentDirection[1] / kFixedScale, 1e-4, 1e-8);
+
+    // Beyond the threshold no parallax.
+    gComputationOptions.aberration = false;
+    gComputationOptions.starParallaxThreshold = 2.0;
+    PrepareComputation();
+    EXPECT_FALSE(gInstant.parallaxApplies);
+    EnsureComputed(oneAU);
+    EXPECT_FLOAT_EQ(oneAU->distance, 1.0f);
+    EXPECT_EQ(oneAU->magnitude, 300);
+    EXPECT_EQ(oneAU->apparentDirection[0], 1073741824);
+}
+
+TEST_F(DriverTest, AnnualAberrationMatchesErfa) {
+    AddLine(kEarthLine);
+    gViewer.julianDate = 2458849.5;
+    gComputationOptions.aberration = true;
+    CatalogObject* stars[] = {AddStarAt(0.8, 0.35, kInf), AddStarAt(4.0, -1.1, kInf),
+                              AddStarAt(5.9, 1.4, kInf)};
+    PrepareComputation();
+    double pvh[2][3], pvb[2][3];
+    eraEpv00(gViewer.julianDate, 0.0, pvh, pvb);
+    double v[3], speed2 = 0.0;
+    for (int i = 0; i < 3; ++i) {
+        v[i] = pvb[1][i] * kDaysPerAU;
+        speed2 += v[i] * v[i];
+    }
+    for (CatalogObject* star : stars) {
+        EnsureComputed(star);
+        double natural[3], apparent[3], length = 0.0;
+        for (int i = 0; i < 3; ++i)
+            natural[i] = star->position[i] / kFixedScale;
+        eraPn(natural, &length, natural);
+        eraAb(natural, v, eraPm(pvh[0]), std::sqrt(1.0 - speed2), apparent);
+        Vector3 u, reference = {apparent[0], apparent[1], apparent[2]},
+                   catalog = {natural[0], natural[1], natural[2]};
+        Direction(star, u);
+        EXPECT_LT(Separation(u, reference), 0.002 * kArcsec);
+        EXPECT_GT(Separation(u, catalog), 5 * kArcsec) << "aberration did shift it";
+    }
+}
+
+TEST_F(DriverTest, SunAndMarsFromTheirElementsMatchErfa) {
+    AddLine(kEarthLine);
+    SolarSystemObject* sun = AddLine(kSunLine);
+    SolarSystemObject* mars = AddLine(kMarsLine);
+    gViewer.julianDate = 2452073.5; // 2001 June 13, Mars at opposition
+    PrepareComputation();
+    double pvh[2][3], pvb[2][3], marsPV[2][3];
+    eraEpv00(gViewer.julianDate, 0.0, pvh, pvb);
+    Vector3 viewer; // ERFA's Earth, with the driver's site on it
+    for (int i = 0; i < 3; ++i)
+        viewer[i] = pvh[0][i] + gViewer.viewerObjectOffset[i];
+    EXPECT_LT(std::fabs(VectorLength(gInstant.viewerPosition) - VectorLength(viewer)), 1e-4);
+
+    Vector3 u, reference;
+    EnsureComputed(sun);
+    Direction(sun, u);
+    for (int i = 0; i < 3; ++i)
+        reference[i] = -viewer[i];
+    Unit(reference);
+    EXPECT_LT(Separation(u, reference), 1.5 * kArcmin);
+    EXPECT_NEAR(sun->distance, VectorLength(viewer), 1e-4);
+
+    // Mars with light time off and on: the mean elements are good to an
+    // arcminute or two, and the shift light time makes agrees far closer.
+    auto marsFrom = [&](double tau, Vector3& direction) {
+        ASSERT_EQ(eraPlan94(gViewer.julianDate - tau, 0.0, 4, marsPV), 0);
+        for (int i = 0; i < 3; ++i)
+            direction[i] = marsPV[0][i] - viewer[i];
+    };
+    Vector3 geometric, retarded, offU, onU;
+    marsFrom(0.0, geometric);
+    double tau = 0.0;
+    for (int pass = 0; pass < 5; ++pass) {
+        marsFrom(tau, retarded);
+        tau = VectorLength(retarded) * kDaysPerAU;
+    }
+    Unit(geometric);
+    Unit(retarded);
+    EnsureComputed(mars);
+    Direction(mars, offU);
+    // At opposition the geocentric error is the heliocentric one magnified
+    // by the ratio of the distances, 1.47 / 0.45.
+    EXPECT_LT(Separation(offU, geometric), 6.0 * kArcmin);
+    Vector3 heliocentric, erfaHeliocentric;
+    double r = 0.0;
+    ASSERT_TRUE(HeliocentricPosition(mars, heliocentric, &r));
+    ASSERT_EQ(eraPlan94(gViewer.julianDate, 0.0, 4, marsPV), 0);
+    CopyVector(marsPV[0], erfaHeliocentric);
+    EXPECT_LT(Separation(heliocentric, erfaHeliocentric), 2.0 * kArcmin);
+    EXPECT_NEAR(r, VectorLength(erfaHeliocentric), 5e-4);
+
+    gComputationOptions.planetLightTime = true;
+    PrepareComputation();
+    EnsureComputed(mars);
+    Direction(mars, onU);
+    Vector3 shift, referenceShift, error;
+    VectorSubtract(onU, offU, shift);
+    VectorSubtract(retarded, geometric, referenceShift);
+    VectorSubtract(shift, referenceShift, error);
+    EXPECT_GT(VectorLength(referenceShift), 10 * kArcsec);
+    EXPECT_LT(VectorLength(error), 0.05 * VectorLength(referenceShift));
+}
+
+TEST_F(DriverTest, LightTimeIteration) {
+    ViewFrom(1.0, 0.0);
+    // A fast body near the viewer, so that light time moves it visibly.
+    SolarSystemObject* body = AddBody(kTypeAsteroid, {1.3, 0.2, 0.1, 0.5, 0.3, 0.7, 0.05});
+    gViewer.julianDate = 2451600.5;
+    PrepareComputation();
+    Vector3 expected;
+    EnsureComputed(body);
+    ASSERT_TRUE(ElementsPosition(ElementsOf(body), gInstant.jde, expected));
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(body->position[i], expected[i]) << "light time off: one pass at the JDE";
+    Vector3 d;
+    VectorSubtract(expected, gInstant.viewerPosition, d);
+    EXPECT_FLOAT_EQ(body->distance, static_cast<float>(VectorLength(d)));
+
+    gComputationOptions.planetLightTime = true;
+    PrepareComputation();
+    EnsureComputed(body);
+    EXPECT_EQ(gInstant.jde, 2451600.5) << "the JDE is put back";
+    double tau = body->distance * kDaysPerAU;
+    ASSERT_TRUE(ElementsPosition(ElementsOf(body), gInstant.jde - tau, expected));
+    for (int i = 0; i < 3; ++i)
+        EXPECT_NEAR(body->position[i], expected[i], 1e-9) << "where the light left it";
+    VectorSubtract(expected, gInstant.viewerPosition, d);
+    EXPECT_NEAR(VectorLength(d) * kDaysPerAU, tau, 2e-8);
+}
+
+TEST_F(DriverTest, SatelliteOfABodyIsPlacedForTheRetardedTime) {
+    AddLine(kEarthLine);
+    SolarSystemObject* jupiter = AddLine(kJupiterLine);
+    ObjectID jupiterId = jupiter->id;
+    SolarSystemObject* moon =
+        AddBody(kTypeSpacecraft, {0.01, 0.0, 0.2, 0.0, 0.0, 1.0, 2.0}, jupiterId);
+    jupiter = AsSolarSystem(getObject(jupiterId));
+    gComputationOptions.planetLightTime = true;
+    gViewer.julianDate = 2451800.5;
+    PrepareComputation();
+
+    EXPECT_TRUE(EnsureComputed(moon));
+    EXPECT_EQ(jupiter->computeStamp, gInstant.solarStamp) << "the primary is made sure of first";
+    double tau = moon->distance * kDaysPerAU;
+    ASSERT_GT(tau, 0.02);
+    Vector3 centre, relative, expected;
+    ASSERT_TRUE(ElementsPosition(ElementsOf(jupiter), gInstant.jde - tau, centre));
+    ASSERT_TRUE(ElementsPosition(ElementsOf(moon), gInstant.jde - tau, relative));
+    VectorAdd(centre, relative, expected);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_NEAR(moon->position[i], expected[i], 1e-8) << i;
+    // Jupiter at the unretarded time would be off by far more.
+    ASSERT_TRUE(ElementsPosition(ElementsOf(jupiter), gInstant.jde, centre));
+    VectorAdd(centre, relative, expected);
+    VectorSubtract(expected, moon->position, expected);
+    EXPECT_GT(VectorLength(expected), 1e-4);
+
+    // The primary's own result is for the instant again, and current.
+    EXPECT_FALSE(EnsureComputed(jupiter));
+    double jupiterTau = jupiter->distance * kDaysPerAU;
+    ASSERT_TRUE(ElementsPosition(ElementsOf(jupiter), gInstant.jde - jupiterTau, centre));
+    for (int i = 0; i < 3; ++i)
+        EXPECT_NEAR(jupiter->position[i], centre[i], 1e-8);
+
+    gViewer.julianDate += 1.0;
+    PrepareComputation();
+    EXPECT_TRUE(EnsureComputed(jupiter));
+    jupiterTau = jupiter->distance * kDaysPerAU;
+    ASSERT_TRUE(ElementsPosition(ElementsOf(jupiter), gInstant.jde - jupiterTau, centre));
+    for (int i = 0; i < 3; ++i)
+        EXPECT_NEAR(jupiter->position[i], centre[i], 1e-8);
+}
+
+TEST_F(DriverTest, SunIsTheOriginSeenOppositeTheViewer) {
+    SolarSystemObject* sun = AddLine(kSunLine);
+    SolarSystemObject* craft = AddBody(kTypeSpacecraft, {1.3, 0.1, 0.2, 0.4, 1.1, 0.7, 0.0});
+    gViewer.viewerObject = craft->id;
+    for (int mode : {kPlanetsElements, kPlanetsVFP, kPlanetsVSOP87}) {
+        gComputationOptions.planetComputation = static_cast<std::uint8_t>(mode);
+        gViewer.julianDate += 3.0;
+        PrepareComputation();
+        double r = gInstant.viewerSolarDistance;
+        ASSERT_GT(r, 1.0);
+        EnsureComputed(sun);
+        Vector3 u;
+        Direction(sun, u);
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_NEAR(u[i], -gInstant.viewerPosition[i] / r, 2e-9) << mode;
+            EXPECT_DOUBLE_EQ(gInstant.sunDirection[i], -gInstant.viewerPosition[i] / r);
+            EXPECT_EQ(sun->position[i], 0.0);
+        }
+        EXPECT_FLOAT_EQ(sun->distance, static_cast<float>(r));
+        EXPECT_NEAR(sun->magnitude, (5 * std::log10(r) - 26.72) * 100, 1.0) << mode;
+        Vector3 p;
+        double distance = -1.0;
+        EXPECT_TRUE(ObjectHeliocentricPosition(sun, p, &distance)) << "the origin is a place";
+        EXPECT_EQ(distance, 0.0);
+    }
+}
+
+TEST_F(DriverTest, BodiesNoTheoryPlacesYetKeepTheirDirection) {
+    SolarSystemObject* earth = AddLine(kEarthLine);
+    SolarSystemObject* mars = AddLine(kMarsLine);
+    SolarSystemObject* comet = AddBody(kTypeComet, {0.9, 0.99, 0.5, 1.0, 2.0, 0.01, 0.001});
+    SolarSystemObject* satellite = AddBody(kTypeEarthSatellite, {4.5e-5}, earth->id);
+    SolarSystemObject* io = AddBody(18, {0.0028, 0.004, 0.0, 0.0, 0.0, 0.0, 3.55}, mars->id);
+    CatalogObject* star = AddStarAt(1.0, 0.2, 1e5);
+    for (SolarSystemObject* body : {mars, satellite, io}) {
+        body->apparentDirection[0] = 7;
+        body->apparentDirection[1] = 8;
+        body->apparentDirection[2] = 9;
+    }
+    gComputationOptions.planetComputation = kPlanetsVFP;
+    gComputationOptions.starParallax = true;
+    gComputationOptions.starParallaxThreshold = 0.0;
+    PrepareComputation();
+    // Until the planetary theory is there, the Earth has no place in VFP mode:
+    // stars go without parallax rather than be invented a viewpoint.
+    EXPECT_TRUE(std::isinf(gInstant.viewerSolarDistance));
+    EXPECT_FALSE(gInstant.parallaxApplies);
+    EnsureComputed(star);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(star->apparentDirection[i], star->position[i]);
+
+    for (SolarSystemObject* body : {mars, satellite, io}) {
+        EXPECT_TRUE(EnsureComputed(body)) << int(body->type);
+        EXPECT_FALSE(EnsureComputed(body)) << "computed once per stamp even without a place";
+        EXPECT_TRUE(std::isinf(body->distance)) << int(body->type);
+        EXPECT_EQ(body->magnitude, 32767);
+        EXPECT_EQ(body->apparentDirection[0], 7);
+        EXPECT_EQ(body->apparentDirection[2], 9);
+        Vector3 p;
+        EXPECT_FALSE(ObjectHeliocentricPosition(body, p, nullptr));
+    }
+    // A comet is on its elements in every mode (but nowhere to be seen from
+    // a viewer without a place).
+    Vector3 p;
+    EnsureComputed(comet);
+    EXPECT_TRUE(ObjectHeliocentricPosition(comet, p, nullptr));
+    EXPECT_EQ(comet->magnitude, 32767);
+
+    // In the Elements mode Mars is placed; the satellites still wait.
+    gComputationOptions.planetComputation = kPlanetsElements;
+    PrepareComputation();
+    EXPECT_NEAR(gInstant.viewerSolarDistance, 0.983, 0.001);
+    EnsureComputed(mars);
+    EXPECT_TRUE(std::isfinite(mars->distance));
+    EXPECT_NE(mars->apparentDirection[0], 7);
+    EnsureComputed(io);
+    EXPECT_EQ(io->apparentDirection[0], 7);
+}
+
+TEST_F(DriverTest, OrbitsWithoutASolutionKeepTheirDirection) {
+    ViewFrom(1.0, 0.0);
+    // Newton's method from E = M runs away for this eccentricity and mean
+    // anomaly (both exact in single precision), ending on a finite but
+    // meaningless anomaly.
+    const double e = 0.9739999771118164, M = 6.006725311279297;
+    double nu = 0.5, r = 2.0;
+    ASSERT_FALSE(SolveOrbit(M, e, 1.0, &nu, &r)) << "the solver is expected to fail on this orbit";
+    EXPECT_EQ(nu, 0.5);
+    EXPECT_EQ(r, 2.0);
+
+    SolarSystemObject* runaway = AddBody(kTypeAsteroid, {1.0, e, 0.0, 0.0, 0.0, M, 0.0});
+    SolarSystemObject* atCentre = AddBody(kTypeComet, {0.0, 0.5, 0.1, 0.2, 0.3, 0.4, 0.01});
+    SolarSystemObject* infinite = AddBody(kTypeComet, {1.0, 1.5, 0.1, 0.2, 0.3, 0.1, kInf});
+    SolarSystemObject* nan = AddBody(kTypeComet, {1.0, 0.5});
+    nan->elements[kInclination] = std::numeric_limits<float>::quiet_NaN();
+    SolarSystemObject* fine = AddBody(kTypeAsteroid, {1.0, 0.98, 0.0, 0.0, 0.0, M, 0.0});
+    SolarSystemObject* bodies[] = {runaway, atCentre, infinite, nan, fine};
+    for (SolarSystemObject* body : bodies) {
+        body->apparentDirection[0] = 3;
+        body->apparentDirection[1] = -4;
+        body->apparentDirection[2] = 5;
+    }
+    gViewer.julianDate = kEpoch2000 + 10.0;
+    PrepareComputation();
+    for (SolarSystemObject* body : bodies) {
+        EnsureComputed(body);
+        SCOPED_TRACE(body == fine ? "bisection" : "no solution");
+        for (int i = 0; i < 3; ++i)
+            EXPECT_TRUE(std::isfinite(body->position[i]));
+        if (body == fine) {
+            EXPECT_NE(body->apparentDirection[0], 3);
+            EXPECT_TRUE(std::isfinite(body->distance));
+            continue;
+        }
+        EXPECT_EQ(body->apparentDirection[0], 3);
+        EXPECT_EQ(body->apparentDirection[1], -4);
+        EXPECT_EQ(body->apparentDirection[2], 5);
+        EXPECT_TRUE(std::isinf(body->distance));
+        EXPECT_EQ(body->magnitude, 32767);
+    }
+}
+
+TEST_F(DriverTest, PrimariesThatCannotBeFollowed) {
+    ViewFrom(1.0, 0.0);
+    SolarSystemObject* a = AddBody(kTypeSpacecraft, {0.01});
+    SolarSystemObject* b = AddBody(kTypeSpacecraft, {0.02}, a->id);
+    a->primary = b->id; // a loop, as edited data could make
+    SolarSystemObject* self = AddBody(kTypeSpacecraft, {0.01});
+    self->primary = self->id;
+    SolarSystemObject* orphan = AddBody(kTypeSpacecraft, {0.01});
+    SolarSystemObject* gone = AddBody(kTypeAsteroid, {2.0});
+    orphan->primary = gone->id;
+    FreeObject(removeObject(gone->id));
+    PrepareComputation();
+    for (SolarSystemObject* body : {a, b, self, orphan}) {
+        EnsureComputed(body);
+        EXPECT_EQ(body->computeStamp, gInstant.solarStamp);
+        EXPECT_TRUE(std::isinf(body->distance));
+        Vector3 p;
+        EXPECT_FALSE(ObjectHeliocentricPosition(body, p, nullptr));
+    }
+}
+
+TEST_F(DriverTest, SavedContextComesBackWithItsResultsCurrent) {
+    AddLine(kEarthLine);
+    SolarSystemObject* touched = AddBody(kTypeComet, {0.9, 0.5, 0.3, 1.0, 2.0, 0.4, 0.02});
+    SolarSystemObject* excursionOnly = AddBody(kTypeComet, {1.9, 0.5, 0.3, 1.0, 2.0, 0.4, 0.01});
+    CatalogObject* star = AddStarAt(2.0, 0.3, kInf);
+    gComputationOptions.starMotion = true;
+    gComputationOptions.starMotionThreshold = 0.0;
+    gViewer.julianDate = 2451700.5;
+    gViewer.longitude = 0.2;
+    PrepareComputation();
+    EnsureComputed(touched);
+    EnsureComputed(star);
+    Vector3 before;
+    Direction(touched, before);
+
+    ComputationContext context;
+    SaveContext(context);
+    gViewer.julianDate += 10.0;
+    gViewer.longitude = 1.0;
+    gViewer.latitude = 0.5;
+    gViewer.altitude = 300.0;
+    gViewer.timeZone = 0.25;
+    gViewer.daylightSavings = true;
+    gComputationOptions.aberration = true;
+    gComputationOptions.planetLightTime = true;
+    gComputationOptions.refraction = true;
+    gComputationOptions.horizonAltitude = -0.01;
+    gComputationOptions.preciseRiseSet = true;
+    gComputationOptions.starMotionThreshold = 5.0;
+    PrepareComputation();
+    EXPECT_TRUE(EnsureComputed(touched));
+    EXPECT_TRUE(EnsureComputed(excursionOnly));
+
+    RestoreContext(context);
+    EXPECT_EQ(gViewer.julianDate, 2451700.5);
+    EXPECT_EQ(gViewer.longitude, 0.2);
+    EXPECT_EQ(gViewer.latitude, 0.0);
+    EXPECT_EQ(gViewer.altitude, 0.0);
+    EXPECT_EQ(gViewer.timeZone, 0.0);
+    EXPECT_FALSE(gViewer.daylightSavings);
+    EXPECT_FALSE(gComputationOptions.aberration);
+    EXPECT_FALSE(gComputationOptions.planetLightTime);
+    EXPECT_FALSE(gComputationOptions.refraction);
+    EXPECT_EQ(gComputationOptions.horizonAltitude, 0.0);
+    EXPECT_FALSE(gComputationOptions.preciseRiseSet);
+    EXPECT_EQ(gComputationOptions.starMotionThreshold, 0.0);
+    EXPECT_EQ(gInstant.solarStamp, context.solarStamp);
+    EXPECT_EQ(gInstant.fixedStamp, context.fixedStamp);
+    EXPECT_FALSE(EnsureComputed(star)) << "untouched meanwhile: current again";
+    EXPECT_TRUE(EnsureComputed(touched)) << "recomputed meanwhile: computed again";
+    Vector3 after;
+    Direction(touched, after);
+    EXPECT_EQ(Separation(before, after), 0.0);
+
+    // The stamps given out during the excursion are never given again, so a
+    // result from it can't pass for current later.
+    gViewer.julianDate += 1.0;
+    PrepareComputation();
+    EXPECT_TRUE(EnsureComputed(excursionOnly));
+    EXPECT_TRUE(EnsureComputed(star));
+}
+
+TEST_F(DriverTest, LinesAndSitesHaveNothingToCompute) {
+    LineObject* line = NewLineObject(kTypeFigureLine);
+    line->endpointPositions[0][2] = 1073741824;
+    ObjectID lineId = addObject(line, 0);
+    ObjectID siteId = addObject(NewSiteObject(), 0);
+    AddLine(kEarthLine);
+    PrepareComputation();
+    for (ObjectID id : {lineId, siteId}) {
+        SkyObject* object = getObject(id);
+        EXPECT_FALSE(EnsureComputed(object));
+        ForceCompute(object);
+        EXPECT_TRUE(std::isinf(ObjectDistance(object)));
+        EXPECT_EQ(ObjectMagnitude(object), 32767);
+        Vector3 p;
+        EXPECT_FALSE(ObjectHeliocentricPosition(object, p, nullptr));
+    }
+    Vector3 u;
+    ObjectDirection(getObject(lineId), u);
+    EXPECT_EQ(u[2], 1.0) << "a line's direction is its first end's";
+    ObjectDirection(getObject(siteId), u);
+    EXPECT_EQ(VectorLength(u), 0.0);
+    EXPECT_FALSE(EnsureComputed(nullptr));
+}
+
+} // namespace
