@@ -19,3 +19,11 @@ long ChartWindowHandler(int event, WindowRef window, long a, long b);
 
 // Puts the scroll bars along the right and bottom edges of the window.
 void PlaceScrollBars(WindowRef window);
+
+// Moves the chart centre to the sky under the pixel (centre x - dx, centre y
+// - dy) of the drawing area and redraws; false (nothing changes) off the sky.
+bool PanChart(int dx, int dy);
+// Re-centres on the sky under the pixel; false off the sky.
+bool DoubleClickPoint(int x, int y);
+// True between a press on the chart and its release.
+bool DragInProgress();

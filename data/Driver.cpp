@@ -60,6 +60,7 @@ ObjectID gEarthId = 0;
 void (*gRedrawHandler)() = nullptr;
 bool (*gAnimationRunning)() = nullptr;
 int gComputeDepth = 0;
+std::uint32_t gDataGeneration = 1;
 
 std::uint32_t NextStamp(std::uint32_t issued) {
     // 0 is the stamp of a record never computed; it is never issued.
@@ -646,6 +647,7 @@ void RecomputeAndRedraw(bool forceAll) {
     if (forceAll) {
         AdvanceFixedStamp();
         AdvanceSolarStamp();
+        ++gDataGeneration;
     }
     if (gRedrawHandler != nullptr) gRedrawHandler();
     if (!animating) SetArrowCursor();
@@ -653,6 +655,10 @@ void RecomputeAndRedraw(bool forceAll) {
 
 void setRedrawHandler(void (*handler)()) {
     gRedrawHandler = handler;
+}
+
+std::uint32_t DataGeneration() {
+    return gDataGeneration;
 }
 
 void setAnimationRunningQuery(bool (*query)()) {

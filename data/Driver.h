@@ -89,5 +89,9 @@ void RestoreContext(const ComputationContext& context);
 // to show the result (the chart, the Object Info window, the telescope).
 void RecomputeAndRedraw(bool forceAll);
 void setRedrawHandler(void (*handler)());
+// Counts the recomputations that made every result stale (start-up, Recompute
+// All, a change of the database): what is built from the store once and kept
+// (the chart's list of bodies, constellation endpoints) is rebuilt when it moves.
+std::uint32_t DataGeneration();
 // Whether an animation runs (no busy cursor then); installed by the animation code.
 void setAnimationRunningQuery(bool (*query)());

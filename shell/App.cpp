@@ -5,6 +5,9 @@
 #include "astro/Viewer.h"
 #include "chart/ChartView.h"
 #include "chart/ChartWindow.h"
+#include "chart/DisplayOptions.h"
+#include "chart/Render.h"
+#include "chart/ViewCommands.h"
 #include "data/DatabaseFiles.h"
 #include "data/Driver.h"
 #include "data/ObjectStore.h"
@@ -35,7 +38,10 @@ void ForgetObjectIds() { gChartView.centeredObject = 0; }
 // state. The Object Info window and the telescope display join here as they
 // arrive.
 void ShowRecomputedState() {
-    if (WindowRef chart = ChartWindow()) InvalidateWindow(chart);
+    if (WindowRef chart = ChartWindow(); chart != nullptr && IsWindowVisible(chart)) {
+        RenderChart();
+        InvalidateWindow(chart);
+    }
     UpdateMenuState();
 }
 
@@ -74,7 +80,9 @@ void StartProgram() {
     setComputationOptionsDefaults();
     setDriverDefaults();
     setChartViewDefaults();
+    setDisplayOptionsDefaults();
     setRedrawHandler(ShowRecomputedState);
+    setMenuStateUpdater(UpdateMenuState);
     Step(2);
 
     // 3. The chart window, hidden until start-up is over.
@@ -136,8 +144,10 @@ void StartProgram() {
     if (splash != nullptr) DestroyWindow(splash);
     Step(14);
 
-    // 15. The chart window, maximised.
+    // 15. The chart window, maximised, with the chart drawn for its size.
     MaximiseWindow(chart);
+    RenderChart();
+    InvalidateWindow(chart);
     SetArrowCursor();
     Step(15);
 }
@@ -160,6 +170,7 @@ void OpenDocumentFile(const char* path) {
 }
 
 long QuitProgram() {
+    ApplyRedScreen(false);
     // The database is written back without asking; settings are saved only
     // when the user asks.
     closeDatabase();
@@ -177,7 +188,11 @@ long HandleAppEvent(int event, WindowRef, long arg1, long arg2) {
         IdlePass();
         return 1;
     case AppActivated:
+        // The red desktop colours only while Norvane is in front.
+        ApplyRedScreen(gDisplayOptions.redScreen);
+        return 1;
     case AppDeactivated:
+        ApplyRedScreen(false);
         return 1;
     case MenuCommand:
         RouteCommand(static_cast<int>(arg1), static_cast<int>(arg2));

@@ -1,6 +1,8 @@
 #include "shell/Commands.h"
 
 #include "chart/ChartWindow.h"
+#include "chart/DrawCommands.h"
+#include "chart/ViewCommands.h"
 #include "data/DatabaseFiles.h"
 #include "data/Driver.h"
 #include "shell/MenuState.h"
@@ -25,7 +27,20 @@ struct CommandRoute {
     int menu;
     CommandHandler handler;
     std::vector<int> items;  // the items the handler acts on
+    // Instead of the list: asks the owner whether it acts on an item.
+    bool (*handles)(int menu, int item) = nullptr;
 };
+
+// The chart's menus: the View menu with its four submenus, the Draw menu
+// with its two.
+template <int Menu>
+int ViewCommand(int item) {
+    return ViewMenuCommand(Menu, item);
+}
+template <int Menu>
+int DrawCommand(int item) {
+    return DrawMenuCommand(Menu, item);
+}
 
 // Menus 1 to 3 ask for the chart to be shown afresh.
 int RedrawCommand(int) {
@@ -83,6 +98,14 @@ std::vector<CommandRoute> ProgramRoutes() {
     return {
         {kFileMenu, FileCommand, {kFileDeleteDatabaseFile, kFileExit}},
         {kOpenMenu, OpenCommand, {kOpenDefaultDatabase, kOpenCdromDatabase}},
+        {kViewMenu, ViewCommand<kViewMenu>, {}, ViewMenuHandles},
+        {kCenterPlanetMenu, ViewCommand<kCenterPlanetMenu>, {}, ViewMenuHandles},
+        {kCenterHorizonMenu, ViewCommand<kCenterHorizonMenu>, {}, ViewMenuHandles},
+        {kProjectionMenu, ViewCommand<kProjectionMenu>, {}, ViewMenuHandles},
+        {kCoordinatesMenu, ViewCommand<kCoordinatesMenu>, {}, ViewMenuHandles},
+        {kDrawMenu, DrawCommand<kDrawMenu>, {}, DrawMenuHandles},
+        {kSkyBackgroundMenu, DrawCommand<kSkyBackgroundMenu>, {}, DrawMenuHandles},
+        {kCustomColorsMenu, DrawCommand<kCustomColorsMenu>, {}, DrawMenuHandles},
         {kComputationMenu, ComputationCommand, {kComputationRecomputeAll}},
         {kHelpMenu, HelpCommand, {kHelpContents, kHelpSearch, kHelpHowToUse, kHelpAbout}},
         {1, RedrawCommand, {}},
@@ -103,9 +126,12 @@ int RouteCommand(int menu, int item) {
     auto& routes = Routes();
     for (auto it = routes.rbegin(); it != routes.rend(); ++it) {
         if (it->menu != menu) continue;
-        if (!it->items.empty() &&
-            std::find(it->items.begin(), it->items.end(), item) == it->items.end())
+        if (it->handles != nullptr) {
+            if (!it->handles(menu, item)) continue;
+        } else if (!it->items.empty() &&
+                   std::find(it->items.begin(), it->items.end(), item) == it->items.end()) {
             continue;
+        }
         return it->handler(item);
     }
     return 1;
@@ -114,7 +140,9 @@ int RouteCommand(int menu, int item) {
 bool CommandAvailable(int menu, int item) {
     for (const CommandRoute& route : Routes())
         if (route.menu == menu &&
-            std::find(route.items.begin(), route.items.end(), item) != route.items.end())
+            (route.handles != nullptr
+                 ? route.handles(menu, item)
+                 : std::find(route.items.begin(), route.items.end(), item) != route.items.end()))
             return true;
     return false;
 }

@@ -1,6 +1,7 @@
 #include "shell/MenuState.h"
 
 #include "chart/ChartView.h"
+#include "chart/DisplayOptions.h"
 #include "resources/Menus.h"
 #include "shell/Commands.h"
 
@@ -44,7 +45,29 @@ struct ProgramState {
 ProgramState ReadState() {
     ProgramState state;
     state.screenBits = ScreenBitsPerPixel();
+    state.redScreen = gDisplayOptions.redScreen;
     return state;
+}
+
+// The Draw menu's check marks: items 1 to 10, 15, 19 and 20 show flags.
+bool DrawItemChecked(int item) {
+    const DisplayOptions& o = gDisplayOptions;
+    switch (item) {
+    case 1: return o.showStars;
+    case 2: return o.showPlanets;
+    case 3: return o.showDeepSkyObjects;
+    case 4: return o.showConstellations;
+    case 5: return o.showChartLegend;
+    case 6: return o.showObjectLabels;
+    case 7: return o.showGridLines;
+    case 8: return o.showHorizonMask;
+    case 9: return o.showMouseCoordinates;
+    case 10: return o.showChartControls;
+    case 15: return o.automaticMagnitudeLimits;
+    case kDrawUseColor: return o.useColor;
+    case kDrawRedScreen: return o.redScreen;
+    default: return false;
+    }
 }
 
 // Whether the rules allow an item, handler aside.
@@ -85,7 +108,9 @@ bool ItemChecked(const ProgramState& s, int menu, int item) {
         return std::fabs(gChartView.fieldWidth - kFixedFieldWidths[index]) < kFieldCheckTolerance;
     }
     case kDrawMenu:
-        return item == kDrawRedScreen && s.redScreen;
+        return DrawItemChecked(item);
+    case kSkyBackgroundMenu:
+        return item == gDisplayOptions.skyBackground;
     case kCoordinatesMenu:
         return item == gChartView.coordinateSystem;
     case kProjectionMenu:

@@ -324,6 +324,16 @@ void PictureSize(PictureRef picture, int* width, int* height);
 RGBColor PicturePixel(PictureRef picture, int x, int y);
 // A picture resource (25602 ...) rendered at its natural size, or nullptr.
 PictureRef LoadPictureResource(int number);
+// Writes a picture as a PNG or BMP file, chosen by the extension (letter case
+// ignored); false for another extension or when the file can't be written
+// (an old file of that name is then left as it was).
+bool SavePicture(PictureRef picture, const std::string& path);
+// A vector picture file (SVG) of that size: draw on the surface between
+// BeginDrawing and EndDrawing, then FinishSvgSurface writes the file (false
+// when it can't) and frees the surface.
+SurfaceRef CreateSvgSurface(const std::string& path, int width, int height,
+                            const std::string& title);
+bool FinishSvgSurface(SurfaceRef surface);
 
 // Makes `surface` current until the matching EndDrawing (they nest).
 void BeginDrawing(SurfaceRef surface);
@@ -333,6 +343,9 @@ void SetPenBrush(RGBColor color, int penWidth, bool filled);
 void SetFilled(bool on);
 void SetTextColor(RGBColor color);
 void SetXorMode(bool on);
+// Smooth edges for lines, outlines and filled shapes on the current surface
+// (off by default; the inverting mode is always drawn exact).
+void SetAntialiasing(bool on);
 
 enum FontStyle : int { FontBold = 1, FontItalic = 2, FontUnderline = 4, FontStrikeout = 128 };
 void SelectFont(const std::string& face, int size, int style);
@@ -444,6 +457,13 @@ void ClearDialogResponders();
 // Answers file dialogs: return false for Cancel, or set the path and return true.
 using FileDialogResponder = std::function<bool(int titleString, std::string& path)>;
 void SetFileDialogResponder(FileDialogResponder responder);
+
+// Answer the colour and font choosers: return false for Cancel, or change the
+// value and return true.
+using ColorChooserResponder = std::function<bool(RGBColor& color)>;
+void SetColorChooserResponder(ColorChooserResponder responder);
+using FontChooserResponder = std::function<bool(std::string& face, int& size, int& style)>;
+void SetFontChooserResponder(FontChooserResponder responder);
 
 // Answers the prompt box: return false for Cancel.
 using AskResponder = std::function<bool(const std::string& prompt, std::string& text)>;

@@ -43,6 +43,15 @@ void PrintText(std::FILE* stream, const char* format, ...)
 #endif
     ;
 
+// Shared by the commands that open the database.
+void StartHeadless(const ToolDatabaseOptions& options);
+// Opens the program directory's database (with `create`, makes an empty one).
+bool OpenDatabase(bool create);
+// The viewer, time and computation options of the info and render commands.
+void SetUpComputation(const ToolInfoOptions& info);
+// The --viewer body; false (after message 523) when there is none of that name.
+bool SetUpViewer(const ToolInfoOptions& info);
+
 int ToolImport(const ToolDatabaseOptions& options, const std::vector<std::string>& files);
 int ToolFind(const ToolDatabaseOptions& options, const std::string& query);
 int ToolFiles(const ToolDatabaseOptions& options);
@@ -51,3 +60,21 @@ int ToolStats(const ToolDatabaseOptions& options);
 // exact name (letter case ignored), one per line.
 int ToolInfo(const ToolDatabaseOptions& options, const ToolInfoOptions& info,
              const std::string& name);
+
+// The chart as the window would draw it, into a picture file.
+struct ToolRenderOptions {
+    int width = 1600, height = 1000;
+    std::string out;           // .png, .bmp or .svg
+    bool haveCenter = false;   // degrees in the chart's coordinate system
+    double centerLongitude = 0.0, centerLatitude = 0.0;
+    bool haveField = false;    // degrees
+    double field = 0.0;
+    int projection = 0;        // 1 to 5; 0: the view's own (or the one the field needs)
+    bool haveFaintest = false; // faintest star magnitude
+    double faintest = 0.0;
+    bool labels = false;
+    bool grid = false;
+    int sky = 0;               // sky background 1 Black, 2 White, 3 Color; 0: the default
+};
+int ToolRender(const ToolDatabaseOptions& options, const ToolInfoOptions& info,
+               const ToolRenderOptions& render);

@@ -64,6 +64,8 @@ int AnswerMessage(const MessageRecord& message) {
     return AnswerYes;
 }
 
+} // namespace
+
 // The progress box and the rest of the platform work without a display.
 void StartHeadless(const ToolDatabaseOptions& options) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -73,6 +75,8 @@ void StartHeadless(const ToolDatabaseOptions& options) {
     gReplace = options.replace;
 }
 
+namespace {
+
 std::string DatabaseDirectory() {
     return AppendPathComponent(ProgramDirectory(), LoadString(kDatabaseDirectoryString));
 }
@@ -80,6 +84,8 @@ std::string DatabaseDirectory() {
 std::string IndexPath() {
     return AppendPathComponent(DatabaseDirectory(), LoadString(kIndexFileNameString));
 }
+
+} // namespace
 
 // Opens the program directory's database. With `create`, a missing database
 // directory and index are made (an empty database with its custom file).
@@ -102,6 +108,8 @@ bool OpenDatabase(bool create) {
     if (customFile() == 0) return false;
     return writeIndex(gObjectStore.indexPath);
 }
+
+namespace {
 
 void PrintWrittenFile(ObjectID fileId) {
     const DatabaseFile* file = getFile(fileId);
@@ -231,6 +239,34 @@ int ToolInfo(const ToolDatabaseOptions& options, const ToolInfoOptions& info,
     StartHeadless(options);
     if (!OpenDatabase(false)) return kExitFailure;
 
+    SetUpComputation(info);
+    gInfoFrame = info.frame;
+    setCurrentFrameQuery(InfoFrame);
+
+    // Names are found as a settings file finds them: the whole name or one
+    // of its ";"-separated parts, letter case ignored.
+    int status = SetUpViewer(info) ? 1 : 0;
+    ObjectID id = 0;
+    ObjectInfo lines;
+    if (status == 1) {
+        PrepareComputation();
+        if (findObjectByName(name, false, true, id) != kStatusSuccess) {
+            ShowMessage(ButtonsOK, kNoObjectString, name.c_str());
+            status = 0;
+        } else if (!FillObjectInfoLines(id, lines)) {
+            status = 0;
+        }
+    }
+    if (status == 1) {
+        PrintText(stdout, "%s\n", lines.displayName.c_str());
+        for (const std::string& line : lines.lines)
+            PrintText(stdout, "%s\n", line.c_str());
+    }
+    closeDatabase();
+    return status == 1 ? 0 : kExitFailure;
+}
+
+void SetUpComputation(const ToolInfoOptions& info) {
     setViewerDefaults();
     setComputationOptionsDefaults();
     setDriverDefaults();
@@ -253,37 +289,15 @@ int ToolInfo(const ToolDatabaseOptions& options, const ToolInfoOptions& info,
     gComputationOptions.nutation = info.nutation;
     if (info.planets != 0)
         gComputationOptions.planetComputation = static_cast<std::uint8_t>(info.planets);
-    gInfoFrame = info.frame;
-    setCurrentFrameQuery(InfoFrame);
+}
 
-    // Names are found as a settings file finds them: the whole name or one
-    // of its ";"-separated parts, letter case ignored.
-    int status = 1;
-    if (!info.viewer.empty()) {
-        ObjectID viewer = 0;
-        if (findObjectByName(info.viewer, false, true, viewer) == kStatusSuccess) {
-            gViewer.viewerObject = viewer;
-        } else {
-            ShowMessage(ButtonsOK, kNoObjectString, info.viewer.c_str());
-            status = 0;
-        }
+bool SetUpViewer(const ToolInfoOptions& info) {
+    if (info.viewer.empty()) return true;
+    ObjectID viewer = 0;
+    if (findObjectByName(info.viewer, false, true, viewer) != kStatusSuccess) {
+        ShowMessage(ButtonsOK, kNoObjectString, info.viewer.c_str());
+        return false;
     }
-    ObjectID id = 0;
-    ObjectInfo lines;
-    if (status == 1) {
-        PrepareComputation();
-        if (findObjectByName(name, false, true, id) != kStatusSuccess) {
-            ShowMessage(ButtonsOK, kNoObjectString, name.c_str());
-            status = 0;
-        } else if (!FillObjectInfoLines(id, lines)) {
-            status = 0;
-        }
-    }
-    if (status == 1) {
-        PrintText(stdout, "%s\n", lines.displayName.c_str());
-        for (const std::string& line : lines.lines)
-            PrintText(stdout, "%s\n", line.c_str());
-    }
-    closeDatabase();
-    return status == 1 ? 0 : kExitFailure;
+    gViewer.viewerObject = viewer;
+    return true;
 }

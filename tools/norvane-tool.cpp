@@ -9,6 +9,7 @@
 #include "shell/Platform.h"
 #include "tools/ToolCommands.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -48,6 +49,10 @@ const char* kUsage =
     "                 the --frame system; NAME is matched as a settings file\n"
     "                 matches it (the whole name or one of its \";\" parts, letter\n"
     "                 case ignored)\n"
+    "  render --out FILE\n"
+    "                 draw the chart as the window would into a picture (PNG, BMP\n"
+    "                 or SVG by the extension) and print how many stars, deep-sky\n"
+    "                 objects and bodies were drawn and how many data files loaded\n"
     "  convert --from FRAME --to FRAME LON LAT\n"
     "                 convert a direction between the frames Equatorial, Ecliptic,\n"
     "                 Galactic and Horizon; degrees in and out (R.A. and azimuth\n"
@@ -69,13 +74,28 @@ const char* kUsage =
     "                           and metres above sea level; convert with Horizon\n"
     "                           needs it and the instant (--jd or --date), and is\n"
     "                           referred to the equator of that date\n"
-    "  --viewer NAME            info: see the sky from this body instead of the Earth\n"
-    "  --frame FRAME            info: the coordinate system of the last two lines,\n"
-    "                           Equatorial, Ecliptic, Galactic or Horizon (default)\n"
+    "  --viewer NAME            info, render: see the sky from this body instead of\n"
+    "                           the Earth\n"
+    "  --frame FRAME            info, render: the chart's coordinate system\n"
+    "                           (info: of its last two lines), Equatorial,\n"
+    "                           Ecliptic, Galactic or Horizon (default)\n"
     "  --refraction, --aberration, --light-time, --nutation\n"
-    "                           info: switch these corrections on (all off by default)\n"
+    "                           info, render: switch these corrections on (all off\n"
+    "                           by default)\n"
     "  --planets Elements|VFP|VSOP87\n"
-    "                           info: how planets are computed (default VFP)\n"
+    "                           info, render: how planets are computed (default VFP)\n"
+    "  --size WxH               render: the picture's size in pixels (default 1600x1000)\n"
+    "  --out FILE               render: the picture file, .png, .bmp or .svg\n"
+    "  --center LON,LAT         render: the chart centre, degrees in the chart's\n"
+    "                           coordinate system (default 0,45)\n"
+    "  --field DEGREES          render: the field width (default 180)\n"
+    "  --projection Planar|Spherical|Lambert|Mercator|Mollweide\n"
+    "                           render: the projection (default Lambert, or the one\n"
+    "                           a wide field needs)\n"
+    "  --faintest MAG           render: the faintest star magnitude (default 5.5)\n"
+    "  --labels, --grid         render: draw object labels, the coordinate grid\n"
+    "  --sky Black|White|Color  render: the sky background (default Black; Color\n"
+    "                           shows daylight and the twilights)\n"
     "  --replace, --rename      import: replace a data file of the same name, or\n"
     "                           give the new one a numbered name (the default)\n"
     "  --exact                  find: the whole name or designation, not words\n"
@@ -106,6 +126,7 @@ struct Options {
     double siteAltitude = 0.0;  // metres
     ToolInfoOptions info;
     ToolDatabaseOptions database;
+    ToolRenderOptions render;
 };
 
 int UsageError(const std::string& message) {
@@ -160,6 +181,32 @@ int ParsePlanets(const char* text) {
     if (std::strcmp(text, "VFP") == 0) return kPlanetsVFP;
     if (std::strcmp(text, "VSOP87") == 0) return kPlanetsVSOP87;
     return 0;
+}
+
+// A projection by its View menu name, or 0.
+int ParseProjection(const char* text) {
+    if (text == nullptr) return 0;
+    const char* names[] = {"Planar", "Spherical", "Lambert", "Mercator", "Mollweide"};
+    for (int i = 0; i < 5; ++i)
+        if (std::strcmp(text, names[i]) == 0) return i + 1;
+    return 0;
+}
+
+// "WxH" with both between 1 and 16384 pixels.
+bool ParseSize(const char* text, int* width, int* height) {
+    if (text == nullptr) return false;
+    const char* x = std::strchr(text, 'x');
+    if (x == nullptr) return false;
+    std::string w(text, x);
+    double wValue = 0.0, hValue = 0.0;
+    if (!ParseNumber(w.c_str(), &wValue) || !ParseNumber(x + 1, &hValue)) return false;
+    constexpr double kLargest = 16384.0;
+    if (wValue != std::floor(wValue) || hValue != std::floor(hValue) || wValue < 1.0 ||
+        hValue < 1.0 || wValue > kLargest || hValue > kLargest)
+        return false;
+    *width = static_cast<int>(wValue);
+    *height = static_cast<int>(hValue);
+    return true;
 }
 
 // Prints a message of the string table, as the program would show it.
@@ -330,6 +377,47 @@ int main(int argc, char** argv) {
             options.info.lightTime = true;
         } else if (arg == "--nutation") {
             options.info.nutation = true;
+        } else if (arg == "--size") {
+            if (!ParseSize(value("--size"), &options.render.width, &options.render.height))
+                return UsageError("--size needs WIDTHxHEIGHT in pixels, each 1 to 16384");
+        } else if (arg == "--out") {
+            const char* v = value("--out");
+            if (v == nullptr || *v == '\0') return UsageError("--out needs a file name");
+            options.render.out = v;
+        } else if (arg == "--center") {
+            double altitude = 0.0;
+            const char* v = value("--center");
+            if (!ParseSite(v, &options.render.centerLongitude, &options.render.centerLatitude,
+                           &altitude) ||
+                std::strchr(std::strchr(v, ',') + 1, ',') != nullptr)
+                return UsageError("--center needs LON,LAT in degrees, the latitude within +-90");
+            options.render.haveCenter = true;
+        } else if (arg == "--field") {
+            if (!ParseNumber(value("--field"), &options.render.field) ||
+                !(options.render.field > 0.0))
+                return UsageError("--field needs a width in degrees, more than 0");
+            options.render.haveField = true;
+        } else if (arg == "--projection") {
+            options.render.projection = ParseProjection(value("--projection"));
+            if (options.render.projection == 0)
+                return UsageError(
+                    "--projection needs Planar, Spherical, Lambert, Mercator or Mollweide");
+        } else if (arg == "--faintest") {
+            if (!ParseNumber(value("--faintest"), &options.render.faintest) ||
+                std::fabs(options.render.faintest) > 300.0)
+                return UsageError("--faintest needs a magnitude");
+            options.render.haveFaintest = true;
+        } else if (arg == "--sky") {
+            const char* v = value("--sky");
+            const char* names[] = {"Black", "White", "Color"};
+            options.render.sky = 0;
+            for (int i = 0; i < 3; ++i)
+                if (v != nullptr && std::strcmp(v, names[i]) == 0) options.render.sky = i + 1;
+            if (options.render.sky == 0) return UsageError("--sky needs Black, White or Color");
+        } else if (arg == "--labels") {
+            options.render.labels = true;
+        } else if (arg == "--grid") {
+            options.render.grid = true;
         } else if (arg.size() > 1 && arg[0] == '-' &&
                    !((arg[1] >= '0' && arg[1] <= '9') || arg[1] == '.')) {
             return UsageError("unknown option " + arg);
@@ -357,8 +445,25 @@ int main(int argc, char** argv) {
         if (arguments.size() != 1) return UsageError("find takes one query (quote it)");
         return ToolFind(options.database, arguments[0]);
     }
-    if (command == "info") {
-        if (arguments.size() != 1) return UsageError("info takes one name (quote it)");
+    if (command == "info" || command == "render") {
+        if (command == "info" && arguments.size() != 1)
+            return UsageError("info takes one name (quote it)");
+        if (command == "render") {
+            if (!arguments.empty()) return UsageError("render takes no arguments");
+            const std::string& out = options.render.out;
+            auto endsWith = [&](const char* suffix) {
+                std::size_t n = std::strlen(suffix);
+                if (out.size() < n) return false;
+                for (std::size_t i = 0; i < n; ++i)
+                    if (std::tolower(static_cast<unsigned char>(out[out.size() - n + i])) !=
+                        suffix[i])
+                        return false;
+                return true;
+            };
+            if (out.empty()) return UsageError("render needs --out FILE");
+            if (!endsWith(".png") && !endsWith(".bmp") && !endsWith(".svg"))
+                return UsageError("--out needs a .png, .bmp or .svg file");
+        }
         ToolInfoOptions info = options.info;
         info.haveInstant = options.haveInstant;
         info.julianDate = options.instant;
@@ -369,6 +474,7 @@ int main(int argc, char** argv) {
         info.altitude = options.siteAltitude;
         info.haveEpoch = options.haveEpoch;
         info.epochYear = options.epochYear;
+        if (command == "render") return ToolRender(options.database, info, options.render);
         return ToolInfo(options.database, info, arguments[0]);
     }
     if (command == "files" || command == "stats") {

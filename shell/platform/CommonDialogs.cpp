@@ -10,6 +10,8 @@
 namespace {
 
 FileDialogResponder gFileResponder;
+ColorChooserResponder gColorResponder;
+FontChooserResponder gFontResponder;
 
 // "Description (*.ext)|*.ext|..." pairs from the string table, as Qt filters.
 QString QtFilter(int filterString) {
@@ -35,6 +37,12 @@ QWidget* DialogParent() {
 } // namespace
 
 void SetFileDialogResponder(FileDialogResponder responder) { gFileResponder = std::move(responder); }
+void SetColorChooserResponder(ColorChooserResponder responder) {
+    gColorResponder = std::move(responder);
+}
+void SetFontChooserResponder(FontChooserResponder responder) {
+    gFontResponder = std::move(responder);
+}
 
 bool OpenFileDialog(int titleString, int filterString, std::string& path) {
     if (gFileResponder) return gFileResponder(titleString, path);
@@ -67,6 +75,7 @@ bool SaveFileDialog(int titleString, int filterString, std::string& path,
 }
 
 bool ChooseColor(RGBColor& color) {
+    if (gColorResponder) return gColorResponder(color);
     IdleBlocker block;
     // QColorDialog keeps its 16 custom colours for the rest of the run.
     QColor chosen = QColorDialog::getColor(QColor(color.red, color.green, color.blue),
@@ -78,6 +87,7 @@ bool ChooseColor(RGBColor& color) {
 }
 
 bool ChooseFont(std::string& face, int& size, int& style) {
+    if (gFontResponder) return gFontResponder(face, size, style);
     IdleBlocker block;
     QFont initial(ToQString(face));
     initial.setPointSize(size > 0 ? size : 10);

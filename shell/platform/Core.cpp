@@ -158,6 +158,8 @@ void ResetPlatform() {
     ClearRecordedMessages();
     ClearDialogResponders();
     SetFileDialogResponder(nullptr);
+    SetColorChooserResponder(nullptr);
+    SetFontChooserResponder(nullptr);
     SetAskResponder(nullptr);
     SetFakeScreenDepth(0);
     gAppHandler = nullptr;

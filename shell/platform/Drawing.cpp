@@ -5,16 +5,20 @@
 #include "shell/platform/Widgets.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QFile>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPainter>
 #include <QPalette>
 #include <QScreen>
+#include <QSvgGenerator>
 #include <QSvgRenderer>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <map>
 #include <vector>
 
 namespace {
@@ -32,6 +36,7 @@ struct DrawingState {
     int penWidth = 1;
     bool filled = false;
     bool xorMode = false;
+    bool antialias = false;
     QFont font;
     bool symbolFont = false;
     QPoint position;
@@ -59,6 +64,8 @@ void ApplyPenBrush(DrawingState* s) {
         p->setPen(pen);
     }
     p->setBrush(s->filled ? QBrush(s->color) : QBrush(Qt::NoBrush));
+    // Inverting drawing must hit exactly the pixels it hits again to erase.
+    p->setRenderHint(QPainter::Antialiasing, s->antialias && !s->xorMode);
     p->setCompositionMode(s->xorMode ? QPainter::RasterOp_SourceXorDestination
                                      : QPainter::CompositionMode_SourceOver);
 }
@@ -90,9 +97,15 @@ QPainter* Painter() {
 
 // Pictures and window surfaces are drawn at one pixel per unit, whatever the
 // screen's scaling.
+QPaintDevice* TargetOf(const SurfaceRecord* surface) {
+    if (surface == nullptr) return nullptr;
+    if (surface->image != nullptr) return surface->image->isNull() ? nullptr : surface->image;
+    return surface->device;
+}
+
 void OpenPainter(DrawingState* s) {
     for (auto& outer : gStack) {
-        if (outer->painter != nullptr && outer->surface->image == s->surface->image) {
+        if (outer->painter != nullptr && TargetOf(outer->surface) == TargetOf(s->surface)) {
             s->painter = outer->painter;
             s->borrowed = true;
             s->painter->save();
@@ -102,7 +115,7 @@ void OpenPainter(DrawingState* s) {
             return;
         }
     }
-    s->ownPainter = std::make_unique<QPainter>(s->surface->image);
+    s->ownPainter = std::make_unique<QPainter>(TargetOf(s->surface));
     s->painter = s->ownPainter.get();
     s->painter->setRenderHint(QPainter::Antialiasing, false);
     s->painter->setRenderHint(QPainter::TextAntialiasing, true);
@@ -213,8 +226,7 @@ void BeginDrawing(SurfaceRef surface) {
     auto state = std::make_unique<DrawingState>();
     state->surface = surface;
     state->font = QApplication::font();
-    if (surface != nullptr && surface->image != nullptr && !surface->image->isNull())
-        OpenPainter(state.get());
+    if (TargetOf(surface) != nullptr) OpenPainter(state.get());
     gStack.push_back(std::move(state));
 }
 
@@ -268,6 +280,13 @@ void SetTextColor(RGBColor color) {
     if (DrawingState* s = Current()) s->textColor = ToQColor(color);
 }
 
+void SetAntialiasing(bool on) {
+    DrawingState* s = Current();
+    if (s == nullptr) return;
+    s->antialias = on;
+    if (s->painter != nullptr) ApplyPenBrush(s);
+}
+
 void SetXorMode(bool on) {
     DrawingState* s = Current();
     if (s == nullptr) return;
@@ -311,28 +330,49 @@ void MoveTo(int x, int y) {
     if (DrawingState* s = Current()) s->position = QPoint(x, y);
 }
 
+namespace {
+// Aliased, Qt puts a one-pixel line through the pixels whose corners are its
+// integer coordinates; antialiased, the same coordinates fall on pixel
+// corners and smear a line over two rows. Strokes are moved to the pixel
+// centres then, so that smooth lines stay as sharp as the aliased ones.
+void StrokeLine(DrawingState* s, QPoint from, QPoint to) {
+    QPainter* p = s->painter;
+    bool smooth = s->antialias && !s->xorMode;
+    if (from == to) {
+        if (smooth)
+            p->drawPoint(QPointF(from) + QPointF(0.5, 0.5));
+        else
+            p->drawPoint(from);
+        return;
+    }
+    if (smooth)
+        p->drawLine(QPointF(from) + QPointF(0.5, 0.5), QPointF(to) + QPointF(0.5, 0.5));
+    else
+        p->drawLine(from, to);
+}
+} // namespace
+
 void LineTo(int x, int y) {
     DrawingState* s = Current();
     if (s == nullptr) return;
-    if (s->painter) s->painter->drawLine(s->position, QPoint(x, y));
+    if (s->painter) StrokeLine(s, s->position, QPoint(x, y));
     s->position = QPoint(x, y);
 }
 
 void Line(int x1, int y1, int x2, int y2) {
     DrawingState* s = Current();
     if (s == nullptr) return;
-    if (s->painter) {
-        if (x1 == x2 && y1 == y2)
-            s->painter->drawPoint(x1, y1);
-        else
-            s->painter->drawLine(x1, y1, x2, y2);
-    }
+    if (s->painter) StrokeLine(s, QPoint(x1, y1), QPoint(x2, y2));
     s->position = QPoint(x2, y2);
 }
 
 void Pixel(int x, int y) {
     DrawingState* s = Current();
     if (s == nullptr || !s->painter) return;
+    if (s->antialias && !s->xorMode) {
+        s->painter->fillRect(x, y, 1, 1, s->color);
+        return;
+    }
     QPen saved = s->painter->pen();
     s->painter->setPen(QPen(s->color, 0));
     s->painter->drawPoint(x, y);
@@ -373,6 +413,9 @@ void DrawBoxShape(int left, int top, int right, int bottom, Shape shape) {
     } else if (s->xorMode && s->filled) {
         QRect box(left, top, right - left - 1, bottom - top - 1);
         DrawInvertedOnce(p, box, [&](QPainter* layer) { shape(layer, box); });
+    } else if (s->antialias && !s->xorMode) {
+        // The outline through the centres of the box's outer pixels.
+        shape(p, QRectF(left + 0.5, top + 0.5, right - left - 1, bottom - top - 1));
     } else {
         // A one-pixel outline is drawn on the box's last row and column.
         shape(p, QRect(left, top, right - left - 1, bottom - top - 1));
@@ -412,7 +455,10 @@ void FillEllipseRows(QPainter* p, const QColor& color, int left, int top, int ri
 void Ellipse(int left, int top, int right, int bottom) {
     DrawingState* s = Current();
     if (s != nullptr && s->painter != nullptr && s->penWidth <= 0) {
-        if (s->filled && right > left && bottom > top)
+        if (!s->filled || right <= left || bottom <= top) return;
+        if (s->antialias && !s->xorMode)
+            s->painter->drawEllipse(QRectF(left, top, right - left, bottom - top));
+        else
             FillEllipseRows(s->painter, s->color, left, top, right, bottom);
         return;
     }
@@ -426,6 +472,14 @@ void Polygon(const Point* points, int count) {
     polygon.reserve(count);
     for (int i = 0; i < count; ++i) polygon.append(QPoint(points[i].x, points[i].y));
     DrawingState* s = Current();
+    if (s->antialias && !s->xorMode) {
+        // Smooth: outline through the pixel centres, as for lines.
+        QPolygonF smooth;
+        smooth.reserve(count);
+        for (const QPoint& point : polygon) smooth.append(QPointF(point) + QPointF(0.5, 0.5));
+        p->drawPolygon(smooth);
+        return;
+    }
     auto draw = [&](QPainter* q) {
         if (s->penWidth != 1) {
             q->drawPolygon(polygon);
@@ -462,8 +516,16 @@ void Text(int x, int y, const std::string& text) {
 void DrawIcon(int number, int x, int y) {
     QPainter* p = Painter();
     if (p == nullptr) return;
-    QImage icon = RenderSvgResource(QStringLiteral(":/icons/%1.svg").arg(number), QSize(32, 32));
-    if (!icon.isNull()) p->drawImage(x, y, icon);
+    // Icons are drawn many times a second while the chart moves: each is
+    // rendered from its SVG once (a missing one is remembered as null).
+    static std::map<int, QImage> cache;
+    auto found = cache.find(number);
+    if (found == cache.end())
+        found = cache
+                    .emplace(number, RenderSvgResource(
+                                         QStringLiteral(":/icons/%1.svg").arg(number), QSize(32, 32)))
+                    .first;
+    if (!found->second.isNull()) p->drawImage(x, y, found->second);
 }
 
 void DrawPicture(PictureRef picture, const Rect* destination) {
@@ -483,6 +545,83 @@ void ClipTo(const Rect& rect) {
 
 void RemoveClip() {
     if (QPainter* p = Painter()) p->setClipping(false);
+}
+
+// ---------------------------------------------------------------------------
+// Picture files
+
+namespace {
+
+// Bytes written through the program's file writer, so that a picture file is
+// replaced only once it is complete.
+bool WriteWhole(const std::string& path, const QByteArray& bytes) {
+    std::FILE* file = OpenFile(path, "wb");
+    if (file == nullptr) return false;
+    if (!bytes.isEmpty() &&
+        std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), file) !=
+            static_cast<std::size_t>(bytes.size())) {
+        AbandonFile(file);
+        return false;
+    }
+    return CloseFile(file);
+}
+
+struct SvgFile {
+    SurfaceRecord surface;
+    QBuffer buffer;
+    QSvgGenerator generator;
+    std::string path;
+};
+std::vector<std::unique_ptr<SvgFile>> gSvgFiles;
+
+} // namespace
+
+bool SavePicture(PictureRef picture, const std::string& path) {
+    if (picture == nullptr) return false;
+    QString name = ToQString(path);
+    const char* format = nullptr;
+    if (name.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive))
+        format = "PNG";
+    else if (name.endsWith(QStringLiteral(".bmp"), Qt::CaseInsensitive))
+        format = "BMP";
+    else
+        return false;
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!picture->image.save(&buffer, format)) return false;
+    return WriteWhole(path, bytes);
+}
+
+SurfaceRef CreateSvgSurface(const std::string& path, int width, int height, const std::string& title) {
+    if (width <= 0 || height <= 0) return nullptr;
+    auto file = std::make_unique<SvgFile>();
+    file->path = path;
+    file->buffer.open(QIODevice::WriteOnly);
+    file->generator.setOutputDevice(&file->buffer);
+    file->generator.setSize(QSize(width, height));
+    // At the screen's customary 96 dots per inch, viewers show it pixel for pixel.
+    file->generator.setResolution(96);
+    file->generator.setViewBox(QRect(0, 0, width, height));
+    file->generator.setTitle(ToQString(title));
+    file->surface.kind = SurfaceRecord::VectorKind;
+    file->surface.device = &file->generator;
+    SurfaceRef surface = &file->surface;
+    gSvgFiles.push_back(std::move(file));
+    return surface;
+}
+
+bool FinishSvgSurface(SurfaceRef surface) {
+    auto it = std::find_if(gSvgFiles.begin(), gSvgFiles.end(),
+                           [&](const std::unique_ptr<SvgFile>& f) { return &f->surface == surface; });
+    if (it == gSvgFiles.end()) return false;
+    // Nothing may still be drawing on it.
+    for (auto& state : gStack)
+        if (state->surface == surface) return false;
+    std::unique_ptr<SvgFile> file = std::move(*it);
+    gSvgFiles.erase(it);
+    file->buffer.close();
+    return WriteWhole(file->path, file->buffer.data());
 }
 
 // ---------------------------------------------------------------------------

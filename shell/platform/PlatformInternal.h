@@ -26,8 +26,9 @@ std::string FromQString(const QString& text);
 
 // A surface: something a QPainter can draw on, with what to do afterwards.
 struct SurfaceRecord {
-    enum Kind { WindowKind, PictureKind, ItemKind } kind = PictureKind;
+    enum Kind { WindowKind, PictureKind, ItemKind, VectorKind } kind = PictureKind;
     QImage* image = nullptr;      // what is drawn on
+    QPaintDevice* device = nullptr;  // VectorKind: what is drawn on instead of an image
     WindowRecord* window = nullptr;
     QPointer<QLabel> item;        // ItemKind: the label that shows the image afterwards
     std::unique_ptr<QImage> ownedImage;

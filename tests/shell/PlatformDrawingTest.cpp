@@ -6,13 +6,17 @@
 #include "shell/platform/PlatformInternal.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QImage>
 #include <QMainWindow>
 #include <QScrollBar>
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -389,6 +393,103 @@ TEST_F(PlatformDrawing, NestedSurfacesKeepTheirOwnState) {
     Line(0, 0, 5, 5);
     Rectangle(0, 0, 5, 5);
     Text(0, 0, "x");
+}
+
+TEST_F(PlatformDrawing, SmoothLinesStaySharpOnTheirPixels) {
+    SetAntialiasing(true);
+    SetPenBrush(kWhite, 1, false);
+    Line(2, 5, 40, 5);
+    Line(10, 10, 10, 30);
+    // A straight line covers its row or column fully and nothing beside it.
+    for (int x = 2; x <= 40; ++x) {
+        EXPECT_EQ(At(x, 5), kWhite) << x;
+        EXPECT_EQ(At(x, 4), kBlack) << x;
+        EXPECT_EQ(At(x, 6), kBlack) << x;
+    }
+    EXPECT_EQ(At(10, 20), kWhite);
+    EXPECT_EQ(At(9, 20), kBlack);
+    EXPECT_EQ(At(11, 20), kBlack);
+    // A slanting one has partly covered pixels along it.
+    Line(20, 12, 50, 40);
+    int partial = 0;
+    for (int y = 12; y <= 40; ++y)
+        for (int x = 20; x <= 50; ++x) {
+            RGBColor c = At(x, y);
+            if (c.red > 0 && c.red < 255) ++partial;
+        }
+    EXPECT_GT(partial, 10);
+    Pixel(60, 2);
+    EXPECT_EQ(At(60, 2), kWhite) << "a pixel is one pixel, smooth or not";
+    EXPECT_EQ(At(61, 2), kBlack);
+}
+
+TEST_F(PlatformDrawing, InvertingStaysExactWithSmoothing) {
+    SetAntialiasing(true);
+    SetPenBrush(kRed, 0, true);
+    Ellipse(5, 5, 40, 30);
+    std::vector<RGBColor> before = Pixels(picture);
+    SetXorMode(true);
+    SetPenBrush(kWhite, 1, false);
+    for (int pass = 0; pass < 2; ++pass) {
+        Line(0, 0, 63, 47);
+        Ellipse(10, 8, 50, 40);
+        Point triangle[3] = {{3, 40}, {30, 2}, {60, 44}};
+        Polygon(triangle, 3);
+    }
+    EXPECT_TRUE(Pixels(picture) == before);
+}
+
+TEST_F(PlatformDrawing, PicturesAreWrittenAsPngBmpOrSvg) {
+    SetPenBrush(kRed, 0, true);
+    Rectangle(0, 0, 10, 10);
+    EndDrawing();
+    char pattern[] = "/tmp/norvane-pictures-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    std::string dir = pattern;
+    auto bytes = [](const std::string& path) {
+        QFile file(QString::fromStdString(path));
+        if (!file.open(QIODevice::ReadOnly)) return QByteArray();
+        return file.readAll();
+    };
+
+    // PNG and BMP by the extension, in any letter case, read back pixel for pixel.
+    for (const char* name : {"/sky.png", "/sky.PNG", "/sky.bmp"}) {
+        std::string path = dir + name;
+        ASSERT_TRUE(SavePicture(picture, path)) << name;
+        QImage image(QString::fromStdString(path));
+        ASSERT_FALSE(image.isNull()) << name;
+        EXPECT_EQ(image.size(), QSize(64, 48));
+        EXPECT_EQ(image.pixelColor(3, 3), QColor(255, 0, 0)) << name;
+        EXPECT_EQ(image.pixelColor(20, 20), QColor(0, 0, 0)) << name;
+    }
+    EXPECT_TRUE(bytes(dir + "/sky.png").startsWith("\x89PNG"));
+    EXPECT_TRUE(bytes(dir + "/sky.bmp").startsWith("BM"));
+    // Another extension, a missing folder or no picture: nothing is written.
+    EXPECT_FALSE(SavePicture(picture, dir + "/sky.jpg"));
+    EXPECT_FALSE(FileExists(dir + "/sky.jpg"));
+    EXPECT_FALSE(SavePicture(picture, dir + "/no/such/folder/sky.png"));
+    EXPECT_FALSE(SavePicture(nullptr, dir + "/none.png"));
+    EXPECT_FALSE(FileExists(dir + "/none.png"));
+
+    // SVG: vector drawing of the given size, written when finished.
+    SurfaceRef svg = CreateSvgSurface(dir + "/sky.svg", 320, 200, "Sky");
+    ASSERT_NE(svg, nullptr);
+    BeginDrawing(svg);
+    SetPenBrush(kBlue, 1, false);
+    Line(0, 0, 319, 199);
+    EXPECT_FALSE(FinishSvgSurface(svg)) << "still being drawn on";
+    EndDrawing();
+    EXPECT_FALSE(FileExists(dir + "/sky.svg")) << "written only when finished";
+    ASSERT_TRUE(FinishSvgSurface(svg));
+    QByteArray text = bytes(dir + "/sky.svg");
+    EXPECT_TRUE(text.contains("<svg")) << text.left(200).toStdString();
+    EXPECT_TRUE(text.contains("viewBox=\"0 0 320 200\""));
+    EXPECT_TRUE(text.contains("<title>Sky</title>"));
+    EXPECT_TRUE(text.trimmed().endsWith("</svg>"));
+    EXPECT_FALSE(FinishSvgSurface(svg)) << "a finished surface is gone";
+    EXPECT_EQ(CreateSvgSurface(dir + "/empty.svg", 0, 10, ""), nullptr);
+    std::system(("rm -rf '" + dir + "'").c_str());
+    BeginDrawing(SelectPicture(picture));
 }
 
 TEST_F(PlatformDrawing, PicturesRejectBadSizesAndPixels) {

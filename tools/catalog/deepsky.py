@@ -14,7 +14,8 @@ Types (the source's type code -> the program's):
      a Trumpler class (M45 "I3rn", M16 "II3mn"), otherwise S13
   g, s, s0, sd, i, e galaxies and gg galaxy clusters -> S15 galaxy
 
-Magnitude 999 means "unknown" and leaves the magnitude field empty; the size
+Magnitude 999 means "unknown" and leaves the magnitude field empty, and so
+does the opacity class that dark nebulae carry in that column; the size
 is the larger of the catalogue's dimensions in arcminutes.  B-V is kept only
 when it lies between -1 and +3 (the source carries some blue magnitudes in
 that column).
@@ -207,6 +208,10 @@ def load(source_dir, stats=None):
         # 999 marks an unknown magnitude; so does a bare "0", which two faint
         # clusters and nebulae carry (no deep-sky object is that bright).
         if mag is not None and (mag >= 99 or (p.get("mag") in ("0", 0) and mag == 0)):
+            mag = None
+        # Dark nebulae carry Barnard's or Lynds' opacity class (1 to 6) in the
+        # magnitude column; an opacity is no brightness, so they have none.
+        if stype == "dn":
             mag = None
         bv = _number(p.get("bv"))
         if bv is not None and not (-1.0 <= bv <= 3.0):

@@ -15,8 +15,13 @@ transcribed with their provenance.
   Planets" (Standish), Table 1, J2000.0.
 * The Moon, relative to the Earth: the mean lunar arguments of Meeus ch. 47
   at J2000.0 (ELP-2000/82: L' 218.3164477, M' 134.9633964, node 125.0445479),
-  mean inclination 5.145396 deg, mean eccentricity 0.0549, mean distance
-  384 400 km.
+  mean inclination 5.145396 deg, mean eccentricity 0.0549.  The record has
+  no rates, and the program derives the mean motion from the semi-major axis
+  by Kepler's third law; the Sun's pull makes the real Moon go round more
+  slowly than that law gives for its mean distance of 384 400 km (by 0.018
+  deg a day, half a turn in 27 years), so the semi-major axis written is the
+  one whose Keplerian motion is the Moon's mean sidereal motion, 13.17639646
+  deg a day (Meeus ch. 47): 384 747 km.
 * Galilean satellites: osculating elements at J2000.0, derived from the
   jovicentric position and velocity of astronomy-engine's JupiterMoons (MIT)
   at that instant.  (JPL's mean elements for them are for 1997 Jan 16, and
@@ -78,6 +83,21 @@ PLANETS = [
 ]
 
 SUN = (1, "Sun", 696000.0, 332946.0, -26.72)
+
+# The program's GM of the Sun (Gaussian constant squared, AU^3/day^2) and
+# Earth masses per solar mass, as it derives mean motions on import.
+GAUSSIAN_GM = 0.00029591220828559115
+SOLAR_MASSES_PER_EARTH_MASS = 3.0034900554444265e-06
+# The Moon's mean sidereal motion, degrees a day (Meeus ch. 47, L' rate).
+MOON_MEAN_MOTION = 13.17639646
+
+
+def moon_semi_major_axis_km(moon_mass_earths):
+    """The semi-major axis whose two-body motion about the Earth (mass 1)
+    matches the Moon's mean sidereal motion."""
+    gm = GAUSSIAN_GM * (1.0 + moon_mass_earths) * SOLAR_MASSES_PER_EARTH_MASS
+    n = math.radians(MOON_MEAN_MOTION)
+    return (gm / (n * n)) ** (1.0 / 3.0) * AU_KM
 
 # The Moon, geocentric, J2000 ecliptic: a km, e, i, node, argument of
 # perigee, mean anomaly, radius km, mass (Earth masses), V(1,0).
@@ -226,6 +246,7 @@ def records(stats=None):
                radius, mass, name)
         if name == "Earth":
             (mt, mname, mprim, ma, me, mi, mnode, margp, mm, mrad, mmass, mh) = MOON
+            ma = moon_semi_major_axis_km(mmass)
             p_line(mt, common.fmt_num(ma / AU_KM, 12), me, mi, margp, mnode, mm, J2000_TEXT,
                    mh, None, mrad, mmass, mname, mprim)
         for (st, sname, prim, a_km, se, sargp, sm, si, snode, pra, pdec, epoch,

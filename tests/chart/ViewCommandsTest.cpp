@@ -1,0 +1,704 @@
+// The view commands: field width with the projection switch and the
+// automatic magnitude limits, centring on objects, the View menu and its
+// submenus, the Field and Center Coordinates dialogs, and the scroll bars.
+
+#include "tests/data/ComputationTestBase.h"
+
+#include "astro/CoordinateText.h"
+#include "astro/Frames.h"
+#include "chart/ChartView.h"
+#include "chart/ChartWindow.h"
+#include "chart/DisplayOptions.h"
+#include "chart/Projection.h"
+#include "chart/ViewCommands.h"
+#include "data/Driver.h"
+#include "data/ObjectStore.h"
+#include "shell/Platform.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <string>
+
+namespace {
+
+constexpr double kDeg = 0.01745329252; // as the view commands convert
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kFloatInf = std::numeric_limits<float>::infinity();
+
+const std::string kSwitchText =
+    "This field of view is too large to be displayed with the current chart projection.  "
+    "Switch to a %s projection?";
+
+std::string SwitchText(const char* projection) {
+    std::string text = kSwitchText;
+    return text.replace(text.find("%s"), 2, projection);
+}
+
+int gMenuUpdates = 0;
+int gInfoRefreshes = 0;
+int gTelescopeClears = 0;
+bool gTelescopeStayCentred = false;
+ObjectID gSelected = 0;
+
+void CountMenuUpdate() {
+    ++gMenuUpdates;
+}
+void CountInfoRefresh() {
+    ++gInfoRefreshes;
+}
+bool ClearTelescope() {
+    ++gTelescopeClears;
+    bool was = gTelescopeStayCentred;
+    gTelescopeStayCentred = false;
+    return was;
+}
+ObjectID SelectObject() {
+    return gSelected;
+}
+
+class ViewCommandsTest : public computation_test::ComputationTest {
+protected:
+    void SetUp() override {
+        ComputationTest::SetUp();
+        setChartViewDefaults();
+        setDisplayOptionsDefaults();
+        gDisplayOptions.showChartLegend = false;
+        gDisplayOptions.showHorizonMask = false;
+        gDisplayOptions.showConstellations = false;
+        gDisplayOptions.automaticMagnitudeLimits = false;
+        gViewer.latitude = 40 * kDeg;
+        gViewer.julianDate = 2451545.0 + 1234.5;
+        PrepareComputation();
+        answer = AnswerOK;
+        SetMessageResponder([this](const MessageRecord&) { return answer; });
+        ClearRecordedMessages();
+        gMenuUpdates = gInfoRefreshes = gTelescopeClears = 0;
+        gTelescopeStayCentred = false;
+        gSelected = 0;
+        setMenuStateUpdater(CountMenuUpdate);
+        setInfoRefresher(CountInfoRefresh);
+        setTelescopeStayCenteredClearer(ClearTelescope);
+        setObjectSelector(SelectObject);
+    }
+    void TearDown() override {
+        setMenuStateUpdater(nullptr);
+        setInfoRefresher(nullptr);
+        setTelescopeStayCenteredClearer(nullptr);
+        setObjectSelector(nullptr);
+        ClearDialogResponders();
+        ClearRecordedMessages();
+        if (window != nullptr) ResetPlatform();
+        setChartViewDefaults();
+        setDisplayOptionsDefaults();
+        setViewerDefaults();
+        ComputationTest::TearDown();
+    }
+
+    void OpenChartWindow() {
+        window = CreateChartWindow();
+        ASSERT_NE(window, nullptr);
+    }
+
+    // A star at a J2000 position; distance in AU (infinity: unknown).
+    static ObjectID AddStar(const char* name, double ra, double dec, float distance = kFloatInf) {
+        CatalogObject* star = NewCatalogObject(kTypeSingleStar);
+        Vector3 v;
+        SphericalToRectangular(ra, dec, 1.0, v);
+        for (int i = 0; i < 3; ++i)
+            star->position[i] = static_cast<std::int32_t>(v[i] * 1073741824.0);
+        star->catalogDistance = distance;
+        star->radialVelocity = kFloatInf;
+        star->catalogMagnitude = 100;
+        star->name = CopyText(name);
+        ObjectID id = addObject(star, 0);
+        EXPECT_NE(id, 0);
+        return id;
+    }
+
+    // Azimuth and altitude of a J2000 direction now.
+    static void HorizonOf(ObjectID id, double* az, double* alt) {
+        SkyObject* object = getObject(id);
+        EnsureComputed(object);
+        Vector3 v;
+        ObjectDirection(object, v);
+        TransformVector(gInstant.frames.horizon, v);
+        RectangularToSpherical(v, az, alt, nullptr);
+    }
+
+    int answer = AnswerOK;
+    WindowRef window = nullptr;
+};
+
+// ---------------------------------------------------------------------------
+// Field width
+
+TEST_F(ViewCommandsTest, ZoomOutFrom270InLambertOffersMercatorThenTheLimit) {
+    gChartView.projection = kLambert;
+    ViewMenuCommand(259, 14); // 270 degree field
+    ASSERT_TRUE(RecordedMessages().empty());
+    EXPECT_DOUBLE_EQ(gChartView.fieldWidth, 4.7123889804);
+
+    answer = AnswerCancel;
+    ViewMenuCommand(259, 11); // Zoom Out, factor 2
+    ASSERT_EQ(RecordedMessages().size(), 1u);
+    EXPECT_EQ(RecordedMessages()[0].number, 522);
+    EXPECT_EQ(RecordedMessages()[0].buttons, ButtonsOKCancel);
+    EXPECT_EQ(RecordedMessages()[0].text, SwitchText("Mercator"));
+    EXPECT_EQ(gChartView.projection, kLambert);
+    EXPECT_DOUBLE_EQ(gChartView.fieldWidth, 4.7123889804);
+
+    answer = AnswerOK;
+    int updates = gMenuUpdates;
+    ViewMenuCommand(259, 11);
+    EXPECT_EQ(RecordedMessages().size(), 2u);
+    EXPECT_EQ(gChartView.projection, kMercator);
+    EXPECT_DOUBLE_EQ(gChartView.fieldWidth, 6.283185307);
+    EXPECT_GT(gMenuUpdates, updates);
+    // Mercator takes any width: no more questions.
+    ViewMenuCommand(259, 11);
+    EXPECT_EQ(RecordedMessages().size(), 2u);
+}
+
+TEST_F(ViewCommandsTest, ProjectionSwitchOffersTheFirstProjectionThatFits) {
+    gChartView.projection = kPlanar;
+    gChartView.fieldWidth = 90 * kDeg;
+    answer = AnswerCancel;
+    SetFieldWidth(136 * kDeg);
+    ASSERT_EQ(RecordedMessages().size(), 1u);
+    EXPECT_EQ(RecordedMessages()[0].text, SwitchText("Spherical"));
+    EXPECT_EQ(gChartView.projection, kPlanar);
+    EXPECT_DOUBLE_EQ(gChartView.fieldWidth, 90 * kDeg);
+
+    // Exactly 135 degrees still fits Planar.
+    SetFieldWidth(2.3561944905);
+    EXPECT_EQ(RecordedMessages().size(), 1u);
+    EXPECT_EQ(gChartView.projection, kPlanar);
+
+    // 200 degrees is too much for Spherical as well.
+    answer = AnswerOK;
+    SetFieldWidth(200 * kDeg);
+    ASSERT_EQ(RecordedMessages().size(), 2u);
+    EXPECT_EQ(RecordedMessages()[1].text, SwitchText("Lambert"));
+    EXPECT_EQ(gChartView.projection, kLambert);
+    EXPECT_DOUBLE_EQ(gChartView.fieldWidth, 200 * kDeg);
+
+    // Planar to 300 degrees goes straight to Mercator.
+    gChartView.projection = kPlanar;
+    SetFieldWidth(300 * kDeg);
+    EXPECT_EQ(RecordedMessages().back().text, SwitchText("Mercator"));
+    EXPECT_EQ(gChartView.projection, kMercator);
+}
+
+TEST_F(ViewCommandsTest, FieldWidthIsClampedToOneArcsecondAndAFullTurn) {
+    gChartView.projection = kMollweide;
+    SetFieldWidth(6.3);
+    EXPECT_DOUBLE_EQ(gChartView.fieldWidth, 6.283185307);
+    SetFieldWidth(1e-7);
+    EXPECT_DOUBLE_EQ(gChartView.fieldWidth, 4.848136812202333e-6);
+    SetFieldWidth(-1.0);
+    EXPECT_DOUBLE_EQ(gChartView.fieldWidth, 4.848136812202333e-6);
+    SetFieldWidth(std::numeric_limits<double>::quiet_NaN());
+    EXPECT_DOUBLE_EQ(gChartView.fieldWidth, 4.848136812202333e-6);
+    // Zoom In from 1" stays at 1".
+    ViewMenuCommand(259, 10);
+    EXPECT_DOUBLE_EQ(gChartView.fieldWidth, 4.848136812202333e-6);
+    // The fixed fields of items 13 to 26 (360 degrees as written is just
+    // over the limit, so it is clamped).
+    for (int item = 13; item <= 26; ++item) {
+        ViewMenuCommand(259, item);
+        EXPECT_DOUBLE_EQ(gChartView.fieldWidth, std::min(kFixedFieldWidths[item - 13], 6.283185307))
+            << item;
+    }
+    EXPECT_TRUE(RecordedMessages().empty());
+}
+
+TEST_F(ViewCommandsTest, ProjectionNameComesFromTheMenu) {
+    EXPECT_EQ(ProjectionName(kSpherical), "Spherical");
+    OpenChartWindow();
+    MenuRef menu = FindMenuByNumber(33);
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(ProjectionName(kMercator), GetMenuItemText(menu, 4));
+    SetMenuItemText(menu, 2, "Orthographic");
+    gChartView.projection = kPlanar;
+    answer = AnswerCancel;
+    SetFieldWidth(140 * kDeg);
+    ASSERT_EQ(RecordedMessages().size(), 1u);
+    EXPECT_EQ(RecordedMessages()[0].text, SwitchText("Orthographic"));
+}
+
+TEST_F(ViewCommandsTest, AutomaticMagnitudeLimits) {
+    EXPECT_EQ(MagnitudeLimitStep(2.0, 1.0), 100);
+    EXPECT_EQ(MagnitudeLimitStep(1.0, 2.0), -100);
+    EXPECT_EQ(MagnitudeLimitStep(3.0, 2.0), 58); // 58.496
+    EXPECT_EQ(MagnitudeLimitStep(2.0, 3.0), -58);
+    EXPECT_EQ(MagnitudeLimitStep(1.0, 1.0), 0);
+    EXPECT_EQ(MagnitudeLimitStep(4.0, 1.0), 200);
+    EXPECT_EQ(MagnitudeLimitStep(0.0, 1.0), 0);
+    EXPECT_EQ(MagnitudeLimitStep(1.0, std::numeric_limits<double>::infinity()), 0);
+
+    DisplayOptions& o = gDisplayOptions;
+    o.automaticMagnitudeLimits = true;
+    o.faintestStarMagnitude = 600;
+    gChartView.projection = kLambert;
+    gChartView.fieldWidth = 90 * kDeg;
+    ViewMenuCommand(259, 10); // Zoom In: one halving
+    EXPECT_EQ(o.faintestStarMagnitude, 700);
+    ViewMenuCommand(259, 11);
+    EXPECT_EQ(o.faintestStarMagnitude, 600);
+    ViewMenuCommand(259, 18); // 15 degrees: 100 log2(6) = 258.496
+    EXPECT_EQ(o.faintestStarMagnitude, 858);
+    // A declined projection switch changes nothing, limits included.
+    answer = AnswerCancel;
+    ViewMenuCommand(259, 13);
+    EXPECT_EQ(o.faintestStarMagnitude, 858);
+    // Off: the limits stay.
+    o.automaticMagnitudeLimits = false;
+    ViewMenuCommand(259, 10);
+    EXPECT_EQ(o.faintestStarMagnitude, 858);
+}
+
+// ---------------------------------------------------------------------------
+// Centring
+
+TEST_F(ViewCommandsTest, CenterOnObjectAndTheHorizonMask) {
+    // One star well above the horizon, one well below.
+    ObjectID up = AddStar("Up", 0, 0), down = AddStar("Down", 0, 0);
+    double az, alt;
+    // Put them where they belong: the zenith and the nadir of now.
+    for (auto [id, sign] : {std::pair{up, 1.0}, {down, -1.0}}) {
+        Vector3 v{gInstant.frames.horizon[2][0] * sign, gInstant.frames.horizon[2][1] * sign,
+                  gInstant.frames.horizon[2][2] * sign};
+        CatalogObject* star = AsCatalog(getObject(id));
+        for (int i = 0; i < 3; ++i)
+            star->position[i] = static_cast<std::int32_t>(v[i] * 1073741824.0 * 0.999);
+        star->computeStamp = 0;
+    }
+    HorizonOf(up, &az, &alt);
+    ASSERT_GT(alt, 80 * kDeg);
+    HorizonOf(down, &az, &alt);
+    ASSERT_LT(alt, -80 * kDeg);
+    PrepareChartFrame(Rect{0, 0, 800, 600});
+
+    EXPECT_EQ(CenterOnObject(MakeObjectID(FileID(77), 5)), 0);
+    EXPECT_EQ(gChartView.centeredObject, 0);
+
+    gDisplayOptions.showHorizonMask = true;
+    gTelescopeStayCentred = true;
+    EXPECT_EQ(CenterOnObject(up), 1);
+    EXPECT_TRUE(RecordedMessages().empty());
+    EXPECT_EQ(gChartView.centeredObject, up);
+    EXPECT_FALSE(gTelescopeStayCentred);
+
+    const std::string below =
+        "This object is currently below the horizon.  Since the horizon mask is on, the object "
+        "will not be visible.  Do you want to remove the horizon mask now?";
+    answer = AnswerCancel;
+    EXPECT_EQ(CenterOnObject(down), 0);
+    ASSERT_EQ(RecordedMessages().size(), 1u);
+    EXPECT_EQ(RecordedMessages()[0].number, 540);
+    EXPECT_EQ(RecordedMessages()[0].buttons, ButtonsYesNoCancel);
+    EXPECT_EQ(RecordedMessages()[0].text, below);
+    EXPECT_EQ(gChartView.centeredObject, up);
+    EXPECT_TRUE(gDisplayOptions.showHorizonMask);
+
+    answer = AnswerNo;
+    EXPECT_EQ(CenterOnObject(down), 1);
+    EXPECT_EQ(gChartView.centeredObject, down);
+    EXPECT_TRUE(gDisplayOptions.showHorizonMask);
+
+    answer = AnswerYes;
+    gChartView.centeredObject = 0;
+    EXPECT_EQ(CenterOnObject(down), 1);
+    EXPECT_EQ(gChartView.centeredObject, down);
+    EXPECT_FALSE(gDisplayOptions.showHorizonMask);
+    EXPECT_EQ(RecordedMessages().size(), 3u);
+
+    // Mask off: no question.
+    EXPECT_EQ(CenterOnObject(down), 1);
+    EXPECT_EQ(RecordedMessages().size(), 3u);
+    EXPECT_EQ(CenterOnObject(0), 1);
+    EXPECT_EQ(gChartView.centeredObject, 0);
+}
+
+TEST_F(ViewCommandsTest, CenterPlanetFindsTheNameOrSaysSo) {
+    ObjectID mars = AddStar("Mars", 1.0, 0.2);
+    gChartView.coordinateSystem = kEquatorial;
+    ViewMenuCommand(31, 6); // Mars
+    EXPECT_EQ(gChartView.centeredObject, mars);
+    EXPECT_TRUE(RecordedMessages().empty());
+    ViewMenuCommand(31, 7); // Jupiter: not there
+    ASSERT_EQ(RecordedMessages().size(), 1u);
+    EXPECT_EQ(RecordedMessages()[0].number, 523);
+    EXPECT_EQ(RecordedMessages()[0].text,
+              "There's no object containing the name \"Jupiter\" in memory!");
+    EXPECT_EQ(gChartView.centeredObject, mars);
+    // The exact name only: "Marsh" is not Mars.
+    FreeObject(removeObject(mars));
+    gChartView.centeredObject = 0;
+    AddStar("Marsh", 1.0, 0.2);
+    ViewMenuCommand(31, 6);
+    EXPECT_EQ(RecordedMessages().size(), 2u);
+    EXPECT_EQ(gChartView.centeredObject, 0);
+}
+
+TEST_F(ViewCommandsTest, CenterObjectUsesTheSelector) {
+    ObjectID star = AddStar("Vega", 4.87, 0.67);
+    gDisplayOptions.showHorizonMask = true;
+    gSelected = 0;
+    ViewMenuCommand(259, 3);
+    EXPECT_EQ(gChartView.centeredObject, 0);
+    gSelected = star;
+    ViewMenuCommand(259, 3);
+    EXPECT_EQ(gChartView.centeredObject, star);
+    EXPECT_TRUE(RecordedMessages().empty()); // no horizon check here
+}
+
+TEST_F(ViewCommandsTest, CenterHorizonPoints) {
+    const double expected[6][2] = {{0, 0}, {90, 0}, {180, 0}, {270, 0}, {180, 90}, {180, -90}};
+    for (int item = 1; item <= 6; ++item) {
+        gChartView.coordinateSystem = kGalactic;
+        gChartView.centeredObject = 12345;
+        gTelescopeStayCentred = true;
+        ViewMenuCommand(32, item);
+        EXPECT_EQ(gChartView.coordinateSystem, kHorizon);
+        EXPECT_EQ(gChartView.centeredObject, 0);
+        EXPECT_FALSE(gTelescopeStayCentred);
+        EXPECT_DOUBLE_EQ(gChartView.centerLongitude, expected[item - 1][0] * kDeg) << item;
+        EXPECT_DOUBLE_EQ(gChartView.centerLatitude, expected[item - 1][1] * kDeg) << item;
+    }
+}
+
+TEST_F(ViewCommandsTest, ProjectionAndCoordinatesMenus) {
+    gChartView.fieldWidth = 6.283185307;
+    gChartView.projection = kMercator;
+    ViewMenuCommand(33, 1); // no width check here
+    EXPECT_EQ(gChartView.projection, kPlanar);
+    EXPECT_TRUE(RecordedMessages().empty());
+
+    // The centre keeps its place on the sky through a change of system.
+    gChartView.coordinateSystem = kHorizon;
+    gChartView.centerLongitude = 123 * kDeg;
+    gChartView.centerLatitude = 33 * kDeg;
+    double lon = gChartView.centerLongitude, lat = gChartView.centerLatitude;
+    ConvertFrame(gInstant.frames, kHorizon, kEcliptic, &lon, &lat);
+    ViewMenuCommand(34, 2);
+    EXPECT_EQ(gChartView.coordinateSystem, kEcliptic);
+    EXPECT_NEAR(gChartView.centerLongitude, lon, 1e-12);
+    EXPECT_NEAR(gChartView.centerLatitude, lat, 1e-12);
+    EXPECT_EQ(gInfoRefreshes, 1);
+    ViewMenuCommand(34, 1);
+    ViewMenuCommand(34, 3);
+    ViewMenuCommand(34, 4);
+    EXPECT_NEAR(gChartView.centerLongitude, 123 * kDeg, 1e-9);
+    EXPECT_NEAR(gChartView.centerLatitude, 33 * kDeg, 1e-9);
+    EXPECT_EQ(gInfoRefreshes, 4);
+}
+
+TEST_F(ViewCommandsTest, MenuItemsHandled) {
+    for (int item = 1; item <= 30; ++item) {
+        bool expected =
+            item == 3 || item == 4 || (item >= 9 && item <= 11) || (item >= 13 && item <= 26);
+        EXPECT_EQ(ViewMenuHandles(259, item), expected) << item;
+    }
+    EXPECT_TRUE(ViewMenuHandles(31, 11));
+    EXPECT_FALSE(ViewMenuHandles(31, 12));
+    EXPECT_TRUE(ViewMenuHandles(32, 6));
+    EXPECT_FALSE(ViewMenuHandles(32, 7));
+    EXPECT_TRUE(ViewMenuHandles(33, 5));
+    EXPECT_FALSE(ViewMenuHandles(33, 0));
+    EXPECT_TRUE(ViewMenuHandles(34, 4));
+    EXPECT_FALSE(ViewMenuHandles(34, 5));
+    EXPECT_FALSE(ViewMenuHandles(260, 1));
+    // An item not handled changes nothing.
+    ViewMenuCommand(33, 9);
+    EXPECT_EQ(gChartView.projection, kLambert);
+}
+
+// ---------------------------------------------------------------------------
+// Dialogs
+
+TEST_F(ViewCommandsTest, FieldDialogShowsAndReadsTheView) {
+    gChartView.projection = kLambert;
+    gChartView.fieldRotation = -12.25 * kDeg;
+    gChartView.invertedVertically = true;
+    SetDialogResponder(
+        258,
+        [](WindowRef d) {
+            EXPECT_EQ(GetItemText(d, 4), "180 00 00.0");
+            EXPECT_EQ(GetItemText(d, 6), "-12.2");
+            EXPECT_EQ(GetItemText(d, 8), "2.0");
+            EXPECT_EQ(GetItemText(d, 10), "36.0");
+            EXPECT_EQ(GetItemValue(d, 12), 0);
+            EXPECT_EQ(GetItemValue(d, 13), 1);
+            SetItemText(d, 4, "45 30 36");
+            SetItemText(d, 6, "12.5");
+            SetItemText(d, 8, "three"); // not a number: kept
+            SetItemText(d, 10, "0");    // no scroll step at all: refused
+            SetItemValue(d, 12, 1);
+            SetItemValue(d, 13, 0);
+        },
+        kOKButton);
+    int updates = gMenuUpdates;
+    ViewMenuCommand(259, 9);
+    EXPECT_DOUBLE_EQ(gChartView.fieldWidth, (45 + 30 / 60.0 + 36 / 3600.0) * kDeg);
+    EXPECT_DOUBLE_EQ(gChartView.fieldRotation, 12.5 * kDeg);
+    EXPECT_DOUBLE_EQ(gChartView.zoomFactor, 2.0);
+    EXPECT_DOUBLE_EQ(gChartView.scrollRate, 36.0);
+    EXPECT_TRUE(gChartView.invertedHorizontally);
+    EXPECT_FALSE(gChartView.invertedVertically);
+    EXPECT_GT(gMenuUpdates, updates);
+    EXPECT_TRUE(RecordedMessages().empty());
+
+    // Cancel changes nothing; an empty width keeps the width.
+    SetDialogResponder(
+        258, [](WindowRef d) { SetItemText(d, 4, "1 00 00"); }, kCancelButton);
+    ViewMenuCommand(259, 9);
+    EXPECT_DOUBLE_EQ(gChartView.fieldWidth, (45 + 30 / 60.0 + 36 / 3600.0) * kDeg);
+    SetDialogResponder(
+        258,
+        [](WindowRef d) {
+            SetItemText(d, 4, "");
+            SetItemText(d, 8, "1.5");
+            SetItemText(d, 10, "72");
+        },
+        kOKButton);
+    ViewMenuCommand(259, 9);
+    EXPECT_DOUBLE_EQ(gChartView.fieldWidth, (45 + 30 / 60.0 + 36 / 3600.0) * kDeg);
+    EXPECT_DOUBLE_EQ(gChartView.zoomFactor, 1.5);
+    EXPECT_DOUBLE_EQ(gChartView.scrollRate, 72.0);
+
+    // A width the projection can't show asks at once, from the dialog.
+    gChartView.projection = kPlanar;
+    answer = AnswerCancel;
+    SetDialogResponder(
+        258, [](WindowRef d) { SetItemText(d, 4, "150"); }, kOKButton);
+    ViewMenuCommand(259, 9);
+    ASSERT_EQ(RecordedMessages().size(), 1u);
+    EXPECT_EQ(RecordedMessages()[0].text, SwitchText("Spherical"));
+    EXPECT_EQ(gChartView.projection, kPlanar);
+}
+
+TEST_F(ViewCommandsTest, CenterCoordinatesDialogConvertsBetweenSystems) {
+    gChartView.coordinateSystem = kHorizon;
+    gChartView.centerLongitude = 200 * kDeg;
+    gChartView.centerLatitude = 25 * kDeg;
+    gChartView.centeredObject = 999;
+    gTelescopeStayCentred = true;
+    double epoch = gComputationOptions.precessionEpoch;
+    SetDialogResponder(
+        257,
+        [epoch](WindowRef d) {
+            EXPECT_EQ(FirstCheckedRadio(d, 4, 7), 7);
+            EXPECT_EQ(GetItemText(d, 8), "Azimuth:");
+            EXPECT_EQ(GetItemText(d, 10), "Altitude:");
+            EXPECT_EQ(GetItemText(d, 9), "200.0000");
+            EXPECT_EQ(GetItemText(d, 11), "+25.0000");
+            // To equatorial: the fields are converted.
+            PressButton(d, 4);
+            EXPECT_EQ(FirstCheckedRadio(d, 4, 7), 4);
+            double lon = 200 * kDeg, lat = 25 * kDeg;
+            ConvertFrame(gInstant.frames, kHorizon, kEquatorial, &lon, &lat);
+            std::string lonText, latText, lonLabel, latLabel;
+            FormatCoordinates(kEquatorial, lon, lat, kCoordinateValues, epoch, lonText, latText);
+            FormatCoordinates(kEquatorial, lon, lat, kCoordinateLabels, epoch, lonLabel, latLabel);
+            EXPECT_EQ(GetItemText(d, 8), lonLabel);
+            EXPECT_EQ(GetItemText(d, 9), lonText);
+            EXPECT_EQ(GetItemText(d, 11), latText);
+            // New values in hours and degrees.
+            SetItemText(d, 9, "05 30 00");
+            SetItemText(d, 11, "-10 15 00");
+        },
+        kOKButton);
+    ViewMenuCommand(259, 4);
+    EXPECT_EQ(gChartView.coordinateSystem, kEquatorial);
+    EXPECT_DOUBLE_EQ(gChartView.centerLongitude, 5.5 * 0.26179938781323336);
+    EXPECT_DOUBLE_EQ(gChartView.centerLatitude, -10.25 * kDeg);
+    EXPECT_EQ(gChartView.centeredObject, 0);
+    EXPECT_FALSE(gTelescopeStayCentred);
+
+    // Galactic in decimal degrees; a field without a number keeps its value,
+    // and a round trip through another system comes back.
+    SetDialogResponder(
+        257,
+        [](WindowRef d) {
+            PressButton(d, 6);
+            EXPECT_EQ(GetItemText(d, 8), "Galactic Lon:");
+            SetItemText(d, 9, "123.25");
+            SetItemText(d, 11, "north");
+            PressButton(d, 5);
+            PressButton(d, 6);
+        },
+        kOKButton);
+    double lon = gChartView.centerLongitude, lat = gChartView.centerLatitude;
+    ConvertFrame(gInstant.frames, kEquatorial, kGalactic, &lon, &lat);
+    ViewMenuCommand(259, 4);
+    EXPECT_EQ(gChartView.coordinateSystem, kGalactic);
+    // Four decimals of a degree on the way through the ecliptic fields.
+    EXPECT_NEAR(gChartView.centerLongitude, 123.25 * kDeg, 3e-6);
+    EXPECT_NEAR(gChartView.centerLatitude, lat, 3e-6);
+
+    // Cancel leaves everything.
+    SetDialogResponder(
+        257, [](WindowRef d) { PressButton(d, 4); }, kCancelButton);
+    ViewMenuCommand(259, 4);
+    EXPECT_EQ(gChartView.coordinateSystem, kGalactic);
+    EXPECT_NEAR(gChartView.centerLongitude, 123.25 * kDeg, 3e-6);
+}
+
+// ---------------------------------------------------------------------------
+// Scroll bars
+
+TEST_F(ViewCommandsTest, ScrollBarPositionsFollowTheCentre) {
+    OpenChartWindow();
+    struct Case {
+        int system;
+        double lon, lat; // degrees
+        long horizontal, vertical;
+    } cases[] = {
+        {kHorizon, 90, 10.6, 91, -11},      {kHorizon, 0, -10.4, 1, 10},
+        {kHorizon, 358.9, 45, 360, -45},    {kEquatorial, 90, 0, 269, 0},
+        {kEquatorial, 0, -89.6, 359, 90},   {kGalactic, 358.2, 30.6, 1, -31},
+        {kEcliptic, 180.2, -30.6, 179, 31},
+    };
+    for (const Case& c : cases) {
+        gChartView.coordinateSystem = static_cast<std::int16_t>(c.system);
+        gChartView.centerLongitude = c.lon * kDeg;
+        gChartView.centerLatitude = c.lat * kDeg;
+        UpdateScrollBars();
+        EXPECT_EQ(GetItemValue(window, kHorizontalScrollBar), c.horizontal)
+            << c.system << " " << c.lon;
+        EXPECT_EQ(GetItemValue(window, kVerticalScrollBar), c.vertical) << c.lat;
+    }
+    gDisplayOptions.showChartControls = true;
+    UpdateScrollBars();
+    EXPECT_TRUE(IsItemVisible(window, kVerticalScrollBar));
+    EXPECT_TRUE(IsItemVisible(window, kHorizontalScrollBar));
+    gDisplayOptions.showChartControls = false;
+    UpdateScrollBars();
+    EXPECT_FALSE(IsItemVisible(window, kVerticalScrollBar));
+    EXPECT_FALSE(IsItemVisible(window, kHorizontalScrollBar));
+}
+
+TEST_F(ViewCommandsTest, HorizontalScrollingRunsTheOtherWayOnHorizonCharts) {
+    OpenChartWindow();
+    ChartView& v = gChartView;
+    v.fieldWidth = 36 * kDeg; // one arrow step: 1 degree at 36 per field
+    for (int system : {kHorizon, kEquatorial}) {
+        double sign = system == kHorizon ? -1 : 1;
+        v.coordinateSystem = static_cast<std::int16_t>(system);
+        v.centerLongitude = 100 * kDeg;
+        HandleScroll(kHorizontalScrollBar, ScrollLineUp); // line left
+        EXPECT_NEAR(v.centerLongitude, (100 + sign) * kDeg, 1e-12) << system;
+        HandleScroll(kHorizontalScrollBar, ScrollLineDown);
+        EXPECT_NEAR(v.centerLongitude, 100 * kDeg, 1e-12);
+        HandleScroll(kHorizontalScrollBar, ScrollPageUp); // page left: half the field
+        EXPECT_NEAR(v.centerLongitude, (100 + 18 * sign) * kDeg, 1e-12);
+        HandleScroll(kHorizontalScrollBar, ScrollPageDown);
+        HandleScroll(kHorizontalScrollBar, ScrollPageDown);
+        EXPECT_NEAR(v.centerLongitude, (100 - 18 * sign) * kDeg, 1e-12);
+    }
+    // Wrapping into [0, 2 pi).
+    v.coordinateSystem = kEquatorial;
+    v.centerLongitude = 359.5 * kDeg;
+    HandleScroll(kHorizontalScrollBar, ScrollLineUp);
+    EXPECT_NEAR(v.centerLongitude, 0.5 * kDeg, 1e-9);
+    HandleScroll(kHorizontalScrollBar, ScrollLineDown);
+    EXPECT_NEAR(v.centerLongitude, 359.5 * kDeg, 1e-9);
+    EXPECT_LT(v.centerLongitude, 6.283185307);
+    // The thumb: 360 - position degrees (Horizon: position - 1).
+    SetItemValue(window, kHorizontalScrollBar, 100);
+    HandleScroll(kHorizontalScrollBar, ScrollThumbReleased);
+    EXPECT_DOUBLE_EQ(v.centerLongitude, 260 * kDeg);
+    v.coordinateSystem = kHorizon;
+    SetItemValue(window, kHorizontalScrollBar, 100);
+    HandleScroll(kHorizontalScrollBar, ScrollThumbTracking);
+    EXPECT_DOUBLE_EQ(v.centerLongitude, 99 * kDeg);
+    SetItemValue(window, kHorizontalScrollBar, 1);
+    HandleScroll(kHorizontalScrollBar, ScrollThumbTracking);
+    EXPECT_DOUBLE_EQ(v.centerLongitude, 0.0);
+    // Codes that are no scroll action change nothing.
+    HandleScroll(kHorizontalScrollBar, 8);
+    HandleScroll(3, ScrollLineUp);
+    EXPECT_DOUBLE_EQ(v.centerLongitude, 0.0);
+}
+
+TEST_F(ViewCommandsTest, VerticalScrollingStopsShortOfThePoles) {
+    OpenChartWindow();
+    ChartView& v = gChartView;
+    v.fieldWidth = 45 * kDeg;
+    v.centerLatitude = 80 * kDeg;
+    HandleScroll(kVerticalScrollBar, ScrollPageUp);
+    EXPECT_DOUBLE_EQ(v.centerLatitude, 1.570796317);
+    // After rendering, the bar shows the centre.
+    EXPECT_EQ(GetItemValue(window, kVerticalScrollBar), -90);
+    v.centerLatitude = -80 * kDeg;
+    HandleScroll(kVerticalScrollBar, ScrollPageDown);
+    EXPECT_DOUBLE_EQ(v.centerLatitude, -1.570796317);
+    HandleScroll(kVerticalScrollBar, ScrollLineUp);
+    EXPECT_DOUBLE_EQ(v.centerLatitude, -1.570796317 + 1.25 * kDeg);
+    HandleScroll(kVerticalScrollBar, ScrollLineDown);
+    HandleScroll(kVerticalScrollBar, ScrollLineDown);
+    EXPECT_DOUBLE_EQ(v.centerLatitude, -1.570796317);
+    SetItemValue(window, kVerticalScrollBar, -30);
+    HandleScroll(kVerticalScrollBar, ScrollThumbReleased);
+    EXPECT_DOUBLE_EQ(v.centerLatitude, 30 * kDeg);
+}
+
+TEST_F(ViewCommandsTest, ScrollingDropsTheCentredObjectAndTheTelescopeMode) {
+    OpenChartWindow();
+    ObjectID star = AddStar("Deneb", 5.4, 0.79);
+    gChartView.centeredObject = star;
+    gTelescopeStayCentred = true;
+    int updates = gMenuUpdates;
+    HandleScroll(kVerticalScrollBar, ScrollLineUp);
+    EXPECT_EQ(gChartView.centeredObject, 0);
+    EXPECT_FALSE(gTelescopeStayCentred);
+    EXPECT_GT(gMenuUpdates, updates); // the telescope was on
+    // Shift without a centred object is a plain scroll.
+    double lat = gChartView.centerLatitude;
+    ScrollChart(kVerticalScrollBar, ScrollLineUp, true);
+    EXPECT_NEAR(gChartView.centerLatitude, lat + gChartView.fieldWidth / 36, 1e-12);
+    EXPECT_EQ(gViewer.viewerObject, 0);
+}
+
+TEST_F(ViewCommandsTest, ShiftScrollOrbitsTheCentredObject) {
+    OpenChartWindow();
+    ObjectID star = AddStar("Near", 1.0, 0.3, 2.0e5f);
+    gChartView.coordinateSystem = kEquatorial;
+    gChartView.centeredObject = star;
+    PrepareChartFrame(Rect{0, 0, 800, 600});
+    double lon = gChartView.centerLongitude, lat = gChartView.centerLatitude;
+    EXPECT_NEAR(lon, 1.0, 1e-3);
+    double distance = ObjectDistance(getObject(star));
+    ASSERT_TRUE(std::isfinite(distance));
+    Matrix3 equatorial;
+    CopyMatrix(gInstant.frames.equatorial, equatorial);
+
+    ScrollChart(kHorizontalScrollBar, ScrollLineUp, true); // half a turn per 36 steps
+    EXPECT_EQ(gChartView.centeredObject, star);
+    EXPECT_EQ(gViewer.viewerObject, star);
+    Vector3 offset{gViewer.viewerObjectOffset[0], gViewer.viewerObjectOffset[1],
+                   gViewer.viewerObjectOffset[2]};
+    EXPECT_NEAR(VectorLength(offset), distance, distance * 1e-9);
+    // The object is seen from there in the new centre direction.
+    Vector3 seen{-offset[0], -offset[1], -offset[2]};
+    TransformVector(equatorial, seen);
+    double seenLon, seenLat;
+    RectangularToSpherical(seen, &seenLon, &seenLat, nullptr);
+    EXPECT_NEAR(seenLon, lon + 3.141592654 / 36, 1e-9);
+    EXPECT_NEAR(seenLat, lat, 1e-9);
+
+    // An object without a distance can't be orbited: the view stays.
+    setViewerDefaults();
+    PrepareComputation();
+    ObjectID far = AddStar("Far", 2.0, -0.3);
+    gChartView.centeredObject = far;
+    ScrollChart(kVerticalScrollBar, ScrollLineDown, true);
+    EXPECT_EQ(gChartView.centeredObject, far);
+    EXPECT_EQ(gViewer.viewerObject, 0);
+}
+
+} // namespace

@@ -1,0 +1,123 @@
+// norvane-tool render: the chart drawn as the window would draw it, into a
+// PNG, BMP or SVG file.
+
+#include "tools/ToolCommands.h"
+
+#include "astro/ComputationOptions.h"
+#include "astro/Frames.h"
+#include "astro/Vectors.h"
+#include "chart/ChartView.h"
+#include "chart/DisplayOptions.h"
+#include "chart/Render.h"
+#include "data/DatabaseFiles.h"
+#include "data/Driver.h"
+#include "data/ObjectStore.h"
+#include "shell/Platform.h"
+
+#include <cmath>
+#include <string>
+
+namespace {
+
+constexpr int kExitFailure = 1;
+constexpr int kTitleString = 268;
+
+bool EndsWith(const std::string& text, const char* suffix) {
+    std::string tail(suffix);
+    if (text.size() < tail.size()) return false;
+    for (std::size_t i = 0; i < tail.size(); ++i) {
+        char c = text[text.size() - tail.size() + i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c != tail[i]) return false;
+    }
+    return true;
+}
+
+// The projection a field needs when none was asked for: the one the View
+// menu would switch to, without asking.
+std::int16_t ProjectionForField(std::int16_t projection, double width) {
+    if (projection == kPlanar && width > kPlanarFieldLimit) projection = kSpherical;
+    if (projection == kSpherical && width > kSphericalFieldLimit) projection = kLambert;
+    if (projection == kLambert && width > kLambertFieldLimit) projection = kMercator;
+    return projection;
+}
+
+void SetUpView(const ToolInfoOptions& info, const ToolRenderOptions& render) {
+    setChartViewDefaults();
+    setDisplayOptionsDefaults();
+    ChartView& view = gChartView;
+    view.coordinateSystem = static_cast<std::int16_t>(info.frame);
+    if (render.haveCenter) {
+        view.centerLongitude = ReduceAngle(render.centerLongitude * kSettingsRadiansPerDegree);
+        view.centerLatitude = render.centerLatitude * kSettingsRadiansPerDegree;
+    }
+    if (render.haveField) {
+        double width = render.field * kSettingsRadiansPerDegree;
+        if (width > kMaximumFieldWidth) width = kMaximumFieldWidth;
+        if (width < kMinimumFieldWidth) width = kMinimumFieldWidth;
+        view.fieldWidth = width;
+    }
+    view.projection = render.projection != 0
+                          ? static_cast<std::int16_t>(render.projection)
+                          : ProjectionForField(view.projection, view.fieldWidth);
+    DisplayOptions& display = gDisplayOptions;
+    if (render.haveFaintest)
+        display.faintestStarMagnitude = static_cast<std::int16_t>(std::trunc(render.faintest * 100.0));
+    if (render.sky != 0) display.skyBackground = static_cast<std::int16_t>(render.sky);
+    display.showObjectLabels = render.labels;
+    display.showGridLines = render.grid;
+}
+
+int LoadedFiles() {
+    int loaded = 0;
+    for (ObjectID id = firstFile(); id != 0; id = nextFile(id))
+        if (const DatabaseFile* file = getFile(id); file != nullptr && isLoaded(file)) ++loaded;
+    return loaded;
+}
+
+bool Draw(const ToolRenderOptions& render) {
+    Rect area{0, 0, render.width, render.height};
+    if (EndsWith(render.out, ".svg")) {
+        SurfaceRef surface =
+            CreateSvgSurface(render.out, render.width, render.height, LoadString(kTitleString));
+        if (surface == nullptr) return false;
+        BeginDrawing(surface);
+        DrawChart(area);
+        EndDrawing();
+        return FinishSvgSurface(surface);
+    }
+    PictureRef picture = CreatePicture(render.width, render.height);
+    if (picture == nullptr) return false;
+    BeginDrawing(SelectPicture(picture));
+    DrawChart(area);
+    EndDrawing();
+    bool saved = SavePicture(picture, render.out);
+    DeletePicture(picture);
+    return saved;
+}
+
+} // namespace
+
+int ToolRender(const ToolDatabaseOptions& options, const ToolInfoOptions& info,
+               const ToolRenderOptions& render) {
+    StartHeadless(options);
+    if (!OpenDatabase(false)) return kExitFailure;
+    SetUpComputation(info);
+    if (!SetUpViewer(info)) {
+        closeDatabase();
+        return kExitFailure;
+    }
+    SetUpView(info, render);
+    RecomputeAndRedraw(true);
+
+    bool written = Draw(render);
+    if (!written) {
+        PrintText(stderr, "norvane-tool: can't write %s\n", render.out.c_str());
+    } else {
+        const DrawCounts& counts = LastDrawCounts();
+        PrintText(stdout, "%ld stars, %ld deep-sky objects, %ld bodies drawn; %d files loaded\n",
+                  counts.stars, counts.deepSky, counts.bodies, LoadedFiles());
+    }
+    closeDatabase();
+    return written ? 0 : kExitFailure;
+}
