@@ -121,30 +121,6 @@ void WriteReadout(WindowRef window, int x, int y) {
     ReleaseWindowSurface(surface);
 }
 
-// Shift+A / Shift+Z: the viewpoint slides along the line of sight toward or
-// away from the centred object.
-void MoveViewpoint(WindowRef window, bool toward) {
-    ObjectID id = gChartView.centeredObject;
-    SkyObject* object = getObject(id);
-    if (object == nullptr) return;
-    EnsureComputed(object);
-    double distance = ObjectDistance(object);
-    if (!std::isfinite(distance) || !(distance > 0.0)) return;
-    double f = std::min(kHalfTurn / gChartView.scrollRate, kLargestViewpointStep);
-    if (!(f > 0.0)) return;
-    double newDistance = distance * (toward ? 1.0 - f : 1.0 + f);
-    Vector3 u;
-    ObjectDirection(object, u);
-    double length = VectorLength(u);
-    if (!(length > 0.0)) return;
-    gViewer.viewerObject = id;
-    for (int i = 0; i < 3; ++i)
-        gViewer.viewerObjectOffset[i] = -newDistance * u[i] / length;
-    RecomputeAndRedraw(true);
-    RenderChart();
-    ShowChart();
-    UpdateWindow(window);
-}
 
 void ToggleRedrawTiming() {
     if (RedrawCount() == 0) {
@@ -170,7 +146,7 @@ void HandleKey(WindowRef window, int virtualKey, int character) {
     if (virtualKey != 0) return;
     if ((character == 'A' || character == 'Z') && IsKeyDown(VKShift) &&
         gChartView.centeredObject != 0) {
-        MoveViewpoint(window, character == 'A');
+        if (SlideViewpoint(character == 'A')) UpdateWindow(window);
     } else if (character == 't') {
         ToggleRedrawTiming();
     }
@@ -220,6 +196,30 @@ bool DoubleClickPoint(int x, int y) {
 }
 
 bool DragInProgress() { return gDrag.active; }
+
+bool SlideViewpoint(bool toward) {
+    ObjectID id = gChartView.centeredObject;
+    SkyObject* object = getObject(id);
+    if (object == nullptr) return false;
+    EnsureComputed(object);
+    double distance = ObjectDistance(object);
+    // A star of unknown distance can't be approached.
+    if (!std::isfinite(distance) || !(distance > 0.0)) return false;
+    double f = std::min(kHalfTurn / gChartView.scrollRate, kLargestViewpointStep);
+    if (!(f > 0.0)) return false;
+    double newDistance = distance * (toward ? 1.0 - f : 1.0 + f);
+    Vector3 u;
+    ObjectDirection(object, u);
+    double length = VectorLength(u);
+    if (!(length > 0.0)) return false;
+    gViewer.viewerObject = id;
+    for (int i = 0; i < 3; ++i)
+        gViewer.viewerObjectOffset[i] = -newDistance * u[i] / length;
+    RecomputeAndRedraw(true);
+    RenderChart();
+    ShowChart();
+    return true;
+}
 
 long ChartWindowHandler(int event, WindowRef window, long a, long b) {
     switch (event) {

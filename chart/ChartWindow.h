@@ -27,3 +27,7 @@ bool PanChart(int dx, int dy);
 bool DoubleClickPoint(int x, int y);
 // True between a press on the chart and its release.
 bool DragInProgress();
+// Shift+A (toward) and Shift+Z: the viewpoint slides along the line of sight
+// to the centred object by a step of the scroll rate; false (nothing changes)
+// without a centred object at a known distance.
+bool SlideViewpoint(bool toward);

@@ -440,7 +440,7 @@ void RenderChart() {
         Rect area = o.showChartControls ? GetScrollAreas(window).client : GetClientRect(window);
         if (area.width() > 0 && area.height() > 0) {
             DeletePicture(gPicture);
-            gPicture = CreatePicture(area.width(), area.height());
+            gPicture = CreateScreenPicture(area.width(), area.height());
             if (gPicture == nullptr) {
                 ShowMessage(ButtonsOK, kOutOfMemoryString);
                 RequestQuit();

@@ -319,8 +319,16 @@ void PrepareComputation() {
     } else {
         s.sunDirection[0] = s.sunDirection[1] = s.sunDirection[2] = 0.0;
     }
-    double zenith = DotProduct(s.sunDirection, s.frames.horizon[2]);
-    s.sunAltitude = std::asin(std::fmax(-1.0, std::fmin(1.0, zenith)));
+    // Where no Sun can be placed (the viewer itself unplaced, or at the Sun),
+    // its direction is the zero vector; its altitude would come out 0, a
+    // daytime sky at any hour. Without a Sun there is no daylight.
+    if (VectorLength(s.sunDirection) > 0.0) {
+        double zenith = DotProduct(s.sunDirection, s.frames.horizon[2]) /
+                        VectorLength(s.sunDirection);
+        s.sunAltitude = std::asin(std::fmax(-1.0, std::fmin(1.0, zenith)));
+    } else {
+        s.sunAltitude = -kHalfPi;
+    }
 
     // The aberration vector changes with the viewpoint as well as with the
     // time (it is kept while viewing from another body and taken afresh on

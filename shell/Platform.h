@@ -318,6 +318,11 @@ void ReleaseItemSurface(SurfaceRef surface);
 
 // Off-screen pictures.
 PictureRef CreatePicture(int width, int height);
+// A picture that will be shown in a window: on a high-resolution screen it
+// has the screen's pixels behind each of its own, so that what is drawn on it
+// shows at the screen's full resolution. Sizes and coordinates are the same
+// as for CreatePicture.
+PictureRef CreateScreenPicture(int width, int height);
 void DeletePicture(PictureRef picture);
 SurfaceRef SelectPicture(PictureRef picture);
 void PictureSize(PictureRef picture, int* width, int* height);

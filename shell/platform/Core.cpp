@@ -362,9 +362,13 @@ void CanvasWidget::invalidate() {
 }
 
 void CanvasWidget::ensureBacking() {
-    QSize wanted = size().expandedTo(QSize(1, 1));
-    if (backing_.size() != wanted) {
+    // On a high-resolution screen the backing store has the screen's own
+    // pixels; drawing on it still counts in the window's units.
+    qreal ratio = devicePixelRatioF();
+    QSize wanted = (QSizeF(size().expandedTo(QSize(1, 1))) * ratio).toSize();
+    if (backing_.size() != wanted || backing_.devicePixelRatio() != ratio) {
         backing_ = QImage(wanted, QImage::Format_RGB32);
+        backing_.setDevicePixelRatio(ratio);
         backing_.fill(Qt::white);
         needsPaint_ = true;
     }

@@ -19,6 +19,7 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -175,6 +176,28 @@ PictureRef CreatePicture(int width, int height) {
     return picture;
 }
 
+PictureRef CreateScreenPicture(int width, int height) {
+    qreal ratio = 1.0;
+    if (WindowRef main = MainWindow(); main != nullptr && main->widget != nullptr)
+        ratio = main->widget->devicePixelRatioF();
+    else if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        ratio = app->devicePixelRatio();
+    if (ratio <= 1.0) return CreatePicture(width, height);
+    if (width <= 0 || height <= 0) return nullptr;
+    auto* picture = new (std::nothrow) PictureRecord;
+    if (picture == nullptr) return nullptr;
+    picture->image = QImage((QSizeF(width, height) * ratio).toSize(), QImage::Format_RGB32);
+    if (picture->image.isNull()) {
+        delete picture;
+        return nullptr;
+    }
+    picture->image.setDevicePixelRatio(ratio);
+    picture->image.fill(Qt::black);
+    picture->surface.kind = SurfaceRecord::PictureKind;
+    picture->surface.image = &picture->image;
+    return picture;
+}
+
 void DeletePicture(PictureRef picture) {
     if (picture == nullptr) return;
     for (auto& state : gStack)
@@ -188,13 +211,20 @@ void DeletePicture(PictureRef picture) {
 SurfaceRef SelectPicture(PictureRef picture) { return picture ? &picture->surface : nullptr; }
 
 void PictureSize(PictureRef picture, int* width, int* height) {
-    if (width) *width = picture ? picture->image.width() : 0;
-    if (height) *height = picture ? picture->image.height() : 0;
+    QSizeF size = picture ? picture->image.deviceIndependentSize() : QSizeF(0.0, 0.0);
+    if (width) *width = qRound(size.width());
+    if (height) *height = qRound(size.height());
 }
 
 RGBColor PicturePixel(PictureRef picture, int x, int y) {
-    if (picture == nullptr || !picture->image.valid(x, y)) return {};
-    QRgb p = picture->image.pixel(x, y);
+    if (picture == nullptr) return {};
+    // A high-resolution picture is read at the screen pixel where the
+    // point's own pixel starts.
+    qreal ratio = picture->image.devicePixelRatio();
+    int px = ratio == 1.0 ? x : static_cast<int>(std::floor(x * ratio));
+    int py = ratio == 1.0 ? y : static_cast<int>(std::floor(y * ratio));
+    if (!picture->image.valid(px, py)) return {};
+    QRgb p = picture->image.pixel(px, py);
     return {static_cast<std::uint8_t>(qRed(p)), static_cast<std::uint8_t>(qGreen(p)),
             static_cast<std::uint8_t>(qBlue(p))};
 }
@@ -262,7 +292,12 @@ void ResetDrawing() {
 void SetPenBrush(RGBColor color, int penWidth, bool filled) {
     DrawingState* s = Current();
     if (s == nullptr) return;
-    s->color = ToQColor(color);
+    QColor qcolor = ToQColor(color);
+    // The chart sets the same pen for thousands of stars in a row.
+    if (s->painter && s->color == qcolor && s->textColor == qcolor && s->penWidth == penWidth &&
+        s->filled == filled)
+        return;
+    s->color = qcolor;
     s->textColor = s->color;
     s->penWidth = penWidth;
     s->filled = filled;
@@ -402,6 +437,15 @@ void DrawInvertedOnce(QPainter* p, QRect bounds, Draw draw) {
     p->drawImage(bounds.topLeft(), layer);
 }
 
+// Smoothing a shape only a few pixels across changes nothing the eye can
+// see but costs a curve flattening each time (thousands of stars a drawing):
+// such shapes are drawn exact.
+constexpr int kLargestExactShape = 8;
+
+bool SmallShape(int left, int top, int right, int bottom) {
+    return right - left <= kLargestExactShape && bottom - top <= kLargestExactShape;
+}
+
 template <typename Shape>
 void DrawBoxShape(int left, int top, int right, int bottom, Shape shape) {
     QPainter* p = Painter();
@@ -452,11 +496,52 @@ void FillEllipseRows(QPainter* p, const QColor& color, int left, int top, int ri
 }
 } // namespace
 
+namespace {
+// Small outlined ellipses (star symbols and their rings) drawn once into a
+// transparent tile per size, colour and pen, then copied: the same pixels as
+// drawing each, at a fraction of the cost.
+struct TileKey {
+    int width, height;
+    QRgb color;
+    bool filled;
+    bool operator<(const TileKey& o) const {
+        return std::tie(width, height, color, filled) <
+               std::tie(o.width, o.height, o.color, o.filled);
+    }
+};
+
+const QImage& EllipseTile(const TileKey& key) {
+    static std::map<TileKey, QImage> tiles;
+    auto found = tiles.find(key);
+    if (found != tiles.end()) return found->second;
+    if (tiles.size() > 4096) tiles.clear();
+    QImage tile(key.width, key.height, QImage::Format_ARGB32_Premultiplied);
+    tile.fill(Qt::transparent);
+    QPainter q(&tile);
+    q.setRenderHint(QPainter::Antialiasing, false);
+    QColor color = QColor::fromRgb(key.color);
+    QPen pen(color);
+    pen.setWidth(0);
+    pen.setCapStyle(Qt::SquareCap);
+    q.setPen(pen);
+    q.setBrush(key.filled ? QBrush(color) : QBrush(Qt::NoBrush));
+    q.drawEllipse(QRect(0, 0, key.width - 1, key.height - 1));
+    q.end();
+    return tiles.emplace(key, std::move(tile)).first->second;
+}
+} // namespace
+
 void Ellipse(int left, int top, int right, int bottom) {
     DrawingState* s = Current();
+    if (s != nullptr && s->painter != nullptr && s->penWidth == 1 && !s->xorMode &&
+        right > left && bottom > top && SmallShape(left, top, right, bottom)) {
+        TileKey key{right - left, bottom - top, s->color.rgb(), s->filled};
+        s->painter->drawImage(left, top, EllipseTile(key));
+        return;
+    }
     if (s != nullptr && s->painter != nullptr && s->penWidth <= 0) {
         if (!s->filled || right <= left || bottom <= top) return;
-        if (s->antialias && !s->xorMode)
+        if (s->antialias && !s->xorMode && !SmallShape(left, top, right, bottom))
             s->painter->drawEllipse(QRectF(left, top, right - left, bottom - top));
         else
             FillEllipseRows(s->painter, s->color, left, top, right, bottom);

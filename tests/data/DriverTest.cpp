@@ -269,6 +269,33 @@ TEST_F(DriverTest, ViewerAtInfinity) {
     EXPECT_EQ(unknown->magnitude, unknown->catalogMagnitude);
 }
 
+TEST_F(DriverTest, SunAltitudeIsAnAngleAndNightWhereNoSunIsPlaced) {
+    AddLine(kEarthLine);
+    gViewer.latitude = 51.5 * kDegree;
+    gViewer.julianDate = 2451545.0;  // noon at Greenwich: the Sun due south, 15 degrees up
+    PrepareComputation();
+    double noon = gInstant.sunAltitude;
+    EXPECT_NEAR(noon, (90.0 - 51.5 - 23.0) * kDegree, 0.5 * kDegree);
+
+    // Seen from a star at an unknown distance the Sun lies opposite it: its
+    // altitude is that direction's, whatever the length of the vector.
+    CatalogObject* far = AddStarAt(1.0, 0.5, kInf);
+    gViewer.viewerObject = far->id;
+    PrepareComputation();
+    Vector3 sun;
+    CopyVector(gInstant.sunDirection, sun);
+    Unit(sun);
+    EXPECT_NEAR(std::sin(gInstant.sunAltitude), DotProduct(sun, gInstant.frames.horizon[2]), 1e-12);
+
+    // A planet theory not yet built places no Earth, so no Sun: night, not
+    // the daylight of a zero vector's altitude.
+    gViewer.viewerObject = 0;
+    gComputationOptions.planetComputation = kPlanetsVFP;
+    PrepareComputation();
+    EXPECT_EQ(VectorLength(gInstant.sunDirection), 0.0);
+    EXPECT_EQ(gInstant.sunAltitude, -kHalfPi);
+}
+
 TEST_F(DriverTest, MotionAppliesOnlyBeyondTheThresholdFromJ2000) {
     AddLine(kEarthLine);
     const double after2010 = JulianDateFromCalendar(2010, 1, 1, 0, 0, 0.0, 0.0, kCalendarGregorian);
