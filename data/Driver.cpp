@@ -8,6 +8,7 @@
 #include "astro/Viewer.h"
 #include "data/Ephemeris.h"
 #include "data/ObjectStore.h"
+#include "data/Satellites.h"
 #include "shell/Platform.h"
 
 #include <cmath>
@@ -132,11 +133,12 @@ SolarSystemObject* FindEarth() {
     return nullptr;
 }
 
-// The Moon's elements and theory are relative to the Earth even when its
-// record names no primary.
+// The Moon's and an Earth satellite's elements and theories are relative to
+// the Earth even when their record names no primary.
 ObjectID PrimaryOf(const SolarSystemObject* body) {
     if (body->primary != 0) return body->primary;
-    if (body->type == kTypeMoon && FindEarth() != nullptr) return gEarthId;
+    if ((body->type == kTypeMoon || body->type == kTypeEarthSatellite) && FindEarth() != nullptr)
+        return gEarthId;
     return 0;
 }
 
@@ -182,9 +184,9 @@ bool PositionFromElements(const SolarSystemObject* body, Vector3& position) {
 // or the Sun), by type and planet computation mode.
 bool RelativePosition(const SolarSystemObject* body, Vector3& position) {
     int type = body->type;
-    // Earth satellites (two-line elements) and the planetary satellites wait
-    // for their theories.
-    if (type == kTypeEarthSatellite) return false;
+    // Earth satellites: two-line elements under drag and the Earth's
+    // oblateness. The planetary satellites wait for their theories.
+    if (type == kTypeEarthSatellite) return SatellitePosition(body, gInstant.jde, position);
     if (type > kTypeMoon && type <= kTypeCharon) return false;
     bool major = (type >= kTypeSun && type <= kTypePluto) || type == kTypeMoon;
     if (major && gComputationOptions.planetComputation != kPlanetsElements) {

@@ -7,6 +7,7 @@
 #include "data/DatabaseFiles.h"
 #include "data/Names.h"
 #include "data/ObjectStore.h"
+#include "data/Satellites.h"
 #include "data/Search.h"
 #include "shell/Platform.h"
 
@@ -311,6 +312,10 @@ void setImportNutation(bool on) {
 
 void setImportFileWrittenHandler(void (*handler)(ObjectID)) {
     gFileWrittenHandler = handler;
+}
+
+ObjectID importFileBeingReplaced() {
+    return gFileBeingReplaced;
 }
 
 bool readImportLine(std::FILE* stream, std::string& line) {
@@ -679,7 +684,9 @@ bool importTextFile(const std::string& path) {
         std::size_t end = line.find_last_not_of(" \t");
         if (end == std::string::npos) continue;
         line.resize(end + 1);
-        if (!importFile(directory + line, readTextRecord)) {
+        // A list may name two-line element files too; they are read as such.
+        RecordReader reader = isSatelliteFileName(line) ? readSatelliteRecord : readTextRecord;
+        if (!importFile(directory + line, reader)) {
             ok = false;
             if (ShowMessage(ButtonsOKCancel, kKeepReadingString, title.c_str()) != AnswerOK) break;
         }

@@ -52,5 +52,9 @@ SkyObject* buildSolarSystemObject(const std::vector<std::string>& fields);
 // to J2000 (the computation options set it).
 void setImportNutation(bool on);
 
+// The data file the running import is replacing, 0 when none: its objects
+// are on their way out, and no new record may refer to them.
+ObjectID importFileBeingReplaced();
+
 // Called with each data file an import has written (its file id).
 void setImportFileWrittenHandler(void (*handler)(ObjectID fileId));

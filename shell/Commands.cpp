@@ -5,6 +5,7 @@
 #include "chart/ViewCommands.h"
 #include "data/DatabaseFiles.h"
 #include "data/Driver.h"
+#include "data/Satellites.h"
 #include "shell/MenuState.h"
 #include "shell/Platform.h"
 
@@ -71,6 +72,12 @@ int OpenCommand(int item) {
     return 1;
 }
 
+int ImportCommand(int item) {
+    if (item == kImportSatelliteFile) importSatelliteFileCommand();
+    UpdateMenuState();
+    return 1;
+}
+
 int ComputationCommand(int item) {
     if (item == kComputationRecomputeAll) RecomputeAndRedraw(true);
     return 1;
@@ -106,6 +113,7 @@ std::vector<CommandRoute> ProgramRoutes() {
         {kDrawMenu, DrawCommand<kDrawMenu>, {}, DrawMenuHandles},
         {kSkyBackgroundMenu, DrawCommand<kSkyBackgroundMenu>, {}, DrawMenuHandles},
         {kCustomColorsMenu, DrawCommand<kCustomColorsMenu>, {}, DrawMenuHandles},
+        {kImportMenu, ImportCommand, {kImportSatelliteFile}},
         {kComputationMenu, ComputationCommand, {kComputationRecomputeAll}},
         {kHelpMenu, HelpCommand, {kHelpContents, kHelpSearch, kHelpHowToUse, kHelpAbout}},
         {1, RedrawCommand, {}},

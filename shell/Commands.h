@@ -46,6 +46,7 @@ constexpr int kFileDeleteDatabaseFile = 11;
 constexpr int kFileExit = 16;
 constexpr int kOpenDefaultDatabase = 5;
 constexpr int kOpenCdromDatabase = 6;
+constexpr int kImportSatelliteFile = 2;
 constexpr int kComputationRecomputeAll = 9;
 constexpr int kHelpContents = 1;
 constexpr int kHelpSearch = 2;

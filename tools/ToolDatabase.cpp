@@ -13,6 +13,7 @@
 #include "data/Import.h"
 #include "data/Names.h"
 #include "data/ObjectStore.h"
+#include "data/Satellites.h"
 #include "data/Search.h"
 #include "output/ObjectInfo.h"
 #include "shell/Platform.h"
@@ -145,7 +146,10 @@ int ToolImport(const ToolDatabaseOptions& options, const std::vector<std::string
             ok = false;
             continue;
         }
-        if (!importTextFile(path)) ok = false;
+        // Two-line element files by their name, everything else as object text.
+        bool imported =
+            isSatelliteFileName(path) ? importSatelliteFile(path) : importTextFile(path);
+        if (!imported) ok = false;
     }
     closeDatabase();
     return ok ? 0 : kExitFailure;

@@ -37,6 +37,7 @@ const char* kUsage =
     "                 TEXT as \"year/month/day hour:min:sec\" or \"year/month/decimal day\"\n"
     "  date JD        print the local date and time of a Julian date\n"
     "  import FILE...  import object text files (or lists of them, \"FileList...\")\n"
+    "                 and NASA two-line element files of Earth satellites (*.tle)\n"
     "                 into the database; prints each data file written with its\n"
     "                 object count\n"
     "  find QUERY     print the first object whose name contains the words of\n"

@@ -168,13 +168,14 @@ TEST_F(Shell, EveryEnabledMenuItemHasAHandler) {
         }
     }
     // File > Delete Database File, Open > Default Database and Large Database,
-    // File > Exit, Computation > Recompute All and the four Help commands (9);
+    // Import > NASA Satellite File, File > Exit, Computation > Recompute All
+    // and the four Help commands (10);
     // View: Center Coordinates, Field, Zoom In and Out and the 14 fixed fields
     // (18), Center Planet (11), Center Horizon (6), Projection less Planar at
     // the 180 degree field (4), Coordinates (4); Draw: items 1 to 10, 12 to
     // 15, 19, 20 and 22 (17), Sky Background (3), Custom Colors (15). Center
     // Object waits for the object selection dialog.
-    EXPECT_EQ(enabled, 9 + 18 + 11 + 6 + 4 + 4 + 17 + 3 + 15);
+    EXPECT_EQ(enabled, 10 + 18 + 11 + 6 + 4 + 4 + 17 + 3 + 15);
     EXPECT_FALSE(IsMenuItemEnabled(Menu(kViewMenu), 3));
     // A pop-up with nothing enabled in it is greyed itself.
     EXPECT_FALSE(IsMenuItemEnabled(Menu(kFileMenu), 1));

@@ -74,6 +74,10 @@ def build(source_dir, out_dir, verbose=True):
 
     order.append(("Sites.txt", sites.write(sites.load(source_dir, stats), out_dir)))
 
+    # Earth satellites: the two-line element file as it comes (the program
+    # imports that format itself).
+    order.append(("Satellites.tle", copy_satellites(source_dir, out_dir)))
+
     # Stale star files of an earlier split.
     produced = {name for name, _ in order}
     for path in glob.glob(os.path.join(out_dir, "Stars-*.txt")):
@@ -87,6 +91,16 @@ def build(source_dir, out_dir, verbose=True):
             print("%-28s %6d" % (name, n))
         print("%-28s %6d" % ("total", sum(n for _, n in order)))
     return order, stats
+
+
+def copy_satellites(source_dir, out_dir):
+    """Copies tle/sample.tle byte for byte; returns its number of satellites."""
+    with open(os.path.join(source_dir, "tle", "sample.tle"), "rb") as f:
+        data = f.read()
+    with open(os.path.join(out_dir, "Satellites.tle"), "wb") as f:
+        f.write(data)
+    lines = data.replace(b"\r\n", b"\n").split(b"\n")
+    return sum(1 for line in lines if line.startswith(b"2 "))
 
 
 def write_file_list(order, out_dir):
@@ -116,6 +130,7 @@ them in import order.
 | Comets.txt, Asteroids.txt | osculating elements of comets and numbered asteroids: JPL Small-Body Database query output; US government work |
 | Sites.txt | compiled city list (facts) |
 | SolarSystem.txt | published figures, see below |
+| Satellites.tle | 979 Earth satellites, NORAD two-line element sets (epochs around January 2018) as redistributed with an open-source satellite tracker, copied unchanged from `tle/sample.tle` |
 
 Attribution lines of the raw data, as given with it:
 
@@ -123,6 +138,7 @@ Attribution lines of the raw data, as given with it:
 - `d3-celestial/*`: d3-celestial 0.7.35 (npm), BSD-3-Clause, see `d3-celestial/LICENSE`
 - `jpl-sbdb/comets.json`, `asteroids.json`: JPL Small-Body Database query output; US government work
 - `cities/cities.csv`: compiled city list (facts)
+- `tle/sample.tle`: NORAD element sets as redistributed with an open-source satellite tracker
 
 ## Figures of SolarSystem.txt
 
@@ -134,7 +150,8 @@ Attribution lines of the raw data, as given with it:
   Major Planets* (JPL Solar System Dynamics), Table 1, J2000.0.
 - The Moon (relative to the Earth): the mean lunar arguments of Meeus ch. 47
   (ELP-2000/82) at J2000.0, mean inclination 5.145396 deg, mean eccentricity
-  0.0549, mean distance 384 400 km.
+  0.0549; the semi-major axis (384 747 km) is the one whose two-body motion
+  is the Moon's mean sidereal motion, 13.17639646 deg a day.
 - Galilean satellites: osculating elements at J2000.0 derived from the
   jovicentric states of the `astronomy-engine` package (MIT), JupiterMoons.
 - Other planetary satellites: JPL Solar System Dynamics, planetary satellite
