@@ -52,7 +52,7 @@ struct DeltaTRow {
     float year;
     float deltaT;
 };
-constexpr int kDeltaTRows = 77;
+constexpr int kDeltaTRows = 82;
 constexpr DeltaTRow kDeltaTTable[kDeltaTRows] = {
     {1620.0f, 124.0f}, {1625.0f, 102.0f}, {1630.0f, 85.0f},  {1635.0f, 72.0f},  {1640.0f, 62.0f},
     {1645.0f, 54.0f},  {1650.0f, 48.0f},  {1655.0f, 43.0f},  {1660.0f, 37.0f},  {1665.0f, 32.0f},
@@ -70,13 +70,31 @@ constexpr DeltaTRow kDeltaTTable[kDeltaTRows] = {
     {1945.0f, 26.77f}, {1950.0f, 29.16f}, {1955.0f, 29.15f}, {1960.0f, 33.15f}, {1965.0f, 35.73f},
     {1970.0f, 40.18f}, {1975.0f, 45.48f}, {1980.0f, 50.54f}, {1985.0f, 54.34f}, {1990.0f, 56.86f},
     {1995.0f, 60.78f}, {2000.0f, 65.0f},
+    // Observed since (IERS): the table's own values stop at 2000, and the old
+    // parabola beyond it runs away from the real Earth (127 s in 2000, 165 s
+    // in 2026, against 64 s and 69 s measured).
+    {2005.0f, 64.69f}, {2010.0f, 66.07f}, {2015.0f, 67.64f}, {2020.0f, 69.36f},
+    {2025.0f, 69.2f},
 };
 constexpr double kDeltaTFirstYear = 1620.0;
 constexpr double kDeltaTRowsPerYear = 0.2;
 // The table is interpolated only where a row exists on each side of the nearest
 // one; outside it the parabola below takes over.
 constexpr double kDeltaTTableStart = 1622.5;
-constexpr double kDeltaTTableEnd = 1997.5;
+constexpr double kDeltaTTableEnd = 2017.5;
+// Beyond the last observed row, ahead in time: Espenak and Meeus' expression
+// for 2050 to 2150 (seconds, u in centuries from 1820) with its correction
+// that joins the long-term parabola at 2150, reached in a straight line from
+// the last row's value at 2025.
+constexpr double kDeltaTLastRowYear = 2025.0;
+constexpr double kDeltaTLastRowValue = 69.2;
+constexpr double kDeltaTForecastJoin = 2050.0;
+double DeltaTForecast(double y) {
+    const double u = (y - 1820.0) / 100.0;
+    double longTerm = -20.0 + 32.0 * u * u;
+    if (y < 2150.0) longTerm -= 0.5628 * (2150.0 - y);
+    return longTerm;
+}
 // Long-term parabola in centuries from 1900 (minutes of time).
 constexpr double kDeltaTParabolaEpoch = 1900.0;
 constexpr double kDeltaTParabola0 = 0.41;
@@ -207,6 +225,20 @@ double DeltaT(double jd) {
         const double b = static_cast<double>(kDeltaTTable[i + 1].deltaT) - kDeltaTTable[i].deltaT;
         const double n = (y - kDeltaTTable[i].year) * kDeltaTRowsPerYear;
         return kDeltaTTable[i].deltaT + (n / 2.0) * (a + b + n * (b - a));
+    }
+    if (y >= kDeltaTTableEnd) {
+        if (y >= kDeltaTForecastJoin) return DeltaTForecast(y);
+        // From the table's last interpolation (2017.5) to its last row (2025),
+        // then straight on to where the forecast starts.
+        if (y <= kDeltaTLastRowYear) {
+            const double atEnd = DeltaT(kJ2000 + (kDeltaTTableEnd - 2000.0) * kDaysPerJulianYear -
+                                        1e-9);
+            return atEnd + (kDeltaTLastRowValue - atEnd) * (y - kDeltaTTableEnd) /
+                               (kDeltaTLastRowYear - kDeltaTTableEnd);
+        }
+        const double join = DeltaTForecast(kDeltaTForecastJoin);
+        return kDeltaTLastRowValue + (join - kDeltaTLastRowValue) * (y - kDeltaTLastRowYear) /
+                                         (kDeltaTForecastJoin - kDeltaTLastRowYear);
     }
     const double t = (y - kDeltaTParabolaEpoch) / 100.0;
     return kSecondsPerMinute * (kDeltaTParabola0 + kDeltaTParabola1 * t + kDeltaTParabola2 * t * t);

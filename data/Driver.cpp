@@ -3,6 +3,7 @@
 #include "astro/ApparentPlace.h"
 #include "astro/Frames.h"
 #include "astro/Orbits.h"
+#include "astro/PlanetTheories.h"
 #include "astro/Precession.h"
 #include "astro/TimeScales.h"
 #include "astro/Viewer.h"
@@ -62,6 +63,9 @@ void (*gRedrawHandler)() = nullptr;
 bool (*gAnimationRunning)() = nullptr;
 int gComputeDepth = 0;
 std::uint32_t gDataGeneration = 1;
+// Mean equator of the date to J2000, for the site's offset from the Earth.
+Matrix3 gSiteMatrix;
+double gSiteMatrixJde = std::numeric_limits<double>::quiet_NaN();
 
 std::uint32_t NextStamp(std::uint32_t issued) {
     // 0 is the stamp of a record never computed; it is never issued.
@@ -189,10 +193,12 @@ bool RelativePosition(const SolarSystemObject* body, Vector3& position) {
     if (type == kTypeEarthSatellite) return SatellitePosition(body, gInstant.jde, position);
     if (type > kTypeMoon && type <= kTypeCharon) return false;
     bool major = (type >= kTypeSun && type <= kTypePluto) || type == kTypeMoon;
-    if (major && gComputationOptions.planetComputation != kPlanetsElements) {
-        if (type != kTypeSun) return false; // the planetary theory is still to come
-        position[0] = position[1] = position[2] = 0.0;
-        return true;
+    if (major) {
+        switch (gComputationOptions.planetComputation) {
+        case kPlanetsVFP: return VfpPosition(type, gInstant.jde, position);
+        case kPlanetsVSOP87: return Vsop87Position(type, gInstant.jde, position);
+        default: break;  // from the orbital elements below
+        }
     }
     // Comets, asteroids, spacecraft, any other type, and the major bodies in
     // the Elements mode.
@@ -281,6 +287,15 @@ void PrepareComputation() {
         SiteGeocentricPosition(s.siderealTime, gViewer.latitude, gViewer.altitude * kMetresToAU,
                                kEarthEquatorialRadius, kEarthFlattening,
                                gViewer.viewerObjectOffset);
+        // The site turns with the mean equator of the date; the offset is
+        // kept on J2000 axes like every position. (Taken as it comes, the
+        // site would stand a precession angle away, 1.4 degrees a century,
+        // and the Moon's parallax would go wrong by up to 1.5'.)
+        if (s.jde != gSiteMatrixJde) {
+            PrecessionMatrix(gSiteMatrix, s.jde, kJ2000, false);
+            gSiteMatrixJde = s.jde;
+        }
+        TransformVector(gSiteMatrix, gViewer.viewerObjectOffset);
         Vector3 velocity;
         EarthVelocity(s.jde, velocity);
         for (int i = 0; i < 3; ++i)

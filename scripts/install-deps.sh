@@ -23,6 +23,12 @@ fonts-liberation
 fonts-dejavu-core
 "
 
+# python3-numpy is needed only to regenerate the low-precision planet tables
+# (tools/theories/fit-vfp.py), never to build or test: asked for with --theories.
+if [ "${1:-}" = "--theories" ]; then
+    PACKAGES="$PACKAGES python3-numpy"
+fi
+
 missing=""
 for p in $PACKAGES; do
     status=$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null || true)

@@ -192,7 +192,16 @@ TEST_F(DriverTest, ViewerIsTheSiteOnTheEarthUnlessAnotherBodyExists) {
     // On the equator the site lies one equatorial radius plus its height out.
     EXPECT_NEAR(VectorLength(offset), 4.2635232707524516e-05 + 1000.0 * 6.684587153547039e-12,
                 1e-15);
-    EXPECT_NEAR(offset[2], 0.0, 1e-15);
+    // It lies on the mean equator of the date, which precession has tilted
+    // from the J2000 equator the offset is kept on.
+    double rp[3][3];
+    eraPmat76(2400000.5, gInstant.jde - 2400000.5, rp);
+    double ofDate[3];
+    eraRxp(rp, gViewer.viewerObjectOffset, ofDate);
+    EXPECT_NEAR(ofDate[2], 0.0, 1e-13);
+    EXPECT_GT(std::fabs(offset[2]), 1e-8) << "not on the J2000 equator in 2020";
+    // Its hour angle is the local sidereal time.
+    EXPECT_NEAR(std::atan2(ofDate[1], ofDate[0]), gInstant.siderealTime - (gInstant.siderealTime > kExactPi ? 2 * kExactPi : 0.0), 1e-7);
     EXPECT_DOUBLE_EQ(gInstant.viewerSolarDistance, VectorLength(gInstant.viewerPosition));
 
     // The aberration vector is the Earth's barycentric velocity over c.
@@ -287,10 +296,10 @@ TEST_F(DriverTest, SunAltitudeIsAnAngleAndNightWhereNoSunIsPlaced) {
     Unit(sun);
     EXPECT_NEAR(std::sin(gInstant.sunAltitude), DotProduct(sun, gInstant.frames.horizon[2]), 1e-12);
 
-    // A planet theory not yet built places no Earth, so no Sun: night, not
-    // the daylight of a zero vector's altitude.
-    gViewer.viewerObject = 0;
-    gComputationOptions.planetComputation = kPlanetsVFP;
+    // A viewpoint no theory places yet (a planetary satellite) has no Sun:
+    // night, not the daylight of a zero vector's altitude.
+    SolarSystemObject* io = AddBody(18, {0.0028, 0.004, 0.0, 0.0, 0.0, 0.0, 3.55});
+    gViewer.viewerObject = io->id;
     PrepareComputation();
     EXPECT_EQ(VectorLength(gInstant.sunDirection), 0.0);
     EXPECT_EQ(gInstant.sunAltitude, -kHalfPi);
@@ -611,51 +620,51 @@ TEST_F(DriverTest, BodiesNoTheoryPlacesYetKeepTheirDirection) {
     SolarSystemObject* mars = AddLine(kMarsLine);
     SolarSystemObject* comet = AddBody(kTypeComet, {0.9, 0.99, 0.5, 1.0, 2.0, 0.01, 0.001});
     SolarSystemObject* satellite = AddBody(kTypeEarthSatellite, {4.5e-5}, earth->id);
+    // The planetary satellites wait for their theories.
     SolarSystemObject* io = AddBody(18, {0.0028, 0.004, 0.0, 0.0, 0.0, 0.0, 3.55}, mars->id);
+    SolarSystemObject* phobos = AddBody(16, {6.3e-5, 0.015, 0.0, 0.0, 0.0, 0.0, 19.7}, mars->id);
     CatalogObject* star = AddStarAt(1.0, 0.2, 1e5);
-    for (SolarSystemObject* body : {mars, satellite, io}) {
+    for (SolarSystemObject* body : {io, phobos}) {
         body->apparentDirection[0] = 7;
         body->apparentDirection[1] = 8;
         body->apparentDirection[2] = 9;
     }
-    gComputationOptions.planetComputation = kPlanetsVFP;
     gComputationOptions.starParallax = true;
     gComputationOptions.starParallaxThreshold = 0.0;
+    for (std::uint8_t mode : {kPlanetsElements, kPlanetsVFP, kPlanetsVSOP87}) {
+        gComputationOptions.planetComputation = mode;
+        PrepareComputation();
+        EXPECT_NEAR(gInstant.viewerSolarDistance, 0.983, 0.001) << int(mode);
+        EnsureComputed(mars);
+        EXPECT_TRUE(std::isfinite(mars->distance)) << int(mode);
+        EnsureComputed(satellite);
+        EXPECT_TRUE(std::isfinite(satellite->distance)) << "placed on its elements";
+        for (SolarSystemObject* body : {io, phobos}) {
+            EXPECT_TRUE(EnsureComputed(body)) << int(body->type);
+            EXPECT_FALSE(EnsureComputed(body)) << "computed once per stamp even without a place";
+            EXPECT_TRUE(std::isinf(body->distance)) << int(body->type);
+            EXPECT_EQ(body->magnitude, 32767);
+            EXPECT_EQ(body->apparentDirection[0], 7);
+            EXPECT_EQ(body->apparentDirection[2], 9);
+            Vector3 p;
+            EXPECT_FALSE(ObjectHeliocentricPosition(body, p, nullptr));
+        }
+    }
+
+    // Seen from a body that has no place, the viewer has none either: stars
+    // go without parallax rather than be invented a viewpoint, and nothing of
+    // the solar system can be seen, though a comet keeps its orbit.
+    gViewer.viewerObject = io->id;
     PrepareComputation();
-    // Until the planetary theory is there, the Earth has no place in VFP mode:
-    // stars go without parallax rather than be invented a viewpoint.
     EXPECT_TRUE(std::isinf(gInstant.viewerSolarDistance));
     EXPECT_FALSE(gInstant.parallaxApplies);
     EnsureComputed(star);
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(star->apparentDirection[i], star->position[i]);
-
-    for (SolarSystemObject* body : {mars, satellite, io}) {
-        EXPECT_TRUE(EnsureComputed(body)) << int(body->type);
-        EXPECT_FALSE(EnsureComputed(body)) << "computed once per stamp even without a place";
-        EXPECT_TRUE(std::isinf(body->distance)) << int(body->type);
-        EXPECT_EQ(body->magnitude, 32767);
-        EXPECT_EQ(body->apparentDirection[0], 7);
-        EXPECT_EQ(body->apparentDirection[2], 9);
-        Vector3 p;
-        EXPECT_FALSE(ObjectHeliocentricPosition(body, p, nullptr));
-    }
-    // A comet is on its elements in every mode (but nowhere to be seen from
-    // a viewer without a place).
     Vector3 p;
     EnsureComputed(comet);
     EXPECT_TRUE(ObjectHeliocentricPosition(comet, p, nullptr));
     EXPECT_EQ(comet->magnitude, 32767);
-
-    // In the Elements mode Mars is placed; the satellites still wait.
-    gComputationOptions.planetComputation = kPlanetsElements;
-    PrepareComputation();
-    EXPECT_NEAR(gInstant.viewerSolarDistance, 0.983, 0.001);
-    EnsureComputed(mars);
-    EXPECT_TRUE(std::isfinite(mars->distance));
-    EXPECT_NE(mars->apparentDirection[0], 7);
-    EnsureComputed(io);
-    EXPECT_EQ(io->apparentDirection[0], 7);
 }
 
 TEST_F(DriverTest, OrbitsWithoutASolutionKeepTheirDirection) {
