@@ -11,6 +11,10 @@
 #include "data/DatabaseFiles.h"
 #include "data/Driver.h"
 #include "data/ObjectStore.h"
+#include "settings/Settings.h"
+#include "telescope/TelescopeState.h"
+#include "timecontrol/Animation.h"
+#include "timecontrol/Trails.h"
 #include "shell/Commands.h"
 #include "shell/MenuState.h"
 
@@ -20,7 +24,7 @@ namespace {
 
 constexpr int kOutOfMemoryMessage = 256;
 constexpr int kCannotOpenMessage = 257;
-constexpr int kCannotReadMessage = 258;
+constexpr int kDefaultSettingsString = 301;
 constexpr long kDefaultSplashMilliseconds = 1000;
 // While only a telescope wants idle time, idle passes come this often so
 // that a poll is never late by more than this, without keeping a core busy.
@@ -81,6 +85,9 @@ void StartProgram() {
     setDriverDefaults();
     setChartViewDefaults();
     setDisplayOptionsDefaults();
+    setAnimationStateDefaults();
+    setTelescopeStateDefaults();
+    gSettingsDescription.clear();
     setRedrawHandler(ShowRecomputedState);
     setMenuStateUpdater(UpdateMenuState);
     Step(2);
@@ -116,11 +123,22 @@ void StartProgram() {
     CacheMenuHandles();
     Step(5);
 
+    // 6. No trails yet.
+    DeleteAllTrails();
+    Step(6);
+
     // 8. The default database. A database directory without an index (a
     // first run, or an index deleted by hand) gets a fresh empty one, so that
     // new objects always have a database to go to.
     OpenStartupDatabase();
     Step(8);
+
+    // 9. The default settings beside the program, when there are any (the
+    // program works with its own defaults without them).
+    std::string defaultSettings =
+        AppendPathComponent(ProgramDirectory(), LoadString(kDefaultSettingsString));
+    if (FileExists(defaultSettings)) readSettingsFile(defaultSettings);
+    Step(9);
 
     // 10. The location the Here command returns to.
     SaveViewerAsHere();
@@ -160,13 +178,13 @@ void IdlePass() {
 
 void OpenDocumentFile(const char* path) {
     if (path == nullptr || *path == '\0') return;
-    std::string title = FileTitle(path);
     if (!FileExists(path)) {
-        ShowMessage(ButtonsOK, kCannotOpenMessage, title.c_str());
+        ShowMessage(ButtonsOK, kCannotOpenMessage, FileTitle(path).c_str());
         return;
     }
-    // No kind of document can be opened from outside the program yet.
-    ShowMessage(ButtonsOK, kCannotReadMessage, title.c_str());
+    // Settings, a database, a data file or a file to import, by its kind.
+    openFileByKind(path);
+    UpdateMenuState();
 }
 
 long QuitProgram() {

@@ -6,6 +6,7 @@
 #include "data/DatabaseFiles.h"
 #include "data/Driver.h"
 #include "data/Satellites.h"
+#include "settings/Settings.h"
 #include "shell/MenuState.h"
 #include "shell/Platform.h"
 
@@ -51,6 +52,9 @@ int RedrawCommand(int) {
 
 int FileCommand(int item) {
     switch (item) {
+    case kFileSaveSettings: saveSettingsCommand(); break;
+    case kFileSaveSettingsAs: saveSettingsAsCommand(); break;
+    case kFileSaveSettingsAsDefault: saveSettingsAsDefaultCommand(); break;
     case kFileDeleteDatabaseFile: deleteDatabaseFileCommand(); break;
     case kFileExit: RequestQuit(); break;
     default: break;
@@ -61,6 +65,9 @@ int FileCommand(int item) {
 int OpenCommand(int item) {
     bool opened = false;
     switch (item) {
+    case kOpenSettings: openSettingsCommand(); break;
+    case kOpenDefaultSettings: openDefaultSettingsCommand(); break;
+    case kOpenDatabase: openDatabaseCommand(); break;
     case kOpenDefaultDatabase: opened = openDefaultDatabase(); break;
     case kOpenCdromDatabase: opened = openCdromDatabase(); break;
     default: return 1;
@@ -103,8 +110,12 @@ int HelpCommand(int item) {
 
 std::vector<CommandRoute> ProgramRoutes() {
     return {
-        {kFileMenu, FileCommand, {kFileDeleteDatabaseFile, kFileExit}},
-        {kOpenMenu, OpenCommand, {kOpenDefaultDatabase, kOpenCdromDatabase}},
+        {kFileMenu, FileCommand,
+         {kFileSaveSettings, kFileSaveSettingsAs, kFileSaveSettingsAsDefault,
+          kFileDeleteDatabaseFile, kFileExit}},
+        {kOpenMenu, OpenCommand,
+         {kOpenSettings, kOpenDefaultSettings, kOpenDatabase, kOpenDefaultDatabase,
+          kOpenCdromDatabase}},
         {kViewMenu, ViewCommand<kViewMenu>, {}, ViewMenuHandles},
         {kCenterPlanetMenu, ViewCommand<kCenterPlanetMenu>, {}, ViewMenuHandles},
         {kCenterHorizonMenu, ViewCommand<kCenterHorizonMenu>, {}, ViewMenuHandles},

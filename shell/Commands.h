@@ -42,8 +42,14 @@ constexpr int kCoordinatesMenu = 34;
 constexpr int kSkyBackgroundMenu = 41;
 constexpr int kCustomColorsMenu = 42;
 
+constexpr int kFileSaveSettings = 5;
+constexpr int kFileSaveSettingsAs = 6;
+constexpr int kFileSaveSettingsAsDefault = 7;
 constexpr int kFileDeleteDatabaseFile = 11;
 constexpr int kFileExit = 16;
+constexpr int kOpenSettings = 1;
+constexpr int kOpenDefaultSettings = 2;
+constexpr int kOpenDatabase = 4;
 constexpr int kOpenDefaultDatabase = 5;
 constexpr int kOpenCdromDatabase = 6;
 constexpr int kImportSatelliteFile = 2;

@@ -3,6 +3,7 @@
 #include "chart/ChartView.h"
 #include "chart/DisplayOptions.h"
 #include "resources/Menus.h"
+#include "settings/Settings.h"
 #include "shell/Commands.h"
 
 #include <cmath>
@@ -46,6 +47,7 @@ ProgramState ReadState() {
     ProgramState state;
     state.screenBits = ScreenBitsPerPixel();
     state.redScreen = gDisplayOptions.redScreen;
+    state.settingsPathKnown = !currentSettingsPath().empty();
     return state;
 }
 
