@@ -36,7 +36,11 @@ long gSplashMilliseconds = kDefaultSplashMilliseconds;
 void Step(int number) { gStartupSteps.push_back(number); }
 
 // Ids of the closed database mean nothing any more.
-void ForgetObjectIds() { gChartView.centeredObject = 0; }
+void ForgetObjectIds() {
+    gChartView.centeredObject = 0;
+    gViewer.viewerObject = 0;
+    DeleteAllTrails();
+}
 
 // After a recomputation: the chart is drawn afresh and the menus follow the
 // state. The Object Info window and the telescope display join here as they

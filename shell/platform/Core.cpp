@@ -5,6 +5,8 @@
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
+
+#include <clocale>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QDragEnterEvent>
@@ -126,6 +128,9 @@ void InitPlatform(int argc, char** argv) {
     } else {
         gApp = new QApplication(sArgc, sArgv);
     }
+    // Qt takes the locale from the environment; every file format of the
+    // program writes and reads numbers with a decimal point.
+    std::setlocale(LC_NUMERIC, "C");
     gApp->setQuitOnLastWindowClosed(false);
     gApp->setApplicationName("Norvane");
     // The design's fonts, resolved to metric-compatible faces.
