@@ -15,6 +15,8 @@
 #include "data/Search.h"
 #include "shell/Platform.h"
 
+#include "bench/BenchRun.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -32,32 +34,18 @@ constexpr double kDegree = 0.01745329252;
 constexpr double kNight = 2461381.5;
 constexpr double kLatitude = 51.5 * kDegree;
 
-std::string gScratch;
-int gUnexpectedMessages = 0;
 
-int AnswerMessage(const MessageRecord& message) {
-    if (++gUnexpectedMessages <= 5)
-        std::fprintf(stderr, "bench_chart: message %d: %s\n", message.number,
-                     message.text.c_str());
-    return AnswerOK;
-}
 
-void RemoveScratch() {
-    if (gScratch.empty()) return;
-    std::error_code error;
-    fs::remove_all(gScratch, error);
-    gScratch.clear();
-}
 
 bool OpenDatabaseCopy() {
     static bool tried = false, ready = false;
     if (tried) return ready;
     tried = true;
     std::error_code error;
-    fs::copy(fs::path(NORVANE_PROGRAM_DIR) / "Database", fs::path(gScratch) / "Database",
+    fs::copy(fs::path(NORVANE_PROGRAM_DIR) / "Database", fs::path(BenchScratch()) / "Database",
              fs::copy_options::recursive, error);
     if (error) return false;
-    SetProgramDirectory(gScratch);
+    SetProgramDirectory(BenchScratch());
     if (!initObjectStore(memoryBudget())) return false;
     ready = openDefaultDatabase();
     return ready;
@@ -179,24 +167,5 @@ BENCHMARK(BM_DragDefaultView)->Unit(benchmark::kMillisecond)->UseRealTime();
 } // namespace
 
 int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    char scratch[] = "/tmp/norvane-bench-chart-XXXXXX";
-    if (mkdtemp(scratch) == nullptr) {
-        std::perror("bench_chart: scratch directory");
-        return 1;
-    }
-    gScratch = scratch;
-    std::atexit(RemoveScratch);
-    InitPlatform(0, nullptr);
-    SetMessageResponder(AnswerMessage);
-
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    setObjectStoreDefaults();
-    RemoveScratch();
-    if (gUnexpectedMessages > 0)
-        std::fprintf(stderr, "bench_chart: %d unexpected messages\n", gUnexpectedMessages);
-    return 0;
+    return RunBenchmarks("bench_chart", argc, argv, {});
 }

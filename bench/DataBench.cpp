@@ -12,6 +12,8 @@
 #include "data/Search.h"
 #include "shell/Platform.h"
 
+#include "bench/BenchRun.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -43,8 +45,6 @@ constexpr int kLinesPerImportFile = 12500;
 // One full data file of each kind for the load figures.
 constexpr int kLoadRecords = kMaxObjectsPerFile;
 
-std::string gScratch; // removed at the end
-int gUnexpectedMessages = 0;
 // The program directory whose database the store holds.
 std::string gOpenDirectory;
 
@@ -65,17 +65,9 @@ private:
     std::uint64_t state_;
 };
 
-int AnswerMessage(const MessageRecord& message) {
-    if (message.number != kCreateDirectoryQuestion) {
-        if (++gUnexpectedMessages <= 5)
-            std::fprintf(stderr, "bench_data: message %d: %s\n", message.number,
-                         message.text.c_str());
-    }
-    return AnswerOK;
-}
 
 std::string ScratchPath(const std::string& name) {
-    return gScratch + "/" + name;
+    return BenchScratch() + "/" + name;
 }
 
 // Starts a new, empty database in `programDirectory` (its old one removed).
@@ -552,34 +544,9 @@ BENCHMARK(BM_WalkGuideDatabase)
     ->Iterations(3)
     ->UseRealTime();
 
-void RemoveScratch() {
-    if (gScratch.empty()) return;
-    setObjectStoreDefaults();
-    std::error_code error;
-    fs::remove_all(gScratch, error);
-    gScratch.clear();
-}
 
 } // namespace
 
 int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    char scratch[] = "/tmp/norvane-bench-data-XXXXXX";
-    if (mkdtemp(scratch) == nullptr) {
-        std::perror("bench_data: scratch directory");
-        return 1;
-    }
-    gScratch = scratch;
-    std::atexit(RemoveScratch);
-    InitPlatform(0, nullptr);
-    SetMessageResponder(AnswerMessage);
-
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    RemoveScratch();
-    if (gUnexpectedMessages > 0)
-        std::fprintf(stderr, "bench_data: %d unexpected messages\n", gUnexpectedMessages);
-    return 0;
+    return RunBenchmarks("bench_data", argc, argv, {kCreateDirectoryQuestion});
 }

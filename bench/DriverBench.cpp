@@ -15,6 +15,8 @@
 #include "data/ObjectStore.h"
 #include "shell/Platform.h"
 
+#include "bench/BenchRun.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -39,22 +41,8 @@ constexpr double kTimeStep = 0.1;
 constexpr double kStartDate = 2458849.5;
 constexpr int kStarCount = 1024;
 
-std::string gScratch;
-int gUnexpectedMessages = 0;
 
-int AnswerMessage(const MessageRecord& message) {
-    if (message.number != kCreateDirectoryQuestion && ++gUnexpectedMessages <= 5)
-        std::fprintf(stderr, "bench_driver: message %d: %s\n", message.number,
-                     message.text.c_str());
-    return AnswerOK;
-}
 
-void RemoveScratch() {
-    if (gScratch.empty()) return;
-    std::error_code error;
-    fs::remove_all(gScratch, error);
-    gScratch.clear();
-}
 
 // The Earth at a site in the Elements mode, as the program starts.
 void StartInstant() {
@@ -78,7 +66,7 @@ Catalogue gCatalogue;
 bool OpenCatalogue() {
     if (gCatalogue.tried) return gCatalogue.ready;
     gCatalogue.tried = true;
-    const std::string directory = gScratch + "/catalog";
+    const std::string directory = BenchScratch() + "/catalog";
     std::error_code error;
     fs::create_directories(directory, error);
     SetProgramDirectory(directory);
@@ -230,24 +218,5 @@ BENCHMARK(BM_HeliocentricPositionsOfAllBodies)->Unit(benchmark::kMicrosecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    char scratch[] = "/tmp/norvane-bench-driver-XXXXXX";
-    if (mkdtemp(scratch) == nullptr) {
-        std::perror("bench_driver: scratch directory");
-        return 1;
-    }
-    gScratch = scratch;
-    std::atexit(RemoveScratch);
-    InitPlatform(0, nullptr);
-    SetMessageResponder(AnswerMessage);
-
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    setObjectStoreDefaults();
-    RemoveScratch();
-    if (gUnexpectedMessages > 0)
-        std::fprintf(stderr, "bench_driver: %d unexpected messages\n", gUnexpectedMessages);
-    return 0;
+    return RunBenchmarks("bench_driver", argc, argv, {kCreateDirectoryQuestion});
 }

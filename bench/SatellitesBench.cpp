@@ -13,6 +13,8 @@
 #include "data/Satellites.h"
 #include "shell/Platform.h"
 
+#include "bench/BenchRun.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -34,22 +36,8 @@ constexpr double kInstant = 2458140.0;
 // A time step of the animation: a tenth of a day.
 constexpr double kTimeStep = 0.1;
 
-std::string gScratch;
-int gUnexpectedMessages = 0;
 
-int AnswerMessage(const MessageRecord& message) {
-    if (message.number != kCreateDirectoryQuestion && ++gUnexpectedMessages <= 5)
-        std::fprintf(stderr, "bench_satellites: message %d: %s\n", message.number,
-                     message.text.c_str());
-    return AnswerOK;
-}
 
-void RemoveScratch() {
-    if (gScratch.empty()) return;
-    std::error_code error;
-    fs::remove_all(gScratch, error);
-    gScratch.clear();
-}
 
 struct ElementSet {
     std::string name, line1, line2;
@@ -84,7 +72,7 @@ std::vector<ElementSet> ReadElementSets(const std::string& path) {
 bool Prepare() {
     if (gSetting.tried) return gSetting.ready;
     gSetting.tried = true;
-    SetProgramDirectory(gScratch);
+    SetProgramDirectory(BenchScratch());
     if (!initObjectStore(kLargeMemoryLimit) || !checkDatabaseDirectory()) return false;
     ObjectID custom = customFile();
     SolarSystemObject* earth = NewSolarSystemObject(kTypeEarth);
@@ -164,24 +152,5 @@ BENCHMARK(BM_PositionAtNewInstant);
 } // namespace
 
 int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    char scratch[] = "/tmp/norvane-bench-satellites-XXXXXX";
-    if (mkdtemp(scratch) == nullptr) {
-        std::perror("bench_satellites: scratch directory");
-        return 1;
-    }
-    gScratch = scratch;
-    std::atexit(RemoveScratch);
-    InitPlatform(0, nullptr);
-    SetMessageResponder(AnswerMessage);
-
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    setObjectStoreDefaults();
-    RemoveScratch();
-    if (gUnexpectedMessages > 0)
-        std::fprintf(stderr, "bench_satellites: %d unexpected messages\n", gUnexpectedMessages);
-    return 0;
+    return RunBenchmarks("bench_satellites", argc, argv, {kCreateDirectoryQuestion});
 }
