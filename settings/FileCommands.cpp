@@ -3,6 +3,10 @@
 
 #include "settings/Settings.h"
 
+#include "astro/ComputationOptions.h"
+#include "astro/Viewer.h"
+#include "chart/ChartView.h"
+#include "chart/DisplayOptions.h"
 #include "chart/ViewCommands.h"
 #include "data/DatabaseFiles.h"
 #include "data/Driver.h"
@@ -11,6 +15,8 @@
 #include "data/Satellites.h"
 #include "settings/SettingsFile.h"
 #include "shell/Platform.h"
+#include "telescope/TelescopeState.h"
+#include "timecontrol/Animation.h"
 
 #include <new>
 
@@ -65,10 +71,6 @@ FileKind ProbeKind(std::FILE* stream) {
     return kind;
 }
 
-std::string DefaultSettingsPath() {
-    return AppendPathComponent(ProgramDirectory(), LoadString(kSettingsFileNameString));
-}
-
 long SaveDescriptionHandler(int event, WindowRef dialog, long a, long) {
     auto* text = reinterpret_cast<std::string*>(WindowParameter(dialog));
     if (event == Create) {
@@ -83,6 +85,25 @@ long SaveDescriptionHandler(int event, WindowRef dialog, long a, long) {
 }
 
 } // namespace
+
+void setSettingsDefaults() {
+    setViewerDefaults();
+    setComputationOptionsDefaults();
+    setChartViewDefaults();
+    setDisplayOptionsDefaults();
+    setAnimationStateDefaults();
+    setTelescopeStateDefaults();
+    gSettingsDescription.clear();
+}
+
+std::string defaultSettingsPath() {
+    return AppendPathComponent(ProgramDirectory(), LoadString(kSettingsFileNameString));
+}
+
+bool readDefaultSettingsIfPresent() {
+    std::string path = defaultSettingsPath();
+    return !FileExists(path) || readSettingsFile(path);
+}
 
 bool openFileByKind(const std::string& path) {
     std::string title = FileTitle(path);
@@ -131,7 +152,7 @@ void openSettingsCommand() {
 }
 
 void openDefaultSettingsCommand() {
-    readSettingsFile(DefaultSettingsPath());
+    readSettingsFile(defaultSettingsPath());
     RecomputeAndRedraw(true);
 }
 
@@ -172,7 +193,7 @@ void saveSettingsAsDefaultCommand() {
     // it, never stops at the description's dialog.
     std::string description;
     description.swap(gSettingsDescription);
-    saveSettingsFile(DefaultSettingsPath());
+    saveSettingsFile(defaultSettingsPath());
     gSettingsDescription.swap(description);
 }
 

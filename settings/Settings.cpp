@@ -533,9 +533,13 @@ bool EntryValue(const KeyEntry& e, std::string& value) {
     case Kind::Font:
         value = FontValue(*static_cast<const DisplayOptions*>(e.field));
         return true;
-    case Kind::PlanetPerturbations:
-        value = Format(e.format, *static_cast<const std::uint8_t*>(e.field) == kPlanetsElements);
+    case Kind::PlanetPerturbations: {
+        // Readers that know only the old flag take 1 for the perturbed
+        // theories and 0 for the orbital elements.
+        std::uint8_t mode = *static_cast<const std::uint8_t*>(e.field);
+        value = Format(e.format, mode == kPlanetsVFP || mode == kPlanetsVSOP87);
         return true;
+    }
     }
     return false;
 }

@@ -33,6 +33,16 @@ bool isSettingsFile(std::FILE* stream);
 // recompute and redraw. False when the file couldn't be opened or used.
 bool openFileByKind(const std::string& path);
 
+// Every record the settings file holds back to its start-up values (the
+// description emptied; the trails are left alone).
+void setSettingsDefaults();
+// "Norvane.ini" in the program's directory.
+std::string defaultSettingsPath();
+// Start-up's reading of the default settings: the file when there is one;
+// without it the program goes on with its defaults. False only when a file
+// that exists couldn't be read.
+bool readDefaultSettingsIfPresent();
+
 // The File menu's settings and database commands.
 void openSettingsCommand();         // Open > Settings...
 void openDefaultSettingsCommand();  // Open > Default Settings

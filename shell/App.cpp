@@ -24,7 +24,6 @@ namespace {
 
 constexpr int kOutOfMemoryMessage = 256;
 constexpr int kCannotOpenMessage = 257;
-constexpr int kDefaultSettingsString = 301;
 constexpr long kDefaultSplashMilliseconds = 1000;
 // While only a telescope wants idle time, idle passes come this often so
 // that a poll is never late by more than this, without keeping a core busy.
@@ -84,14 +83,8 @@ void StartProgram() {
     Step(1);
 
     // 2. Every program-wide record to its defaults.
-    setViewerDefaults();
-    setComputationOptionsDefaults();
+    setSettingsDefaults();
     setDriverDefaults();
-    setChartViewDefaults();
-    setDisplayOptionsDefaults();
-    setAnimationStateDefaults();
-    setTelescopeStateDefaults();
-    gSettingsDescription.clear();
     setRedrawHandler(ShowRecomputedState);
     setMenuStateUpdater(UpdateMenuState);
     Step(2);
@@ -139,9 +132,7 @@ void StartProgram() {
 
     // 9. The default settings beside the program, when there are any (the
     // program works with its own defaults without them).
-    std::string defaultSettings =
-        AppendPathComponent(ProgramDirectory(), LoadString(kDefaultSettingsString));
-    if (FileExists(defaultSettings)) readSettingsFile(defaultSettings);
+    readDefaultSettingsIfPresent();
     Step(9);
 
     // 10. The location the Here command returns to.

@@ -15,24 +15,32 @@ struct ToolDatabaseOptions {
     bool all = false; // find: every match, not only the first
 };
 
-// The instant, place and computation options of the info command.
+// The settings, instant, place and computation options of the commands that
+// compute (info, render, settings). Each is applied only when it was given,
+// over the settings read.
 struct ToolInfoOptions {
-    bool haveInstant = false; // false: now
-    double julianDate = 0.0;  // Universal Time
+    std::string settingsPath;  // --settings: read after the default settings file
+    bool haveInstant = false;  // false: the settings file's instant, or now
+    double julianDate = 0.0;   // Universal Time (--jd)
+    std::string dateText;      // --date, read in the zone and calendar in force
+    bool haveZone = false;
     double zoneDays = 0.0;
+    bool haveCalendar = false;
     std::int16_t calendar = 1; // Gregorian
+    bool haveSite = false;
     double longitude = 0.0;    // degrees, east positive
     double latitude = 0.0;     // degrees, north positive
     double altitude = 0.0;     // metres
-    std::string viewer;        // the body seen from; empty: the Earth at the site
-    int frame = 4;             // the chart's coordinate system (frame code), Horizon
+    std::string viewer;        // the body seen from; empty: as the settings say
+    bool haveFrame = false;
+    int frame = 4;             // the chart's coordinate system (frame code)
     bool haveEpoch = false;    // a fixed equinox instead of the one of the date
     double epochYear = 2000.0;
-    bool refraction = false;
+    bool refraction = false;   // these switch corrections on; absent, the settings hold
     bool aberration = false;
     bool lightTime = false;
     bool nutation = false;
-    int planets = 0; // planet computation code; 0: the program's default
+    int planets = 0; // planet computation code; 0: as the settings say
 };
 
 // The tool's output: program text (Windows-1252) formatted printf-style and
@@ -47,10 +55,15 @@ void PrintText(std::FILE* stream, const char* format, ...)
 void StartHeadless(const ToolDatabaseOptions& options);
 // Opens the program directory's database (with `create`, makes an empty one).
 bool OpenDatabase(bool create);
-// The viewer, time and computation options of the info and render commands.
-void SetUpComputation(const ToolInfoOptions& info);
-// The --viewer body; false (after message 523) when there is none of that name.
-bool SetUpViewer(const ToolInfoOptions& info);
+// The program's state as the window starts with it (the defaults, the
+// default settings file, the time now), then the --settings file, then the
+// other options. False (after a message) when the settings file can't be
+// read, the --date text isn't a date or the --viewer body isn't known.
+bool SetUpSettings(const ToolInfoOptions& info);
+// Whether an option changes the time, place or computation, so that what
+// depends on them (the viewer's offset, the equinox of the date) is due to
+// be computed again.
+bool ChangesComputation(const ToolInfoOptions& info);
 
 int ToolImport(const ToolDatabaseOptions& options, const std::vector<std::string>& files);
 int ToolFind(const ToolDatabaseOptions& options, const std::string& query);
@@ -78,3 +91,8 @@ struct ToolRenderOptions {
 };
 int ToolRender(const ToolDatabaseOptions& options, const ToolInfoOptions& info,
                const ToolRenderOptions& render);
+// The view and display options of render applied to the settings' chart.
+void ApplyRenderOptions(const ToolRenderOptions& render);
+// Writes the settings after every option, as File > Save Settings would.
+int ToolSettings(const ToolDatabaseOptions& options, const ToolInfoOptions& info,
+                 const ToolRenderOptions& render, const std::string& out);

@@ -7,6 +7,7 @@
 #include "astro/TimeScales.h"
 #include "astro/Vectors.h"
 #include "astro/Viewer.h"
+#include "chart/ChartView.h"
 #include "data/DatabaseFiles.h"
 #include "data/Driver.h"
 #include "data/Ephemeris.h"
@@ -16,7 +17,10 @@
 #include "data/Satellites.h"
 #include "data/Search.h"
 #include "output/ObjectInfo.h"
+#include "settings/Settings.h"
+#include "settings/SettingsFile.h"
 #include "shell/Platform.h"
+#include "timecontrol/Trails.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -49,10 +53,10 @@ constexpr int kNoObjectString = 523;
 constexpr double kDegreesPerTurnUnit = 360.0 / 1073741824.0; // box angles: 2^30 per turn
 
 bool gReplace = false;
-int gInfoFrame = kFrameHorizon;
 
+// The last lines of info give the position in the chart's coordinate system.
 int InfoFrame() {
-    return gInfoFrame;
+    return gChartView.coordinateSystem;
 }
 
 // The tool never waits for a person: messages are printed, questions get the
@@ -243,13 +247,11 @@ int ToolInfo(const ToolDatabaseOptions& options, const ToolInfoOptions& info,
     StartHeadless(options);
     if (!OpenDatabase(false)) return kExitFailure;
 
-    SetUpComputation(info);
-    gInfoFrame = info.frame;
     setCurrentFrameQuery(InfoFrame);
 
     // Names are found as a settings file finds them: the whole name or one
     // of its ";"-separated parts, letter case ignored.
-    int status = SetUpViewer(info) ? 1 : 0;
+    int status = SetUpSettings(info) ? 1 : 0;
     ObjectID id = 0;
     ObjectInfo lines;
     if (status == 1) {
@@ -270,38 +272,59 @@ int ToolInfo(const ToolDatabaseOptions& options, const ToolInfoOptions& info,
     return status == 1 ? 0 : kExitFailure;
 }
 
-void SetUpComputation(const ToolInfoOptions& info) {
-    setViewerDefaults();
-    setComputationOptionsDefaults();
+bool SetUpSettings(const ToolInfoOptions& info) {
+    // As the window starts: defaults, the default settings, the time now.
+    setSettingsDefaults();
     setDriverDefaults();
-    gViewer.longitude = info.longitude * kSettingsRadiansPerDegree;
-    gViewer.latitude = info.latitude * kSettingsRadiansPerDegree;
-    gViewer.altitude = info.altitude;
-    gViewer.timeZone = info.zoneDays;
-    gViewer.calendar = info.calendar;
-    if (info.haveInstant)
+    DeleteAllTrails();
+    // A description is shown for editing when a file is read; the tool keeps it.
+    SetDialogResponder(kReadDescriptionTemplate, nullptr, kOKButton);
+    if (!readDefaultSettingsIfPresent()) return false;
+    SetViewerTimeToNow();
+    if (!info.settingsPath.empty() && !readSettingsFile(info.settingsPath)) return false;
+
+    if (info.haveZone) gViewer.timeZone = info.zoneDays;
+    if (info.haveCalendar) gViewer.calendar = info.calendar;
+    if (info.haveSite) {
+        gViewer.longitude = info.longitude * kSettingsRadiansPerDegree;
+        gViewer.latitude = info.latitude * kSettingsRadiansPerDegree;
+        gViewer.altitude = info.altitude;
+        // The settings' site name belongs to the settings' site.
+        gViewer.siteName[0] = '\0';
+    }
+    if (!info.dateText.empty()) {
+        // Read in the zone and calendar in force, whichever gave them.
+        double jd = 0.0;
+        if (!ParseDateTime(info.dateText, gViewer.timeZone, gViewer.calendar, &jd)) return false;
+        gViewer.julianDate = ViewerJulianDateFor(jd);
+    } else if (info.haveInstant) {
         gViewer.julianDate = ViewerJulianDateFor(info.julianDate);
-    else
-        SetViewerTimeToNow();
+    }
     if (info.haveEpoch) {
         gComputationOptions.precessionEpoch = JulianDateFromYear(info.epochYear);
         gComputationOptions.precession = false;
     }
-    gComputationOptions.refraction = info.refraction;
-    gComputationOptions.aberration = info.aberration;
-    gComputationOptions.planetLightTime = info.lightTime;
-    gComputationOptions.nutation = info.nutation;
+    if (info.refraction) gComputationOptions.refraction = true;
+    if (info.aberration) gComputationOptions.aberration = true;
+    if (info.lightTime) gComputationOptions.planetLightTime = true;
+    if (info.nutation) gComputationOptions.nutation = true;
     if (info.planets != 0)
         gComputationOptions.planetComputation = static_cast<std::uint8_t>(info.planets);
+    if (info.haveFrame) gChartView.coordinateSystem = static_cast<std::int16_t>(info.frame);
+
+    if (!info.viewer.empty()) {
+        ObjectID viewer = 0;
+        if (findObjectByName(info.viewer, false, true, viewer) != kStatusSuccess) {
+            ShowMessage(ButtonsOK, kNoObjectString, info.viewer.c_str());
+            return false;
+        }
+        gViewer.viewerObject = viewer;
+    }
+    return true;
 }
 
-bool SetUpViewer(const ToolInfoOptions& info) {
-    if (info.viewer.empty()) return true;
-    ObjectID viewer = 0;
-    if (findObjectByName(info.viewer, false, true, viewer) != kStatusSuccess) {
-        ShowMessage(ButtonsOK, kNoObjectString, info.viewer.c_str());
-        return false;
-    }
-    gViewer.viewerObject = viewer;
-    return true;
+bool ChangesComputation(const ToolInfoOptions& info) {
+    return info.haveInstant || !info.dateText.empty() || info.haveZone || info.haveCalendar ||
+           info.haveSite || !info.viewer.empty() || info.haveEpoch || info.refraction ||
+           info.aberration || info.lightTime || info.nutation || info.planets != 0;
 }

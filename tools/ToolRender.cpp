@@ -42,32 +42,6 @@ std::int16_t ProjectionForField(std::int16_t projection, double width) {
     return projection;
 }
 
-void SetUpView(const ToolInfoOptions& info, const ToolRenderOptions& render) {
-    setChartViewDefaults();
-    setDisplayOptionsDefaults();
-    ChartView& view = gChartView;
-    view.coordinateSystem = static_cast<std::int16_t>(info.frame);
-    if (render.haveCenter) {
-        view.centerLongitude = ReduceAngle(render.centerLongitude * kSettingsRadiansPerDegree);
-        view.centerLatitude = render.centerLatitude * kSettingsRadiansPerDegree;
-    }
-    if (render.haveField) {
-        double width = render.field * kSettingsRadiansPerDegree;
-        if (width > kMaximumFieldWidth) width = kMaximumFieldWidth;
-        if (width < kMinimumFieldWidth) width = kMinimumFieldWidth;
-        view.fieldWidth = width;
-    }
-    view.projection = render.projection != 0
-                          ? static_cast<std::int16_t>(render.projection)
-                          : ProjectionForField(view.projection, view.fieldWidth);
-    DisplayOptions& display = gDisplayOptions;
-    if (render.haveFaintest)
-        display.faintestStarMagnitude = static_cast<std::int16_t>(std::trunc(render.faintest * 100.0));
-    if (render.sky != 0) display.skyBackground = static_cast<std::int16_t>(render.sky);
-    display.showObjectLabels = render.labels;
-    display.showGridLines = render.grid;
-}
-
 int LoadedFiles() {
     int loaded = 0;
     for (ObjectID id = firstFile(); id != 0; id = nextFile(id))
@@ -98,16 +72,41 @@ bool Draw(const ToolRenderOptions& render) {
 
 } // namespace
 
+void ApplyRenderOptions(const ToolRenderOptions& render) {
+    ChartView& view = gChartView;
+    if (render.haveCenter) {
+        view.centerLongitude = ReduceAngle(render.centerLongitude * kSettingsRadiansPerDegree);
+        view.centerLatitude = render.centerLatitude * kSettingsRadiansPerDegree;
+        // A centre given by hand is no longer held on an object.
+        view.centeredObject = 0;
+    }
+    if (render.haveField) {
+        double width = render.field * kSettingsRadiansPerDegree;
+        if (width > kMaximumFieldWidth) width = kMaximumFieldWidth;
+        if (width < kMinimumFieldWidth) width = kMinimumFieldWidth;
+        view.fieldWidth = width;
+    }
+    if (render.projection != 0)
+        view.projection = static_cast<std::int16_t>(render.projection);
+    else if (render.haveField)
+        view.projection = ProjectionForField(view.projection, view.fieldWidth);
+    DisplayOptions& display = gDisplayOptions;
+    if (render.haveFaintest)
+        display.faintestStarMagnitude = static_cast<std::int16_t>(std::lround(render.faintest * 100.0));
+    if (render.sky != 0) display.skyBackground = static_cast<std::int16_t>(render.sky);
+    if (render.labels) display.showObjectLabels = true;
+    if (render.grid) display.showGridLines = true;
+}
+
 int ToolRender(const ToolDatabaseOptions& options, const ToolInfoOptions& info,
                const ToolRenderOptions& render) {
     StartHeadless(options);
     if (!OpenDatabase(false)) return kExitFailure;
-    SetUpComputation(info);
-    if (!SetUpViewer(info)) {
+    if (!SetUpSettings(info)) {
         closeDatabase();
         return kExitFailure;
     }
-    SetUpView(info, render);
+    ApplyRenderOptions(render);
     RecomputeAndRedraw(true);
 
     bool written = Draw(render);

@@ -54,6 +54,10 @@ const char* kUsage =
     "                 draw the chart as the window would into a picture (PNG, BMP\n"
     "                 or SVG by the extension) and print how many stars, deep-sky\n"
     "                 objects and bodies were drawn and how many data files loaded\n"
+    "  settings --out FILE\n"
+    "                 write the settings the options describe, as the program's\n"
+    "                 File > Save Settings writes them (the --settings file's\n"
+    "                 description included)\n"
     "  convert --from FRAME --to FRAME LON LAT\n"
     "                 convert a direction between the frames Equatorial, Ecliptic,\n"
     "                 Galactic and Horizon; degrees in and out (R.A. and azimuth\n"
@@ -62,11 +66,16 @@ const char* kUsage =
     "Options:\n"
     "  --program-dir DIR        the program directory (database, settings);\n"
     "                           default: the directory of norvane-tool\n"
+    "  --settings FILE          info, render, settings: read this settings file\n"
+    "                           after the default one (Norvane.ini in the program\n"
+    "                           directory); the options below win over both\n"
     "  --jd JD                  the instant, as a Julian date\n"
     "  --date \"Y/M/D h:m:s\"     the instant, as a local date and time\n"
-    "  --zone HOURS             the time zone, hours east of Greenwich (default 0)\n"
+    "  --zone HOURS             the time zone, hours east of Greenwich (default 0;\n"
+    "                           info, render, settings: the settings')\n"
     "  --calendar Julian|Gregorian\n"
-    "                           the calendar of dates (default Gregorian)\n"
+    "                           the calendar of dates (default Gregorian; info,\n"
+    "                           render, settings: the settings')\n"
     "  --from FRAME, --to FRAME the frames of convert\n"
     "  --epoch YEAR             the equinox of the Equatorial and Ecliptic frames,\n"
     "                           as a decimal year (convert: default 2000.0; info:\n"
@@ -81,22 +90,22 @@ const char* kUsage =
     "                           (info: of its last two lines), Equatorial,\n"
     "                           Ecliptic, Galactic or Horizon (default)\n"
     "  --refraction, --aberration, --light-time, --nutation\n"
-    "                           info, render: switch these corrections on (all off\n"
-    "                           by default)\n"
+    "                           info, render: switch these corrections on\n"
     "  --planets Elements|VFP|VSOP87\n"
-    "                           info, render: how planets are computed (default VFP)\n"
+    "                           info, render: how planets are computed\n"
     "  --size WxH               render: the picture's size in pixels (default 1600x1000)\n"
-    "  --out FILE               render: the picture file, .png, .bmp or .svg\n"
+    "  --out FILE               render: the picture file, .png, .bmp or .svg;\n"
+    "                           settings: the settings file to write\n"
     "  --center LON,LAT         render: the chart centre, degrees in the chart's\n"
-    "                           coordinate system (default 0,45)\n"
-    "  --field DEGREES          render: the field width (default 180)\n"
+    "                           coordinate system\n"
+    "  --field DEGREES          render: the field width (the projection becomes the\n"
+    "                           one so wide a field needs, unless one is given)\n"
     "  --projection Planar|Spherical|Lambert|Mercator|Mollweide\n"
-    "                           render: the projection (default Lambert, or the one\n"
-    "                           a wide field needs)\n"
-    "  --faintest MAG           render: the faintest star magnitude (default 5.5)\n"
+    "                           render: the projection\n"
+    "  --faintest MAG           render: the faintest star magnitude\n"
     "  --labels, --grid         render: draw object labels, the coordinate grid\n"
-    "  --sky Black|White|Color  render: the sky background (default Black; Color\n"
-    "                           shows daylight and the twilights)\n"
+    "  --sky Black|White|Color  render: the sky background (Color shows daylight\n"
+    "                           and the twilights)\n"
     "  --replace, --rename      import: replace a data file of the same name, or\n"
     "                           give the new one a numbered name (the default)\n"
     "  --exact                  find: the whole name or designation, not words\n"
@@ -104,9 +113,13 @@ const char* kUsage =
     "  --all                    find: every match, not only the first\n"
     "  --help                   show this text\n"
     "\n"
-    "info uses the instant given, else now; rise and set are local times of the\n"
-    "zone, an hour later inside the daylight-saving interval, as the program\n"
-    "shows them. An unknown NAME exits with status 1.\n"
+    "info, render and settings start from the program's state as the window\n"
+    "starts with it: the default settings file, when the program directory has\n"
+    "one, and the time now; then the --settings file (with its own instant), then\n"
+    "the other options. The render options apply to what settings writes too.\n"
+    "Rise and set are local times of the zone, an hour later inside the\n"
+    "daylight-saving interval when the settings keep it, as the program shows\n"
+    "them. An unknown NAME exits with status 1.\n"
     "\n"
     "Options may stand before or after the command; \"--\" ends them.\n";
 
@@ -125,6 +138,9 @@ struct Options {
     double siteLongitude = 0.0; // degrees, east positive
     double siteLatitude = 0.0;  // degrees, north positive
     double siteAltitude = 0.0;  // metres
+    bool haveZone = false;
+    bool haveCalendar = false;
+    std::string settingsPath;
     ToolInfoOptions info;
     ToolDatabaseOptions database;
     ToolRenderOptions render;
@@ -306,6 +322,10 @@ int main(int argc, char** argv) {
             const char* v = value("--program-dir");
             if (v == nullptr || *v == '\0') return UsageError("--program-dir needs a directory");
             options.programDir = v;
+        } else if (arg == "--settings") {
+            const char* v = value("--settings");
+            if (v == nullptr || *v == '\0') return UsageError("--settings needs a file name");
+            options.settingsPath = v;
         } else if (arg == "--replace" || arg == "--rename") {
             options.database.replace = arg == "--replace";
         } else if (arg == "--exact") {
@@ -320,6 +340,7 @@ int main(int argc, char** argv) {
             if (!ParseNumber(v, &hours) || std::fabs(hours) > kLargestZoneHours)
                 return UsageError("--zone needs hours between -24 and +24");
             options.zoneDays = hours / kHoursPerDay;
+            options.haveZone = true;
         } else if (arg == "--calendar") {
             const char* v = value("--calendar");
             if (v != nullptr && std::strcmp(v, "Julian") == 0)
@@ -328,6 +349,7 @@ int main(int argc, char** argv) {
                 options.calendar = kCalendarGregorian;
             else
                 return UsageError("--calendar needs Julian or Gregorian");
+            options.haveCalendar = true;
         } else if (arg == "--jd") {
             const char* v = value("--jd");
             if (!ParseNumber(v, &options.instant)) return UsageError("--jd needs a Julian date");
@@ -365,6 +387,7 @@ int main(int argc, char** argv) {
             if (frame < 0)
                 return UsageError("--frame needs Equatorial, Ecliptic, Galactic or Horizon");
             options.info.frame = frame;
+            options.info.haveFrame = true;
         } else if (arg == "--planets") {
             const char* v = value("--planets");
             int planets = ParsePlanets(v);
@@ -427,12 +450,14 @@ int main(int argc, char** argv) {
         }
     }
     if (words.empty()) return UsageError("no command given");
-    // The date option is read in the zone and calendar given, wherever they stand.
-    if (!options.dateText.empty() &&
+    std::string command = words.front();
+    // The date option is read in the zone and calendar given, wherever they
+    // stand; the commands that read settings read it once those are known.
+    bool readsSettings = command == "info" || command == "render" || command == "settings";
+    if (!readsSettings && !options.dateText.empty() &&
         !ParseDateTime(options.dateText, options.zoneDays, options.calendar, &options.instant))
         return kExitFailure;
 
-    std::string command = words.front();
     std::vector<std::string> arguments(words.begin() + 1, words.end());
     if (command == "jd") return CommandJulianDate(options, arguments);
     if (command == "date") return CommandDate(options, arguments);
@@ -446,12 +471,13 @@ int main(int argc, char** argv) {
         if (arguments.size() != 1) return UsageError("find takes one query (quote it)");
         return ToolFind(options.database, arguments[0]);
     }
-    if (command == "info" || command == "render") {
+    if (readsSettings) {
         if (command == "info" && arguments.size() != 1)
             return UsageError("info takes one name (quote it)");
+        if (command != "info" && !arguments.empty())
+            return UsageError(command + " takes no arguments");
+        const std::string& out = options.render.out;
         if (command == "render") {
-            if (!arguments.empty()) return UsageError("render takes no arguments");
-            const std::string& out = options.render.out;
             auto endsWith = [&](const char* suffix) {
                 std::size_t n = std::strlen(suffix);
                 if (out.size() < n) return false;
@@ -465,17 +491,25 @@ int main(int argc, char** argv) {
             if (!endsWith(".png") && !endsWith(".bmp") && !endsWith(".svg"))
                 return UsageError("--out needs a .png, .bmp or .svg file");
         }
+        if (command == "settings" && out.empty()) return UsageError("settings needs --out FILE");
         ToolInfoOptions info = options.info;
+        info.settingsPath = options.settingsPath;
         info.haveInstant = options.haveInstant;
         info.julianDate = options.instant;
+        info.dateText = options.dateText;
+        info.haveZone = options.haveZone;
         info.zoneDays = options.zoneDays;
+        info.haveCalendar = options.haveCalendar;
         info.calendar = options.calendar;
+        info.haveSite = options.haveSite;
         info.longitude = options.siteLongitude;
         info.latitude = options.siteLatitude;
         info.altitude = options.siteAltitude;
         info.haveEpoch = options.haveEpoch;
         info.epochYear = options.epochYear;
         if (command == "render") return ToolRender(options.database, info, options.render);
+        if (command == "settings")
+            return ToolSettings(options.database, info, options.render, out);
         return ToolInfo(options.database, info, arguments[0]);
     }
     if (command == "files" || command == "stats") {

@@ -159,7 +159,7 @@ std::string EveryKeySection() {
         "StarMotion=0",
         "StarParallaxThreshold=250.0",
         "StarMotionThreshold=100.0",
-        "PlanetPerturbations=1",
+        "PlanetPerturbations=0",
         "PlanetComputation=Elements",
         "PlanetLightTime=1",
         "PrecessionEpoch=1950.0",
@@ -312,7 +312,7 @@ TEST_F(WriteSettings, DefaultsWithoutDescriptionOrTrails) {
                "StarMotion=1",
                "StarParallaxThreshold=1000.0",
                "StarMotionThreshold=1000.0",
-               "PlanetPerturbations=0",
+               "PlanetPerturbations=1",
                "PlanetComputation=VFP",
                "PlanetLightTime=0",
                "PrecessionEpoch=2000.0",
@@ -371,6 +371,27 @@ TEST_F(WriteSettings, KeywordsOutsideTheirListsWriteNoLine) {
         << "the old flag is written whatever the mode";
     EXPECT_NE(written.find("\r\nChartCenterLongitude=0.000000\r\nChartCenterLatitude="),
               std::string::npos);
+}
+
+TEST_F(WriteSettings, OldPlanetFlagMeansWhatItsReadersTakeItFor) {
+    // A reader that stops at the old flag (there is no PlanetComputation
+    // after it) must get the same family of theory back: the orbital
+    // elements, or the perturbed series (VFP standing for VSOP87 too).
+    struct Case {
+        std::uint8_t mode;
+        const char* flag;
+        std::uint8_t readBack;
+    };
+    for (const Case& c : {Case{kPlanetsElements, "0", kPlanetsElements},
+                          Case{kPlanetsVFP, "1", kPlanetsVFP}, Case{kPlanetsVSOP87, "1", kPlanetsVFP}}) {
+        gComputationOptions.planetComputation = c.mode;
+        const std::string written = Written();
+        const std::string line = std::string("PlanetPerturbations=") + c.flag;
+        EXPECT_NE(written.find(kCRLF + line + kCRLF), std::string::npos) << int(c.mode);
+        gComputationOptions.planetComputation = 0;
+        ASSERT_TRUE(ReadText(SettingsFileWith({line})));
+        EXPECT_EQ(gComputationOptions.planetComputation, c.readBack) << int(c.mode);
+    }
 }
 
 TEST_F(WriteSettings, ValueLinesAreCutTo256Characters) {

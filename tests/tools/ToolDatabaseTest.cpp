@@ -12,22 +12,14 @@
 
 namespace {
 
-class ToolDatabase : public testing::Test {
+class ToolDatabase : public ScratchDirTest {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/norvane-tooldb-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
-
     void Write(const std::string& name, const std::string& text) {
         std::ofstream(dir_ + "/" + name, std::ios::binary) << text;
     }
     ToolRun Run(const std::string& arguments) {
         return Tool("--program-dir '" + dir_ + "' " + arguments);
     }
-    std::string dir_;
 };
 
 const char* kStars =

@@ -14,7 +14,7 @@
 namespace {
 
 ToolRun Info(const std::string& arguments) {
-    return Tool("--program-dir '" NORVANE_PROGRAM_DIR "' info " + arguments);
+    return Tool("--program-dir '" + ShippedProgramDir() + "' info " + arguments);
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -47,7 +47,7 @@ int MinutesOf(const std::string& line) {
 }
 
 TEST(ToolInfo, SiriusAtJ2000SeenFromGreenwich) {
-    ToolRun run = Info("Sirius --jd 2451545.0 --site 0,51.5 --frame Equatorial");
+    ToolRun run = Info("Sirius --jd 2451545.0 --site 0,51.5 --zone 0 --frame Equatorial");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
     std::vector<std::string> lines = Lines(run.out);

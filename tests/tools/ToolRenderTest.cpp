@@ -121,18 +121,10 @@ std::vector<std::string> Entries(const std::string& dir) {
     return names;
 }
 
-class ToolRender : public testing::Test {
+class ToolRender : public ScratchDirTest {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/norvane-render-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
-
-    std::string Path(const std::string& name) const { return dir_ + "/" + name; }
     static ToolRun Render(const std::string& arguments) {
-        return Tool("--program-dir '" NORVANE_PROGRAM_DIR "' render " + arguments);
+        return Tool("--program-dir '" + ShippedProgramDir() + "' render " + arguments);
     }
     // Renders and reads the one line of counts; a failure is recorded.
     Counts RenderCounts(const std::string& arguments) {
@@ -153,8 +145,6 @@ protected:
         EXPECT_EQ(run.out, line) << "exactly one line";
         return c;
     }
-
-    std::string dir_;
 };
 
 TEST_F(ToolRender, WritesAPngOfTheAskedSizeAndCountsWhatItDrew) {
