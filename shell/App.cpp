@@ -1,6 +1,5 @@
 #include "shell/App.h"
 
-#include "astro/ComputationOptions.h"
 #include "astro/Report.h"
 #include "astro/Viewer.h"
 #include "chart/ChartView.h"
@@ -12,8 +11,6 @@
 #include "data/Driver.h"
 #include "data/ObjectStore.h"
 #include "settings/Settings.h"
-#include "telescope/TelescopeState.h"
-#include "timecontrol/Animation.h"
 #include "timecontrol/Trails.h"
 #include "shell/Commands.h"
 #include "shell/MenuState.h"

@@ -91,6 +91,8 @@ struct ToolRenderOptions {
 };
 int ToolRender(const ToolDatabaseOptions& options, const ToolInfoOptions& info,
                const ToolRenderOptions& render);
+// Whether a file name ends with this lower-case extension, in either case.
+bool EndsWithIgnoringCase(const std::string& text, const char* suffix);
 // The view and display options of render applied to the settings' chart.
 void ApplyRenderOptions(const ToolRenderOptions& render);
 // Writes the settings after every option, as File > Save Settings would.

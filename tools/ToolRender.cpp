@@ -22,17 +22,6 @@ namespace {
 constexpr int kExitFailure = 1;
 constexpr int kTitleString = 268;
 
-bool EndsWith(const std::string& text, const char* suffix) {
-    std::string tail(suffix);
-    if (text.size() < tail.size()) return false;
-    for (std::size_t i = 0; i < tail.size(); ++i) {
-        char c = text[text.size() - tail.size() + i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != tail[i]) return false;
-    }
-    return true;
-}
-
 // The projection a field needs when none was asked for: the one the View
 // menu would switch to, without asking.
 std::int16_t ProjectionForField(std::int16_t projection, double width) {
@@ -51,7 +40,7 @@ int LoadedFiles() {
 
 bool Draw(const ToolRenderOptions& render) {
     Rect area{0, 0, render.width, render.height};
-    if (EndsWith(render.out, ".svg")) {
+    if (EndsWithIgnoringCase(render.out, ".svg")) {
         SurfaceRef surface =
             CreateSvgSurface(render.out, render.width, render.height, LoadString(kTitleString));
         if (surface == nullptr) return false;
@@ -71,6 +60,17 @@ bool Draw(const ToolRenderOptions& render) {
 }
 
 } // namespace
+
+bool EndsWithIgnoringCase(const std::string& text, const char* suffix) {
+    std::string tail(suffix);
+    if (text.size() < tail.size()) return false;
+    for (std::size_t i = 0; i < tail.size(); ++i) {
+        char c = text[text.size() - tail.size() + i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c != tail[i]) return false;
+    }
+    return true;
+}
 
 void ApplyRenderOptions(const ToolRenderOptions& render) {
     ChartView& view = gChartView;

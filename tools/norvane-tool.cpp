@@ -9,7 +9,6 @@
 #include "shell/Platform.h"
 #include "tools/ToolCommands.h"
 
-#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -478,17 +477,9 @@ int main(int argc, char** argv) {
             return UsageError(command + " takes no arguments");
         const std::string& out = options.render.out;
         if (command == "render") {
-            auto endsWith = [&](const char* suffix) {
-                std::size_t n = std::strlen(suffix);
-                if (out.size() < n) return false;
-                for (std::size_t i = 0; i < n; ++i)
-                    if (std::tolower(static_cast<unsigned char>(out[out.size() - n + i])) !=
-                        suffix[i])
-                        return false;
-                return true;
-            };
             if (out.empty()) return UsageError("render needs --out FILE");
-            if (!endsWith(".png") && !endsWith(".bmp") && !endsWith(".svg"))
+            if (!EndsWithIgnoringCase(out, ".png") && !EndsWithIgnoringCase(out, ".bmp") &&
+                !EndsWithIgnoringCase(out, ".svg"))
                 return UsageError("--out needs a .png, .bmp or .svg file");
         }
         if (command == "settings" && out.empty()) return UsageError("settings needs --out FILE");

@@ -13,6 +13,7 @@
 #include "data/ObjectStore.h"
 #include "data/SkyObject.h"
 #include "shell/Platform.h"
+#include "tests/data/AttachedFiles.h"
 
 #include <erfa.h>
 #include <gtest/gtest.h>
@@ -175,25 +176,6 @@ protected:
     }
     void Answer(int number, int answer) { answers[number].push_back(answer); }
 
-    static ObjectID Attached(const std::string& name) {
-        for (ObjectID id = firstFile(); id != 0; id = nextFile(id)) {
-            const DatabaseFile* file = getFile(id);
-            if (file->name && strcasecmp(file->name.get(), name.c_str()) == 0) return id;
-        }
-        return 0;
-    }
-    static std::vector<std::string> AttachedNames() {
-        std::vector<std::string> names;
-        for (ObjectID id = firstFile(); id != 0; id = nextFile(id))
-            names.push_back(getFile(id)->name ? getFile(id)->name.get() : "");
-        return names;
-    }
-    static std::vector<std::string> NamesIn(ObjectID fileId) {
-        std::vector<std::string> names;
-        for (ObjectID id = firstObjectInFile(fileId); id != 0; id = nextObjectInFile(id))
-            names.push_back(DisplayName(getObject(id)));
-        return names;
-    }
 
     std::string Source(const std::string& name, const std::string& text) const {
         std::string path = dir + "/" + name;
