@@ -5,58 +5,32 @@
 // box, replacement of an existing data file, and clean-up after a failure.
 
 #include "data/Import.h"
-#include "data/DatabaseFiles.h"
 #include "data/Names.h"
-#include "data/ObjectStore.h"
-#include "data/Search.h"
-#include "data/SkyObject.h"
-#include "shell/Platform.h"
 #include "tests/data/AttachedFiles.h"
+#include "tests/data/DataTestSupport.h"
 
 #include <erfa.h>
-#include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <deque>
-#include <fstream>
 #include <initializer_list>
-#include <map>
-#include <memory>
 #include <random>
-#include <sstream>
-#include <string>
-#include <sys/stat.h>
-#include <vector>
 
 namespace {
 
-// Reference values, written out from their definitions rather than taken from
-// the program.
-constexpr double kExactPi = 3.14159265358979323846;
-constexpr double kDegree = kExactPi / 180.0;
-constexpr double kArcsec = kDegree / 3600.0;
-constexpr double kArcmin = kDegree / 60.0;
-constexpr double kHourAngle = kExactPi / 12.0;
-constexpr double kFixedScale = 1073741824.0; // 2^30
-constexpr double kEpoch2000 = 2451545.0;
-constexpr double kDaysPerJulianYear = 365.25;
-constexpr double kKilometresPerAU = 149597870.7;
-constexpr double kAUPerParsec = 648000.0 / kExactPi;
-constexpr double kSecondsPerDay = 86400.0;
-// Gaussian gravitational constant: the mean motion of a 1-AU orbit, radians/day.
-constexpr double kGaussK = 0.01720209895;
-constexpr double kSunPerEarthMass = 332946.0;
-// Box angles of a file's summary: 2^30 units per turn.
-constexpr double kUnitsPerRadian = kFixedScale / (2.0 * kExactPi);
+using namespace data_test;
 
+// Reference values, written out from their definitions rather than taken
+// from the program.
+constexpr double kExactPi = 3.14159265358979323846, kDegree = kExactPi / 180.0;
+constexpr double kArcsec = kDegree / 3600.0, kArcmin = kDegree / 60.0;
+constexpr double kHourAngle = kExactPi / 12.0, kFixedScale = 1073741824.0; // 2^30
+constexpr double kEpoch2000 = 2451545.0, kDaysPerJulianYear = 365.25;
+constexpr double kKilometresPerAU = 149597870.7, kAUPerParsec = 648000.0 / kExactPi;
+constexpr double kSecondsPerDay = 86400.0, kSunPerEarthMass = 332946.0;
+constexpr double kGaussK = 0.01720209895; // the mean motion of a 1-AU orbit, radians/day
+constexpr double kUnitsPerRadian = kFixedScale / (2.0 * kExactPi); // summary box angles
 constexpr std::int16_t kNone = 32767;
-constexpr std::int64_t kPlentyOfMemory = std::int64_t{1} << 30;
-constexpr int kProgressTextControl = 1;
-
-using Messages = std::vector<int>;
 
 double JulianDateOfYear(double year) {
     return kEpoch2000 + (year - 2000.0) * kDaysPerJulianYear;
@@ -64,12 +38,8 @@ double JulianDateOfYear(double year) {
 
 std::string Line(std::initializer_list<std::string> fields) {
     std::string line;
-    bool first = true;
-    for (const std::string& field : fields) {
-        if (!first) line += '\t';
-        line += field;
-        first = false;
-    }
+    for (const std::string& field : fields)
+        line += (&field == fields.begin() ? "" : "\t") + field;
     return line;
 }
 
@@ -80,14 +50,8 @@ std::string StarLine(const std::string& kind, const std::string& name,
     return Line({kind, "2000", ra, dec, "", "", magnitudes, "", "", "", "", name});
 }
 
-struct FreeSkyObject {
-    void operator()(SkyObject* object) const { FreeObject(object); }
-};
-using Owned = std::unique_ptr<SkyObject, FreeSkyObject>;
-
 std::FILE* StreamOf(const std::string& text) {
     std::FILE* stream = std::tmpfile();
-    if (stream == nullptr) return nullptr;
     std::fwrite(text.data(), 1, text.size(), stream);
     std::rewind(stream);
     return stream;
@@ -96,7 +60,6 @@ std::FILE* StreamOf(const std::string& text) {
 // The first record the text reader makes of `text`.
 Owned ReadRecord(const std::string& text, int* result = nullptr) {
     std::FILE* stream = StreamOf(text);
-    EXPECT_NE(stream, nullptr);
     SkyObject* object = nullptr;
     int status = readTextRecord(stream, &object);
     std::fclose(stream);
@@ -118,12 +81,10 @@ void StarVectors(double ra, double dec, double dRa, double dDec, double radial, 
     m[2] = radial * p[2] + cd * dDec;
 }
 
-// A vector of the mean equator and equinox of jd carried to J2000 with ERFA:
-// its J2000-to-date matrix, transposed.
+// A vector of the mean equator and equinox of jd carried to J2000 with ERFA.
 void ErfaToJ2000(double jd, const double in[3], double out[3]) {
-    double rp[3][3];
+    double rp[3][3], p[3] = {in[0], in[1], in[2]};
     eraPmat76(jd, 0.0, rp);
-    double p[3] = {in[0], in[1], in[2]};
     eraTrxp(rp, p, out);
 }
 
@@ -143,14 +104,13 @@ void MeeusReduceElements(double jd0, double jd, double i0, double node0, double 
     const double p = ((5029.0966 + 2.22226 * T - 0.000042 * T * T) * t +
                       (1.11113 - 0.000042 * T) * t * t - 0.000006 * t * t * t) *
                      kArcsec;
-    const double psi = bigPi + p;
     const double si0 = std::sin(i0 * kDegree), ci0 = std::cos(i0 * kDegree);
     const double d = node0 * kDegree - bigPi;
     const double a = si0 * std::sin(d);
     const double b = -std::sin(eta) * ci0 + std::cos(eta) * si0 * std::cos(d);
     const double c = ci0 * std::cos(eta) + si0 * std::sin(eta) * std::cos(d);
     *i = std::atan2(std::hypot(a, b), c) / kDegree;
-    *node = std::fmod((psi + std::atan2(a, b)) / kDegree + 720.0, 360.0);
+    *node = std::fmod((bigPi + p + std::atan2(a, b)) / kDegree + 720.0, 360.0);
     const double dw = std::atan2(-std::sin(eta) * std::sin(d),
                                  si0 * std::cos(eta) - ci0 * std::sin(eta) * std::cos(d));
     *w = std::fmod(w0 + dw / kDegree + 720.0, 360.0);
@@ -164,21 +124,8 @@ double AngleDifference(double a, double b) {
 double AngleBetween(const double a[3], const double b[3]) {
     const double cross[3] = {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2],
                              a[0] * b[1] - a[1] * b[0]};
-    const double dot = a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
     return std::atan2(std::sqrt(cross[0] * cross[0] + cross[1] * cross[1] + cross[2] * cross[2]),
-                      dot);
-}
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-void WriteAll(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
+                      a[0] * b[0] + a[1] * b[1] + a[2] * b[2]);
 }
 
 // The progress box is reached through the search clock: resolving the names
@@ -188,7 +135,7 @@ std::string gCaptionSeen;
 
 long ProgressWatchingClock() {
     if (WindowRef box = ProgressWindow()) {
-        gCaptionSeen = GetItemText(box, kProgressTextControl);
+        gCaptionSeen = GetItemText(box, 1); // the caption
         if (gPressCancel) PressButton(box, kCancelButton);
     }
     return 0;
@@ -199,76 +146,23 @@ void RecordWrittenFile(ObjectID fileId) {
     gWrittenFiles.push_back(fileId);
 }
 
-class ImportTest : public testing::Test {
+class ImportTest : public StoreFixture {
 protected:
     void SetUp() override {
-        // The progress box needs a display of some kind; tests have none.
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        char pattern[] = "/tmp/norvane-import-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-        database = dir + "/Database";
-        SetProgramDirectory(dir);
-        SetMessageResponder([this](const MessageRecord& message) {
-            auto queued = answers.find(message.number);
-            if (queued != answers.end() && !queued->second.empty()) {
-                int answer = queued->second.front();
-                queued->second.pop_front();
-                return answer;
-            }
-            return static_cast<int>(AnswerOK); // OK, and Yes to "keep reading"
-        });
-        SetMessagesEnabled(true);
-        ClearRecordedMessages();
+        StoreFixture::SetUp();
         gPressCancel = false;
         gCaptionSeen.clear();
         gWrittenFiles.clear();
-        ASSERT_TRUE(initObjectStore(kPlentyOfMemory));
         ASSERT_TRUE(checkDatabaseDirectory());
         ASSERT_EQ(Numbers(), Messages{528});
         customId = Attached("Custom.nvd");
         ASSERT_NE(customId, 0);
         ClearRecordedMessages();
     }
-
-    void TearDown() override {
-        EndProgress();
-        setSearchClock(nullptr);
-        setImportNutation(false);
-        setImportFileWrittenHandler(nullptr);
-        setWriteFailureAfterBytesForTest(-1);
-        setObjectStoreDefaults();
-        SetMessageResponder(nullptr);
-        SetProgramDirectory("");
-        EXPECT_EQ(std::system(("chmod -R u+w '" + dir + "'; rm -rf '" + dir + "'").c_str()), 0);
-    }
-
-    std::vector<int> Numbers() const {
-        std::vector<int> numbers;
-        for (const MessageRecord& m : RecordedMessages())
-            numbers.push_back(m.number);
-        return numbers;
-    }
-    std::string MessageText(std::size_t n) const {
-        return n < RecordedMessages().size() ? RecordedMessages()[n].text : std::string();
-    }
-    void Answer(int number, int answer) { answers[number].push_back(answer); }
-
-    // A source file beside the database.
-    std::string Source(const std::string& name, const std::string& text) const {
-        std::string path = dir + "/" + name;
-        WriteAll(path, text);
-        return path;
-    }
-    std::string In(const std::string& name) const { return database + "/" + name; }
-    bool OnDisk(const std::string& name) const { return FileExists(In(name)); }
-
-
-    // An object of the user's own in the custom file, written to disk, that no
-    // failed import may touch.
+    // An object of the user's own in the custom file, written to disk, that
+    // no failed import may touch.
     void StoreResident() {
         SiteObject* home = NewSiteObject();
-        ASSERT_NE(home, nullptr);
         home->name = CopyText("Home");
         ASSERT_NE(addObject(home, customId), 0);
         ASSERT_EQ(writeDataFile(customId), kStatusSuccess);
@@ -278,25 +172,19 @@ protected:
         EXPECT_EQ(ReadAll(In("Custom.nvd")), residentBytes);
         EXPECT_EQ(NamesIn(customId), std::vector<std::string>{"Home"});
     }
-
-    // Puts an object built from one line into the custom file, where lines and
-    // bodies of later records can find it.
+    // Puts an object built from one line into the custom file, where lines
+    // and bodies of later records can find it.
     ObjectID Store(const std::string& line) {
         Owned object = ReadRecord(line);
-        EXPECT_NE(object, nullptr) << line;
-        if (!object) return 0;
-        ObjectID id = addObject(object.get(), customId);
+        ObjectID id = object ? addObject(object.get(), customId) : 0;
+        EXPECT_NE(id, 0) << line;
         if (id != 0) object.release();
         return id;
     }
 
-    std::string dir;
-    std::string database;
     ObjectID customId = 0;
     std::string residentBytes;
-    std::map<int, std::deque<int>> answers;
 };
-
 // ---------------------------------------------------------------------------
 // Lines and fields
 
@@ -420,33 +308,6 @@ TEST_F(ImportTest, StarPositionAndMotionWorkedByHand) {
     EXPECT_EQ(DisplayName(star), "Barnard's Star");
 }
 
-TEST_F(ImportTest, OpenClusterWithOnlyANameSitsAtTheOriginWithoutMagnitude) {
-    Owned object = ReadRecord(Line({"S11", "", "", "", "", "", "", "", "", "", "", "Pleiades"}));
-    const CatalogObject* cluster = AsCatalog(object.get());
-    ASSERT_NE(cluster, nullptr);
-    EXPECT_EQ(cluster->type, kTypeOpenCluster);
-    EXPECT_EQ(cluster->position[0], 1073741824);
-    EXPECT_EQ(cluster->position[1], 0);
-    EXPECT_EQ(cluster->position[2], 0);
-    for (int c = 0; c < 3; ++c)
-        EXPECT_EQ(cluster->motion[c], 0);
-    EXPECT_EQ(cluster->catalogMagnitude, kNone);
-    EXPECT_EQ(cluster->colorIndex, kNone);
-    EXPECT_EQ(cluster->variableRange, kNone);
-    EXPECT_EQ(cluster->companionOffset, kNone);
-    EXPECT_TRUE(std::isinf(cluster->catalogDistance));
-    EXPECT_TRUE(std::isinf(cluster->radialVelocity));
-    EXPECT_EQ(cluster->size, 0.0f);
-    EXPECT_EQ(DisplayName(cluster), "Pleiades");
-
-    // Designations in the name field become identifiers.
-    object = ReadRecord(Line({"S11", "", "", "", "", "", "", "", "", "", "", "M45; Pleiades"}));
-    cluster = AsCatalog(object.get());
-    ASSERT_NE(cluster, nullptr);
-    ASSERT_EQ(cluster->identifierCount, 1);
-    EXPECT_EQ(IdentifierCatalog(cluster->identifiers[0]), kCatalogMessier);
-}
-
 TEST_F(ImportTest, MagnitudeFieldsFollowTheType) {
     const struct {
         const char* kind;
@@ -567,6 +428,10 @@ TEST_F(ImportTest, UnreadableStarFieldsTakeTheirDefaults) {
     EXPECT_TRUE(std::isinf(star->radialVelocity));
     EXPECT_EQ(star->size, 0.0f);
     EXPECT_EQ(DisplayName(star), "Junk");
+    // Designations in the name field become identifiers.
+    object = ReadRecord(Line({"S11", "", "", "", "", "", "", "", "", "", "", "M45; Pleiades"}));
+    ASSERT_EQ(AsCatalog(object.get())->identifierCount, 1);
+    EXPECT_EQ(IdentifierCatalog(AsCatalog(object.get())->identifiers[0]), kCatalogMessier);
 
     // Type numbers: 50 + n for the fifteen types there are, 51 for anything else.
     const struct {
@@ -784,7 +649,7 @@ TEST_F(ImportTest, MeanMotionAboutAPrimaryUsesBothMasses) {
     EXPECT_EQ(orphan, nullptr);
     EXPECT_EQ(result, kRecordFailed);
     EXPECT_EQ(Numbers(), Messages{523});
-    EXPECT_EQ(MessageText(0), "There's no object containing the name \"Terra\" in memory!");
+    EXPECT_EQ(Text(0), "There's no object containing the name \"Terra\" in memory!");
 }
 
 TEST_F(ImportTest, UnknownAndUnreadableSolarSystemFields) {
@@ -942,8 +807,8 @@ TEST_F(ImportTest, FigureLinesJoinObjectsFoundByExactName) {
         EXPECT_EQ(none, nullptr) << b.line;
         EXPECT_EQ(result, kRecordFailed) << b.line;
         EXPECT_EQ(Numbers(), Messages{523}) << b.line;
-        EXPECT_EQ(MessageText(0), "There's no object containing the name \"" +
-                                      std::string(b.missing) + "\" in memory!");
+        EXPECT_EQ(Text(0), "There's no object containing the name \"" + std::string(b.missing) +
+                               "\" in memory!");
     }
 
     // Any other character after "C" makes no record, without a word.
@@ -1081,7 +946,7 @@ TEST_F(ImportTest, ImportedFileIsWrittenUnloadedAndSummarised) {
     EXPECT_EQ(DisplayName(getObject(again + 3)), "Globular");
 }
 
-TEST_F(ImportTest, TextWithoutRecordsCreatesNoDataFile) {
+TEST_F(ImportTest, TextWithoutRecordsCreatesNoDataFileNorTouchesOne) {
     StoreResident();
     const std::vector<std::string> before = AttachedNames();
     for (const std::string& text :
@@ -1096,15 +961,11 @@ TEST_F(ImportTest, TextWithoutRecordsCreatesNoDataFile) {
         EXPECT_EQ(ProgressWindow(), nullptr) << "the progress box is closed";
     }
     ExpectResidentIntact();
-}
-
-TEST_F(ImportTest, EmptyImportLeavesADataFileItDidNotWriteAlone) {
-    // A data file of that name that the index has lost: the user's objects.
-    const std::string stray = "stray bytes";
-    WriteAll(In("Stray.nvd"), stray);
+    // A data file of that name that the index has lost holds the user's objects.
+    WriteAll(In("Stray.nvd"), "stray bytes");
     EXPECT_TRUE(importTextFile(Source("Stray.txt", "nothing to import\r\n")));
     EXPECT_EQ(Attached("Stray.nvd"), 0);
-    EXPECT_EQ(ReadAll(In("Stray.nvd")), stray);
+    EXPECT_EQ(ReadAll(In("Stray.nvd")), "stray bytes");
 }
 
 TEST_F(ImportTest, ReadOnlyDatabaseAndMissingSourcesAreRefused) {
@@ -1114,8 +975,8 @@ TEST_F(ImportTest, ReadOnlyDatabaseAndMissingSourcesAreRefused) {
     gObjectStore.databaseReadOnly = true;
     EXPECT_FALSE(importTextFile(path));
     EXPECT_EQ(Numbers(), Messages{539});
-    EXPECT_EQ(MessageText(0), "The database file containing this information is a read-only "
-                              "file.  You cannot add to or edit any of its contents.");
+    EXPECT_EQ(Text(0), "The database file containing this information is a read-only "
+                       "file.  You cannot add to or edit any of its contents.");
     EXPECT_EQ(AttachedNames(), before);
     EXPECT_FALSE(OnDisk("Stars.nvd"));
     gObjectStore.databaseReadOnly = false;
@@ -1124,7 +985,7 @@ TEST_F(ImportTest, ReadOnlyDatabaseAndMissingSourcesAreRefused) {
     const std::string missing = dir + "/Missing.txt";
     EXPECT_FALSE(importTextFile(missing));
     EXPECT_EQ(Numbers(), Messages{257});
-    EXPECT_NE(MessageText(0).find(missing), std::string::npos) << MessageText(0);
+    EXPECT_NE(Text(0).find(missing), std::string::npos) << Text(0);
     EXPECT_EQ(AttachedNames(), before);
     EXPECT_FALSE(OnDisk("Missing.nvd"));
     ExpectResidentIntact();
@@ -1142,7 +1003,7 @@ TEST_F(ImportTest, ImportingAgainAsksWhetherToReplace) {
     Answer(531, AnswerCancel);
     EXPECT_FALSE(importTextFile(path));
     EXPECT_EQ(Numbers(), Messages{531});
-    EXPECT_EQ(MessageText(0),
+    EXPECT_EQ(Text(0),
               "There is an existing database file named \"Stars.nvd\".  Replace it with the file "
               "you are importing? (If not, Norvane will create a new database file with a "
               "different name.)");
@@ -1287,8 +1148,8 @@ TEST_F(ImportTest, FailedRecordAsksWhetherToKeepReading) {
     // Yes: the failed records are passed over.
     EXPECT_TRUE(importTextFile(path));
     EXPECT_EQ(Numbers(), (Messages{523, 524, 524}));
-    EXPECT_EQ(MessageText(0), "There's no object containing the name \"Nobody\" in memory!");
-    EXPECT_EQ(MessageText(1), "Do you want to keep reading the file \"" + path + "\"?");
+    EXPECT_EQ(Text(0), "There's no object containing the name \"Nobody\" in memory!");
+    EXPECT_EQ(Text(1), "Do you want to keep reading the file \"" + path + "\"?");
     EXPECT_EQ(NamesIn(Attached("Figures.nvd")),
               (std::vector<std::string>{"Alpha", "Beta", "Gamma"}));
 
@@ -1358,7 +1219,7 @@ TEST_F(ImportTest, FullFileReportsTheObjectThatDoesNotFit) {
     Answer(524, AnswerNo);
     EXPECT_TRUE(importTextFile(Source("Big.txt", text)));
     ASSERT_EQ(Numbers(), (Messages{527, 524}));
-    EXPECT_NE(MessageText(0).find("\"N16001\""), std::string::npos) << MessageText(0);
+    EXPECT_NE(Text(0).find("\"N16001\""), std::string::npos) << Text(0);
     const ObjectID id = Attached("Big.nvd");
     ASSERT_NE(id, 0);
     EXPECT_EQ(getFile(id)->highestIndex, 16000);
@@ -1394,8 +1255,8 @@ TEST_F(ImportTest, FileListAsksWhetherToGoOnAfterAFailedFile) {
     Answer(524, AnswerCancel);
     EXPECT_FALSE(importTextFile(list));
     ASSERT_EQ(Numbers(), (Messages{257, 524}));
-    EXPECT_NE(MessageText(0).find("Missing.txt"), std::string::npos);
-    EXPECT_EQ(MessageText(1), "Do you want to keep reading the file \"FileList.txt\"?");
+    EXPECT_NE(Text(0).find("Missing.txt"), std::string::npos);
+    EXPECT_EQ(Text(1), "Do you want to keep reading the file \"FileList.txt\"?");
     EXPECT_EQ(RecordedMessages()[1].buttons, ButtonsOKCancel);
     EXPECT_EQ(Attached("B.nvd"), 0);
 
@@ -1407,8 +1268,8 @@ TEST_F(ImportTest, FileListAsksWhetherToGoOnAfterAFailedFile) {
     ClearRecordedMessages();
     EXPECT_FALSE(importTextFile(dir + "/FileList2.txt"));
     EXPECT_EQ(Numbers(), Messages{257});
-    EXPECT_EQ(MessageText(0).find(dir), std::string::npos) << "the list is named by its title";
-    EXPECT_NE(MessageText(0).find("\"FileList2.txt\""), std::string::npos) << MessageText(0);
+    EXPECT_EQ(Text(0).find(dir), std::string::npos) << "the list is named by its title";
+    EXPECT_NE(Text(0).find("\"FileList2.txt\""), std::string::npos) << Text(0);
 }
 
 TEST_F(ImportTest, BinaryGarbageIsReadWithoutHarm) {
