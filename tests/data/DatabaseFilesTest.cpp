@@ -3,26 +3,17 @@
 // naming, and the File menu's database commands.
 
 #include "data/DatabaseFiles.h"
-#include "shell/Platform.h"
-
-#include <gtest/gtest.h>
+#include "tests/data/DataTestSupport.h"
 
 #include <algorithm>
 #include <bit>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
-#include <deque>
 #include <dirent.h>
-#include <fstream>
-#include <sstream>
-#include <string>
-#include <sys/stat.h>
-#include <unistd.h>
-#include <vector>
 
 namespace {
 
+using namespace data_test;
 // Bytes laid out by hand from the file tables, in either byte order.
 class Bytes {
 public:
@@ -79,18 +70,6 @@ Bytes SitePayload(bool big, const std::string& name) {
     return p;
 }
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-void WriteAll(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
-
 std::vector<std::string> Listing(const std::string& directory) {
     std::vector<std::string> names;
     if (DIR* d = opendir(directory.c_str())) {
@@ -104,54 +83,7 @@ std::vector<std::string> Listing(const std::string& directory) {
     return names;
 }
 
-class DatabaseFilesTest : public testing::Test {
-protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/norvane-dbfiles-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-        database = dir + "/Database";
-        SetProgramDirectory(dir);
-        SetMessageResponder([this](const MessageRecord&) {
-            if (answers.empty()) return static_cast<int>(AnswerOK);
-            int answer = answers.front();
-            answers.pop_front();
-            return answer;
-        });
-        ClearRecordedMessages();
-        SetMessagesEnabled(true);
-        ASSERT_TRUE(initObjectStore(1000000000));
-    }
-    void TearDown() override {
-        setObjectStoreDefaults();
-        setWriteFailureAfterBytesForTest(-1);
-        setRecomputeHandler(nullptr);
-        setRemovableMediaRoots({});
-        SetFileDialogResponder(nullptr);
-        SetMessageResponder(nullptr);
-        SetProgramDirectory("");
-        EXPECT_EQ(std::system(("chmod -R u+w '" + dir + "'; rm -rf '" + dir + "'").c_str()), 0);
-    }
-    // An empty open database in the program directory.
-    void OpenEmpty() {
-        mkdir(database.c_str(), 0777);
-        gObjectStore.indexPath = database + "/Index.nvd";
-        gObjectStore.databaseDirectory = database + "/";
-    }
-    std::vector<int> Numbers() const {
-        std::vector<int> numbers;
-        for (const MessageRecord& m : RecordedMessages())
-            numbers.push_back(m.number);
-        return numbers;
-    }
-    std::string In(const std::string& name) const { return database + "/" + name; }
-
-    std::string dir;
-    std::string database;
-    std::deque<int> answers;
-};
-
-using Messages = std::vector<int>;
+using DatabaseFilesTest = StoreFixture;
 
 TEST_F(DatabaseFilesTest, DataFileBytesAsTabled) {
     OpenEmpty();
@@ -542,7 +474,7 @@ TEST_F(DatabaseFilesTest, ChoosingDataFileNames) {
     EXPECT_TRUE(RecordedMessages().empty());
     ObjectID stars = attachFile(newFile(name.c_str()));
 
-    answers = {AnswerNo};
+    Answer(531, AnswerNo);
     EXPECT_EQ(chooseDataFileName("Stars.txt", name, existing), kStatusSuccess);
     EXPECT_EQ(name, "Stars1.nvd");
     EXPECT_EQ(existing, 0);
@@ -550,15 +482,15 @@ TEST_F(DatabaseFilesTest, ChoosingDataFileNames) {
     EXPECT_NE(RecordedMessages()[0].text.find("\"Stars.nvd\""), std::string::npos);
     EXPECT_EQ(RecordedMessages()[0].buttons, ButtonsYesNoCancel);
 
-    answers = {AnswerYes};
+    Answer(531, AnswerYes);
     EXPECT_EQ(chooseDataFileName("STARS.dat", name, existing), kStatusSuccess);
     EXPECT_EQ(name, "STARS.nvd");
     EXPECT_EQ(existing, stars);
-    answers = {AnswerCancel};
+    Answer(531, AnswerCancel);
     EXPECT_EQ(chooseDataFileName("Stars.txt", name, existing), kStatusCancelled);
 
     attachFile(newFile("Sub\\Deep.nvd"));
-    answers = {AnswerYes};
+    Answer(531, AnswerYes);
     ClearRecordedMessages();
     EXPECT_EQ(chooseDataFileName("sub:DEEP", name, existing), kStatusSuccess);
     EXPECT_EQ(Numbers(), Messages{531}) << "separators and case do not tell names apart";
@@ -579,12 +511,12 @@ TEST_F(DatabaseFilesTest, ChoosingDataFileNames) {
 
     for (int n = 1; n <= 99; ++n)
         attachFile(newFile(("Stars" + std::to_string(n) + ".nvd").c_str()));
-    answers = {AnswerNo};
+    Answer(531, AnswerNo);
     EXPECT_EQ(chooseDataFileName("Stars.txt", name, existing), kStatusCancelled);
 }
 
 TEST_F(DatabaseFilesTest, DatabaseDirectoryAtStartUp) {
-    answers = {AnswerCancel};
+    Answer(528, AnswerCancel);
     EXPECT_FALSE(checkDatabaseDirectory());
     ASSERT_EQ(Numbers(), Messages{528});
     EXPECT_EQ(RecordedMessages()[0].buttons, ButtonsOKCancel);
@@ -695,7 +627,7 @@ TEST_F(DatabaseFilesTest, DeleteDatabaseFileCommand) {
     }
     ClearRecordedMessages();
     chosen = In("SUB/deep.NVD");
-    answers = {AnswerCancel};
+    Answer(535, AnswerCancel);
     deleteDatabaseFileCommand();
     EXPECT_EQ(Numbers(), Messages{535});
     EXPECT_NE(getFile(sub), nullptr);

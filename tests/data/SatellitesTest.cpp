@@ -8,53 +8,26 @@
 #include "data/Satellites.h"
 
 #include "astro/TimeScales.h"
-#include "data/DatabaseFiles.h"
-#include "data/Import.h"
-#include "data/ObjectStore.h"
-#include "data/SkyObject.h"
-#include "shell/Platform.h"
 #include "tests/data/AttachedFiles.h"
+#include "tests/data/DataTestSupport.h"
 
 #include <erfa.h>
-#include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <deque>
-#include <fstream>
-#include <map>
-#include <memory>
-#include <sstream>
-#include <string>
-#include <sys/stat.h>
-#include <vector>
 
 namespace {
 
-constexpr double kExactPi = 3.14159265358979323846;
-constexpr double kDegree = kExactPi / 180.0;
-constexpr double kTurn = 2.0 * kExactPi;
-constexpr double kKilometresPerAU = 149597870.7;
-constexpr double kMinutesPerDay = 1440.0;
-constexpr double kSecondsPerDay = 86400.0;
-constexpr double kMjdOffset = 2400000.5;
-// WGS-72, the constants two-line elements are made with.
-constexpr double kEarthMu = 398600.8;       // km^3/s^2
-constexpr double kEarthRadiusKm = 6378.135; // km
-constexpr double kJ2 = 0.001082616;
-constexpr std::int64_t kPlentyOfMemory = std::int64_t{1} << 30;
+using namespace data_test;
+
+constexpr double kExactPi = 3.14159265358979323846, kDegree = kExactPi / 180.0;
+constexpr double kTurn = 2.0 * kExactPi, kKilometresPerAU = 149597870.7;
+constexpr double kMinutesPerDay = 1440.0, kSecondsPerDay = 86400.0, kMjdOffset = 2400000.5;
+// WGS-72, the constants two-line elements are made with: km^3/s^2, km.
+constexpr double kEarthMu = 398600.8, kEarthRadiusKm = 6378.135, kJ2 = 0.001082616;
 constexpr std::int16_t kNone = 32767;
-constexpr int kNoSuchObject = 523;
-constexpr int kKeepReading = 524;
-
-using Messages = std::vector<int>;
-
-struct FreeSkyObject {
-    void operator()(SkyObject* object) const { FreeObject(object); }
-};
-using Owned = std::unique_ptr<SkyObject, FreeSkyObject>;
+constexpr int kNoSuchObject = 523, kKeepReading = 524;
 
 // Element lines put together column by column, so that every field sits
 // exactly where the format puts it.
@@ -89,28 +62,6 @@ std::string ElementText(const char* const set[3], const char* end = "\r\n") {
     return std::string(set[0]) + end + set[1] + end + set[2] + end;
 }
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-void WriteAll(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
-
-std::string SourceRoot() {
-    std::string file = __FILE__;
-    for (int up = 0; up < 3; ++up) {
-        std::size_t slash = file.rfind('/');
-        if (slash == std::string::npos) return ".";
-        file.erase(slash);
-    }
-    return file;
-}
-
 double Length(const double v[3]) {
     return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
 }
@@ -123,9 +74,7 @@ double DistanceKm(const double a[3], const double b[3]) {
 // Longitude of the ascending node (radians) of the orbit through two nearby
 // positions, in the frame of the positions.
 double NodeOf(const double r1[3], const double r2[3]) {
-    const double h[3] = {r1[1] * r2[2] - r1[2] * r2[1], r1[2] * r2[0] - r1[0] * r2[2],
-                         r1[0] * r2[1] - r1[1] * r2[0]};
-    return std::atan2(h[0], -h[1]);
+    return std::atan2(r1[1] * r2[2] - r1[2] * r2[1], -(r1[2] * r2[0] - r1[0] * r2[2]));
 }
 
 // The dynamical time the driver keeps for a Universal Time.
@@ -133,92 +82,44 @@ double Jde(double ut) {
     return DynamicalJulianDate(ut, false);
 }
 
-class SatellitesTest : public testing::Test {
+class SatellitesTest : public StoreFixture {
 protected:
     void SetUp() override {
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        char pattern[] = "/tmp/norvane-satellites-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-        database = dir + "/Database";
-        SetProgramDirectory(dir);
-        SetMessageResponder([this](const MessageRecord& message) {
-            auto queued = answers.find(message.number);
-            if (queued != answers.end() && !queued->second.empty()) {
-                int answer = queued->second.front();
-                queued->second.pop_front();
-                return answer;
-            }
-            return static_cast<int>(AnswerOK);
-        });
-        SetMessagesEnabled(true);
-        ClearRecordedMessages();
-        ASSERT_TRUE(initObjectStore(kPlentyOfMemory));
+        StoreFixture::SetUp();
         ASSERT_TRUE(checkDatabaseDirectory());
         customId = Attached("Custom.nvd");
         ASSERT_NE(customId, 0);
         ClearRecordedMessages();
     }
-
-    void TearDown() override {
-        EndProgress();
-        setObjectStoreDefaults();
-        SetMessageResponder(nullptr);
-        SetProgramDirectory("");
-        EXPECT_EQ(std::system(("chmod -R u+w '" + dir + "'; rm -rf '" + dir + "'").c_str()), 0);
-    }
-
-    std::vector<int> Numbers() const {
-        std::vector<int> numbers;
-        for (const MessageRecord& m : RecordedMessages())
-            numbers.push_back(m.number);
-        return numbers;
-    }
-    void Answer(int number, int answer) { answers[number].push_back(answer); }
-
-
-    std::string Source(const std::string& name, const std::string& text) const {
-        std::string path = dir + "/" + name;
-        WriteAll(path, text);
-        return path;
-    }
-    bool OnDisk(const std::string& name) const { return FileExists(database + "/" + name); }
-
     // The Earth, in the custom file, written to disk with a site beside it:
     // what an import may never touch.
     void StoreEarth() {
         SolarSystemObject* earth = NewSolarSystemObject(kTypeEarth);
-        ASSERT_NE(earth, nullptr);
         earth->name = CopyText("Earth");
         earth->elements[kPerihelionDistance] = 0.983f;
         earth->elements[kEccentricity] = 0.0167f;
         earthId = addObject(earth, customId);
         ASSERT_NE(earthId, 0);
         SiteObject* home = NewSiteObject();
-        ASSERT_NE(home, nullptr);
         home->name = CopyText("Home");
         ASSERT_NE(addObject(home, customId), 0);
         ASSERT_EQ(writeDataFile(customId), kStatusSuccess);
-        residentBytes = ReadAll(database + "/Custom.nvd");
+        residentBytes = ReadAll(In("Custom.nvd"));
     }
     void ExpectResidentIntact() const {
-        EXPECT_EQ(ReadAll(database + "/Custom.nvd"), residentBytes);
+        EXPECT_EQ(ReadAll(In("Custom.nvd")), residentBytes);
         EXPECT_EQ(NamesIn(customId), (std::vector<std::string>{"Earth", "Home"}));
     }
-
-    Owned Parse(const std::string& name, const std::string& line1, const std::string& line2) {
+    static Owned Parse(const std::string& name, const std::string& line1,
+                       const std::string& line2) {
         return Owned(ParseTwoLineElements(name, line1, line2));
     }
     static const SolarSystemObject* Body(const Owned& object) {
         return AsSolarSystem(object.get());
     }
 
-    std::string dir;
-    std::string database;
-    ObjectID customId = 0;
-    ObjectID earthId = 0;
+    ObjectID customId = 0, earthId = 0;
     std::string residentBytes;
-    std::map<int, std::deque<int>> answers;
 };
 
 // ---------------------------------------------------------------------------
@@ -682,14 +583,14 @@ TEST_F(SatellitesTest, WithoutTheEarthTheImportAsksAndLeavesNothing) {
     home->name = CopyText("Home");
     ASSERT_NE(addObject(home, customId), 0);
     ASSERT_EQ(writeDataFile(customId), kStatusSuccess);
-    const std::string custom = ReadAll(database + "/Custom.nvd");
+    const std::string custom = ReadAll(In("Custom.nvd"));
     const std::vector<std::string> before = AttachedNames();
     const std::string text = ElementText(kTerra) + ElementText(kFlock);
     ASSERT_TRUE(importSatelliteFile(Source("Orphans.tle", text)));
     EXPECT_EQ(Numbers(), (Messages{kNoSuchObject, kKeepReading, kNoSuchObject, kKeepReading}));
     EXPECT_EQ(AttachedNames(), before);
     EXPECT_FALSE(OnDisk("Orphans.nvd"));
-    EXPECT_EQ(ReadAll(database + "/Custom.nvd"), custom);
+    EXPECT_EQ(ReadAll(In("Custom.nvd")), custom);
 
     ClearRecordedMessages();
     Answer(kKeepReading, AnswerNo);
