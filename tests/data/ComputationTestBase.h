@@ -21,6 +21,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace computation_test {
 
@@ -83,13 +84,8 @@ protected:
         setDriverDefaults();
         ComputationOptions& o = gComputationOptions;
         o.planetComputation = kPlanetsElements;
-        o.starParallax = false;
-        o.starMotion = false;
-        o.aberration = false;
-        o.planetLightTime = false;
-        o.nutation = false;
-        o.refraction = false;
-        o.preciseRiseSet = false;
+        o.starParallax = o.starMotion = o.aberration = o.planetLightTime = false;
+        o.nutation = o.refraction = o.preciseRiseSet = false;
         o.horizonAltitude = 0.0;
         gViewer.daylightSavings = false;
     }
@@ -120,15 +116,13 @@ protected:
                                       std::int16_t param2 = 32767) {
         SolarSystemObject* body = NewSolarSystemObject(type);
         body->epoch = static_cast<float>(orbit.epoch - 2400000.5);
-        float* el = body->elements;
-        el[kPerihelionDistance] = static_cast<float>(orbit.q);
-        el[kEccentricity] = static_cast<float>(orbit.e);
-        el[kInclination] = static_cast<float>(orbit.inclination);
-        el[kArgumentOfPerihelion] = static_cast<float>(orbit.perihelion);
-        el[kAscendingNode] = static_cast<float>(orbit.node);
-        el[kMeanAnomaly] = static_cast<float>(orbit.meanAnomaly);
-        el[kMeanMotion] = static_cast<float>(orbit.meanMotion);
-        el[kRadius] = static_cast<float>(radius);
+        const std::pair<int, double> values[] = {
+            {kPerihelionDistance, orbit.q},    {kEccentricity, orbit.e},
+            {kInclination, orbit.inclination}, {kArgumentOfPerihelion, orbit.perihelion},
+            {kAscendingNode, orbit.node},      {kMeanAnomaly, orbit.meanAnomaly},
+            {kMeanMotion, orbit.meanMotion},   {kRadius, radius}};
+        for (const auto& [element, value] : values)
+            body->elements[element] = static_cast<float>(value);
         body->primary = primary;
         body->magnitudeParam1 = param1;
         body->magnitudeParam2 = param2;
@@ -141,8 +135,8 @@ protected:
         orbit.meanAnomaly = lon;
         SolarSystemObject* craft = AddBody(kTypeSpacecraft, orbit);
         gViewer.viewerObject = craft->id;
-        gViewer.viewerObjectOffset[0] = gViewer.viewerObjectOffset[1] =
-            gViewer.viewerObjectOffset[2] = 0.0;
+        for (double& c : gViewer.viewerObjectOffset)
+            c = 0.0;
         return craft;
     }
 

@@ -21,11 +21,7 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <limits>
-#include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -44,10 +40,6 @@ void Unit(Vector3& v) {
     double length = VectorLength(v);
     for (double& c : v)
         c /= length;
-}
-
-void Direction(const SkyObject* object, Vector3& u) {
-    ObjectDirection(object, u);
 }
 
 // The elements of a record as the orbit routines take them.
@@ -252,7 +244,7 @@ TEST_F(DriverTest, ViewerAtInfinity) {
     EXPECT_TRUE(std::isinf(gInstant.viewerSolarDistance));
     EXPECT_TRUE(gInstant.parallaxApplies);
     Vector3 toFar;
-    Direction(far, toFar);
+    ObjectDirection(far, toFar);
     EXPECT_LT(Separation(gInstant.viewerPosition, toFar), 1e-8) << "no offset added";
     EXPECT_NEAR(VectorLength(gInstant.viewerPosition), 1.0, 1e-12);
     for (int i = 0; i < 3; ++i)
@@ -260,14 +252,14 @@ TEST_F(DriverTest, ViewerAtInfinity) {
 
     Vector3 opposite = {-toFar[0], -toFar[1], -toFar[2]}, u;
     EXPECT_TRUE(EnsureComputed(comet));
-    Direction(comet, u);
+    ObjectDirection(comet, u);
     EXPECT_LT(Separation(u, opposite), 1e-8) << "everything lies opposite the viewpoint";
     EXPECT_TRUE(std::isinf(comet->distance));
     EXPECT_EQ(comet->magnitude, 32767);
     EXPECT_EQ(comet->physical[0], 0.0f);
 
     EXPECT_TRUE(EnsureComputed(near));
-    Direction(near, u);
+    ObjectDirection(near, u);
     EXPECT_LT(Separation(u, opposite), 1e-8);
     EXPECT_TRUE(std::isinf(near->distance));
     EXPECT_EQ(near->magnitude, 32767);
@@ -327,7 +319,7 @@ TEST_F(DriverTest, MotionAppliesOnlyBeyondTheThresholdFromJ2000) {
         EXPECT_EQ(gInstant.motionApplies, c.applies) << std::fixed << c.jd;
         ForceCompute(star);
         Vector3 u, pole = {0.0, 0.0, 1.0};
-        Direction(star, u);
+        ObjectDirection(star, u);
         double moved = Separation(u, pole);
         if (c.applies) {
             double expected = std::atan(1000.0 / kFixedScale * std::fabs(c.jd - kEpoch2000));
@@ -449,7 +441,7 @@ TEST_F(DriverTest, AnnualAberrationMatchesErfa) {
         eraAb(natural, v, eraPm(pvh[0]), std::sqrt(1.0 - speed2), apparent);
         Vector3 u, reference = {apparent[0], apparent[1], apparent[2]},
                    catalog = {natural[0], natural[1], natural[2]};
-        Direction(star, u);
+        ObjectDirection(star, u);
         EXPECT_LT(Separation(u, reference), 0.002 * kArcsec);
         EXPECT_GT(Separation(u, catalog), 5 * kArcsec) << "aberration did shift it";
     }
@@ -470,7 +462,7 @@ TEST_F(DriverTest, SunAndMarsFromTheirElementsMatchErfa) {
 
     Vector3 u, reference;
     EnsureComputed(sun);
-    Direction(sun, u);
+    ObjectDirection(sun, u);
     for (int i = 0; i < 3; ++i)
         reference[i] = -viewer[i];
     Unit(reference);
@@ -494,7 +486,7 @@ TEST_F(DriverTest, SunAndMarsFromTheirElementsMatchErfa) {
     Unit(geometric);
     Unit(retarded);
     EnsureComputed(mars);
-    Direction(mars, offU);
+    ObjectDirection(mars, offU);
     // At opposition the geocentric error is the heliocentric one magnified
     // by the ratio of the distances, 1.47 / 0.45.
     EXPECT_LT(Separation(offU, geometric), 6.0 * kArcmin);
@@ -509,7 +501,7 @@ TEST_F(DriverTest, SunAndMarsFromTheirElementsMatchErfa) {
     gComputationOptions.planetLightTime = true;
     PrepareComputation();
     EnsureComputed(mars);
-    Direction(mars, onU);
+    ObjectDirection(mars, onU);
     Vector3 shift, referenceShift, error;
     VectorSubtract(onU, offU, shift);
     VectorSubtract(retarded, geometric, referenceShift);
@@ -600,7 +592,7 @@ TEST_F(DriverTest, SunIsTheOriginSeenOppositeTheViewer) {
         ASSERT_GT(r, 1.0);
         EnsureComputed(sun);
         Vector3 u;
-        Direction(sun, u);
+        ObjectDirection(sun, u);
         for (int i = 0; i < 3; ++i) {
             EXPECT_NEAR(u[i], -gInstant.viewerPosition[i] / r, 2e-9) << mode;
             EXPECT_DOUBLE_EQ(gInstant.sunDirection[i], -gInstant.viewerPosition[i] / r);
@@ -744,7 +736,7 @@ TEST_F(DriverTest, SavedContextComesBackWithItsResultsCurrent) {
     EnsureComputed(touched);
     EnsureComputed(star);
     Vector3 before;
-    Direction(touched, before);
+    ObjectDirection(touched, before);
 
     ComputationContext context;
     SaveContext(context);
@@ -782,7 +774,7 @@ TEST_F(DriverTest, SavedContextComesBackWithItsResultsCurrent) {
     EXPECT_FALSE(EnsureComputed(star)) << "untouched meanwhile: current again";
     EXPECT_TRUE(EnsureComputed(touched)) << "recomputed meanwhile: computed again";
     Vector3 after;
-    Direction(touched, after);
+    ObjectDirection(touched, after);
     EXPECT_EQ(Separation(before, after), 0.0);
 
     // The stamps given out during the excursion are never given again, so a
