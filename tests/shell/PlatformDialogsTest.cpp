@@ -8,22 +8,17 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QMouseEvent>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace {
 
-constexpr int kAboutTemplateNumber = 256;
-constexpr int kMissingTemplate = 9999;
-constexpr int kAskPrompt = 3, kAskEdit = 4;
-constexpr int kProgressText = 1, kProgressBar = 3;
+constexpr int kAbout = 256, kAskPrompt = 3, kAskEdit = 4, kProgressText = 1, kProgressBar = 3;
 
 struct Notice {
     int event;
@@ -46,12 +41,15 @@ long PassiveHandler(int event, WindowRef, long a, long b) {
     return 1;
 }
 
-long CountIdle(int event, WindowRef, long, long) {
-    if (event == Idle) ++gIdles;
+long QuietHandler(int event, WindowRef, long, long) {
+    gIdles += event == Idle;
     return 1;
 }
 
-long QuietHandler(int, WindowRef, long, long) { return 1; }
+long EndAtCreate(int event, WindowRef, long, long) {
+    if (event == Create) EndDialogResult(9);
+    return 1;
+}
 
 std::vector<Notice> ControlNotices() {
     std::vector<Notice> out;
@@ -60,7 +58,9 @@ std::vector<Notice> ControlNotices() {
     return out;
 }
 
-QWidget* Widget(WindowRef window) { return window != nullptr ? window->widget.data() : nullptr; }
+QWidget* Widget(WindowRef window) {
+    return window != nullptr ? window->widget.data() : nullptr;
+}
 
 void SendKey(QWidget* target, int key, const QString& text = QString()) {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
@@ -69,10 +69,14 @@ void SendKey(QWidget* target, int key, const QString& text = QString()) {
     QCoreApplication::sendEvent(target, &release);
 }
 
-void Pump(int milliseconds) {
+// Idle ticks counted while the event queue is pumped for a while.
+int IdlesWhilePumping(int milliseconds) {
+    int before = gIdles;
     QElapsedTimer timer;
     timer.start();
-    while (timer.elapsed() < milliseconds) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    while (timer.elapsed() < milliseconds)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    return gIdles - before;
 }
 
 class PlatformDialogs : public testing::Test {
@@ -88,34 +92,22 @@ protected:
     }
 };
 
-TEST_F(PlatformDialogs, MissingTemplateGivesCancel) {
-    EXPECT_FALSE(DialogTemplateExists(kMissingTemplate));
-    EXPECT_TRUE(DialogTemplateExists(kProgressTemplate));
-    EXPECT_TRUE(DialogTemplateExists(kAskBoxTemplate));
-    EXPECT_EQ(CreateDialogWindow(kMissingTemplate, 0, RecordingHandler), nullptr);
-    EXPECT_EQ(RunDialog(kMissingTemplate, 0, RecordingHandler), 0) << "callers read 0 as Cancel";
+TEST_F(PlatformDialogs, TemplatesNameTheirControlsAndAMissingOneGivesCancel) {
+    EXPECT_FALSE(DialogTemplateExists(9999));
+    EXPECT_EQ(CreateDialogWindow(9999, 0, RecordingHandler), nullptr);
+    EXPECT_EQ(RunDialog(9999, 0, RecordingHandler), 0) << "callers read 0 as Cancel";
     EXPECT_TRUE(gNotices.empty()) << "no handler call for a dialog that was never made";
-    EXPECT_FALSE(ModalLoopRunning());
     EXPECT_EQ(ModalDialog(), nullptr);
-}
-
-TEST_F(PlatformDialogs, TemplatesNameTheirControlsByNumber) {
-    struct Expect {
-        int number;
-        std::vector<int> controls;
-    };
-    for (const Expect& e : {Expect{kProgressTemplate, {1, 2, 3}},
-                            Expect{kAboutTemplateNumber, {1, 2, 3}},
-                            Expect{kAskBoxTemplate, {1, 2, 3, 4}}}) {
+    for (auto [number, controls] :
+         {std::pair{kProgressTemplate, 3}, {kAbout, 3}, {kAskBoxTemplate, 4}}) {
         gNotices.clear();
-        WindowRef dialog = CreateDialogWindow(e.number, 77, PassiveHandler);
-        ASSERT_NE(dialog, nullptr) << "template " << e.number;
-        for (int control : e.controls)
-            EXPECT_TRUE(ItemExists(dialog, control)) << "template " << e.number << " control "
-                                                     << control;
-        EXPECT_FALSE(ItemExists(dialog, 99)) << "template " << e.number;
+        WindowRef dialog = CreateDialogWindow(number, 77, PassiveHandler);
+        ASSERT_NE(dialog, nullptr) << number;
+        for (int control = 1; control <= controls; ++control)
+            EXPECT_TRUE(ItemExists(dialog, control)) << number << " control " << control;
+        EXPECT_FALSE(ItemExists(dialog, 99)) << number;
         ASSERT_FALSE(gNotices.empty());
-        EXPECT_EQ(gNotices.front(), (Notice{Create, e.number, 77})) << "Create(template, parameter)";
+        EXPECT_EQ(gNotices.front(), (Notice{Create, number, 77})) << "Create(template, parameter)";
         EXPECT_EQ(WindowParameter(dialog), 77);
         DestroyWindow(dialog);
     }
@@ -125,172 +117,131 @@ TEST_F(PlatformDialogs, ControlTextRoundTripsAndNotifies) {
     WindowRef dialog = CreateDialogWindow(kAskBoxTemplate, 0, PassiveHandler);
     ASSERT_NE(dialog, nullptr);
     gNotices.clear();
-
-    const std::string degrees = "Field 45\xB0 wide, 0.5\xB5m, \x80 5";
-    for (int control : {kAskPrompt, kAskEdit}) {
-        SetItemText(dialog, control, degrees);
-        EXPECT_EQ(GetItemText(dialog, control), degrees) << "Windows-1252 bytes, control "
-                                                         << control;
-    }
-    std::string everyByte;
-    for (int c = 0x20; c <= 0xFF; ++c) everyByte.push_back(static_cast<char>(c));
-    SetItemText(dialog, kAskEdit, everyByte.substr(0, 200));
-    EXPECT_EQ(GetItemText(dialog, kAskEdit), everyByte.substr(0, 200));
-    SetItemText(dialog, kAskEdit, everyByte.substr(200));
-    EXPECT_EQ(GetItemText(dialog, kAskEdit), everyByte.substr(200));
-
-    std::string longText(300, 'x');
+    std::string everyByte, longText(300, 'x');
+    for (int c = 0x20; c <= 0xFF; ++c)
+        everyByte.push_back(static_cast<char>(c));
     longText[254] = 'A';
-    longText[255] = 'B';
     for (int control : {kAskPrompt, kAskEdit}) {
+        // Windows-1252 bytes both ways; at most 255 characters.
+        for (const std::string& text : {everyByte.substr(0, 200), everyByte.substr(200)}) {
+            SetItemText(dialog, control, text);
+            EXPECT_EQ(GetItemText(dialog, control), text) << "control " << control;
+        }
         SetItemText(dialog, control, longText);
-        std::string back = GetItemText(dialog, control);
-        EXPECT_EQ(back.size(), 255u) << "at most 255 characters, control " << control;
-        EXPECT_EQ(back.back(), 'A');
+        EXPECT_EQ(GetItemText(dialog, control), longText.substr(0, 255)) << "control " << control;
     }
     EXPECT_TRUE(ControlNotices().empty()) << "SetItemText raises no edit-change notification";
-
     // A person typing into the edit does raise one.
     SetItemText(dialog, kAskEdit, "");
-    QWidget* edit = ControlOf(dialog, kAskEdit);
-    ASSERT_NE(edit, nullptr);
-    SendKey(edit, Qt::Key_M, "M");
+    SendKey(ControlOf(dialog, kAskEdit), Qt::Key_M, "M");
     EXPECT_EQ(GetItemText(dialog, kAskEdit), "M");
-    std::vector<Notice> notices = ControlNotices();
-    ASSERT_EQ(notices.size(), 1u);
-    EXPECT_EQ(notices[0], (Notice{ControlNotify, kAskEdit, NotifyEditChanged}));
+    EXPECT_EQ(ControlNotices(),
+              (std::vector<Notice>{{ControlNotify, kAskEdit, NotifyEditChanged}}));
     EXPECT_EQ(GetItemText(dialog, 42), "") << "no such control";
-    DestroyWindow(dialog);
-}
 
-TEST_F(PlatformDialogs, ButtonClicksAndDoubleClicks) {
-    WindowRef dialog = CreateDialogWindow(kAskBoxTemplate, 0, PassiveHandler);
-    ASSERT_NE(dialog, nullptr);
     auto* ok = qobject_cast<QAbstractButton*>(ControlOf(dialog, kOKButton));
     auto* cancel = qobject_cast<QAbstractButton*>(ControlOf(dialog, kCancelButton));
-    ASSERT_NE(ok, nullptr);
-    ASSERT_NE(cancel, nullptr);
+    ASSERT_TRUE(ok != nullptr && cancel != nullptr);
     gNotices.clear();
-
     long start = TickCount();
     ok->click();
-    ok->click();  // the tail of a double click
+    ok->click(); // the tail of a double click
     long elapsed = TickCount() - start;
-    std::vector<Notice> notices = ControlNotices();
-    ASSERT_FALSE(notices.empty());
-    EXPECT_EQ(notices[0], (Notice{ControlNotify, kOKButton, NotifyClicked}));
-    if (elapsed < DoubleClickTime()) {
-        EXPECT_EQ(notices.size(), 1u) << "second click within the double-click time is dropped";
-    }
-
-    gNotices.clear();
     cancel->click();
     ok->click();
-    notices = ControlNotices();
-    ASSERT_EQ(notices.size(), 2u) << "clicks on different buttons both count";
-    EXPECT_EQ(notices[0].control, kCancelButton);
-    EXPECT_EQ(notices[1].control, kOKButton);
-
-    gNotices.clear();
+    std::vector<Notice> notices = ControlNotices();
+    // A second click within the double-click time is dropped; clicks on
+    // different buttons both count.
+    ASSERT_EQ(notices.size(), elapsed < DoubleClickTime() ? 3u : notices.size());
+    EXPECT_EQ(notices.front(), (Notice{ControlNotify, kOKButton, NotifyClicked}));
+    EXPECT_EQ(notices[notices.size() - 2].control, kCancelButton);
+    EXPECT_EQ(notices.back().control, kOKButton);
     QPointF centre(ok->width() / 2.0, ok->height() / 2.0);
     QMouseEvent dbl(QEvent::MouseButtonDblClick, centre, ok->mapToGlobal(centre), Qt::LeftButton,
                     Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(ok, &dbl);
-    notices = ControlNotices();
-    ASSERT_FALSE(notices.empty());
-    EXPECT_EQ(notices.back(), (Notice{ControlNotify, kOKButton, NotifyDoubleClicked}));
+    EXPECT_EQ(ControlNotices().back(), (Notice{ControlNotify, kOKButton, NotifyDoubleClicked}));
     DestroyWindow(dialog);
 }
 
-TEST_F(PlatformDialogs, ScriptedModalRun) {
+TEST_F(PlatformDialogs, ScriptedModalRuns) {
     WindowRef seen = nullptr;
     SetDialogResponder(
-        kAboutTemplateNumber,
+        kAbout,
         [&](WindowRef dialog) {
             seen = dialog;
             EXPECT_EQ(ModalDialog(), dialog);
             EXPECT_TRUE(ModalLoopRunning());
-            SetItemText(dialog, 3, "Version 9");
         },
         kOKButton);
-    EXPECT_EQ(RunDialog(kAboutTemplateNumber, 5, RecordingHandler), 100 + kOKButton)
+    EXPECT_EQ(RunDialog(kAbout, 5, RecordingHandler), 100 + kOKButton)
         << "RunDialog returns what the handler ended it with";
     EXPECT_NE(seen, nullptr);
-    ASSERT_FALSE(gNotices.empty());
     EXPECT_EQ(gNotices.front().event, Create) << "Create comes before the responder";
     EXPECT_EQ(ModalDialog(), nullptr);
     EXPECT_FALSE(ModalLoopRunning());
-
-    // A responder that does not end the dialog makes the run end with 0.
-    gNotices.clear();
-    SetDialogResponder(kAboutTemplateNumber, [](WindowRef) {}, 0);
-    EXPECT_EQ(RunDialog(kAboutTemplateNumber, 0, PassiveHandler), 0);
-    SetDialogResponder(kAboutTemplateNumber, [](WindowRef) {}, kOKButton);
-    EXPECT_EQ(RunDialog(kAboutTemplateNumber, 0, PassiveHandler), 0)
-        << "a click the handler ignores does not keep the run waiting";
-    EXPECT_EQ(ModalDialog(), nullptr);
-}
-
-long EndAtCreate(int event, WindowRef, long, long) {
-    if (event == Create) EndDialogResult(9);
-    return 1;
-}
-
-TEST_F(PlatformDialogs, DialogEndedDuringCreate) {
-    SetDialogResponder(kAboutTemplateNumber, [](WindowRef) {}, 0);
-    EXPECT_EQ(RunDialog(kAboutTemplateNumber, 0, EndAtCreate), 9)
-        << "a handler may end its dialog before it is shown";
-
-    // Inside another modal run, it ends itself, not the outer dialog.
+    // A responder that does not end the dialog, or a click the handler ignores,
+    // does not keep the run waiting: it ends with 0.
+    SetDialogResponder(
+        kAbout, [](WindowRef) {}, 0);
+    EXPECT_EQ(RunDialog(kAbout, 0, PassiveHandler), 0);
+    SetDialogResponder(
+        kAbout, [](WindowRef) {}, kOKButton);
+    EXPECT_EQ(RunDialog(kAbout, 0, PassiveHandler), 0);
+    // A handler may end its dialog before it is shown, and inside another
+    // modal run that ends itself, not the outer dialog.
+    EXPECT_EQ(RunDialog(kAbout, 0, EndAtCreate), 9);
     long inner = -1;
     SetDialogResponder(
         kProgressTemplate,
         [&](WindowRef) {
-            inner = RunDialog(kAboutTemplateNumber, 0, EndAtCreate);
+            inner = RunDialog(kAbout, 0, EndAtCreate);
             EXPECT_NE(ModalDialog(), nullptr) << "the outer run goes on";
         },
         kCancelButton);
     EXPECT_EQ(RunDialog(kProgressTemplate, 0, RecordingHandler), 100 + kCancelButton);
     EXPECT_EQ(inner, 9);
+    // Escape and the close box arrive as clicks of control 2.
+    gNotices.clear();
+    SetDialogResponder(
+        kAbout, [](WindowRef d) { SendKey(Widget(d), Qt::Key_Escape); }, 0);
+    EXPECT_EQ(RunDialog(kAbout, 0, RecordingHandler), 100 + kCancelButton);
+    EXPECT_EQ(ControlNotices(),
+              (std::vector<Notice>{{ControlNotify, kCancelButton, NotifyClicked}}));
+    EXPECT_FALSE(IsKeyDown(VKEscape)) << "the key was released";
+    SetDialogResponder(
+        kAbout, [](WindowRef d) { Widget(d)->close(); }, 0);
+    EXPECT_EQ(RunDialog(kAbout, 0, RecordingHandler), 100 + kCancelButton);
 }
 
 TEST_F(PlatformDialogs, NestedRunsDisableAndReenableWindows) {
-    WindowRef main = MakeMain();
+    QWidget* main = Widget(MakeMain());
     ASSERT_NE(main, nullptr);
-    QWidget* mainWidget = Widget(main);
     long innerResult = -1;
-    bool mainDisabledInside = false, outerDisabledInside = false, outerEnabledAfter = false;
-    SetDialogResponder(kAskBoxTemplate, [](WindowRef) {}, kCancelButton);
+    bool mainDisabled = false, outerDisabled = false, outerEnabledAfter = false;
     SetDialogResponder(
-        kAboutTemplateNumber,
+        kAbout,
         [&](WindowRef outer) {
-            mainDisabledInside = !mainWidget->isEnabled();
+            mainDisabled = !main->isEnabled();
             SetDialogResponder(
-                kProgressTemplate,
-                [&](WindowRef) {
-                    outerDisabledInside = !Widget(outer)->isEnabled();
-                    EXPECT_TRUE(ModalLoopRunning());
-                },
+                kProgressTemplate, [&](WindowRef) { outerDisabled = !Widget(outer)->isEnabled(); },
                 kCancelButton);
             innerResult = RunDialog(kProgressTemplate, 0, RecordingHandler);
             outerEnabledAfter = Widget(outer)->isEnabled();
             EXPECT_EQ(ModalDialog(), outer) << "the outer dialog is modal again";
-            EXPECT_FALSE(mainWidget->isEnabled()) << "main stays disabled until the outer ends";
+            EXPECT_FALSE(main->isEnabled()) << "main stays disabled until the outer ends";
         },
         kOKButton);
-    EXPECT_EQ(RunDialog(kAboutTemplateNumber, 0, RecordingHandler), 100 + kOKButton);
+    EXPECT_EQ(RunDialog(kAbout, 0, RecordingHandler), 100 + kOKButton);
     EXPECT_EQ(innerResult, 100 + kCancelButton);
-    EXPECT_TRUE(mainDisabledInside) << "the main window is disabled during a modal run";
-    EXPECT_TRUE(outerDisabledInside) << "the outer dialog is disabled while the inner runs";
-    EXPECT_TRUE(outerEnabledAfter);
-    EXPECT_TRUE(mainWidget->isEnabled()) << "the main window is enabled again afterwards";
-    EXPECT_EQ(ModalDialog(), nullptr);
+    EXPECT_TRUE(mainDisabled && outerDisabled && outerEnabledAfter);
+    EXPECT_TRUE(main->isEnabled()) << "the main window is enabled again afterwards";
     EXPECT_FALSE(ModalLoopRunning());
 }
 
 TEST_F(PlatformDialogs, QuitOutsideTheLoopLeavesLaterModalRunsWorking) {
-    // Closing the main window (File > Exit) and asking to quit with no main
-    // window, both while no application loop runs, as tools and tests do.
+    // Closing the main window and asking to quit with no main window, both
+    // while no application loop runs, as tools and tests do.
     SetApplicationHandler(QuietHandler);
     WindowRef main = MakeMain();
     ASSERT_NE(main, nullptr);
@@ -300,164 +251,103 @@ TEST_F(PlatformDialogs, QuitOutsideTheLoopLeavesLaterModalRunsWorking) {
     DestroyWindow(main);
     RequestQuit();
     QCoreApplication::processEvents();
-
     // A dialog that waits for a person still waits.
     QTimer::singleShot(20, [] { EndDialogResult(7); });
-    EXPECT_EQ(RunDialog(kAboutTemplateNumber, 0, PassiveHandler), 7)
-        << "the modal loop ran until the dialog was ended";
+    EXPECT_EQ(RunDialog(kAbout, 0, PassiveHandler), 7);
 }
 
-TEST_F(PlatformDialogs, EscapeAndCloseActAsCancel) {
-    SetDialogResponder(
-        kAboutTemplateNumber,
-        [](WindowRef dialog) { SendKey(Widget(dialog), Qt::Key_Escape); }, 0);
-    EXPECT_EQ(RunDialog(kAboutTemplateNumber, 0, RecordingHandler), 100 + kCancelButton)
-        << "Escape arrives as a click of control 2";
-    std::vector<Notice> notices = ControlNotices();
-    ASSERT_EQ(notices.size(), 1u);
-    EXPECT_EQ(notices[0], (Notice{ControlNotify, kCancelButton, NotifyClicked}));
-    EXPECT_FALSE(IsKeyDown(VKEscape)) << "the key was released";
-
-    gNotices.clear();
-    SetDialogResponder(kAboutTemplateNumber, [](WindowRef dialog) { Widget(dialog)->close(); }, 0);
-    EXPECT_EQ(RunDialog(kAboutTemplateNumber, 0, RecordingHandler), 100 + kCancelButton)
-        << "the close box arrives as a click of control 2";
-}
-
-TEST_F(PlatformDialogs, AskThroughTheRealPromptBox) {
-    WindowRef main = MakeMain();
-    ASSERT_NE(main, nullptr);
-    std::string shownPrompt, shownText, title;
+TEST_F(PlatformDialogs, AskThroughThePromptBoxAndThroughTheResponder) {
+    ASSERT_NE(MakeMain(), nullptr);
+    std::string shown;
     SetDialogResponder(
         kAskBoxTemplate,
         [&](WindowRef dialog) {
-            shownPrompt = GetItemText(dialog, kAskPrompt);
-            shownText = GetItemText(dialog, kAskEdit);
-            title = GetWindowTitle(dialog);
+            shown = GetItemText(dialog, kAskPrompt) + "|" + GetItemText(dialog, kAskEdit) + "|" +
+                    GetWindowTitle(dialog);
             SetItemText(dialog, kAskEdit, "M 31");
         },
         kOKButton);
     std::string text = "Andromeda";
     EXPECT_EQ(Ask("Object name:", text), 1);
     EXPECT_EQ(text, "M 31") << "OK hands back the edited text";
-    EXPECT_EQ(shownPrompt, "Object name:");
-    EXPECT_EQ(shownText, "Andromeda") << "the edit starts with the caller's text";
-    EXPECT_EQ(title, "Sky Chart") << "titled with the main window's title";
-
-    SetDialogResponder(
-        kAskBoxTemplate, [](WindowRef dialog) { SetItemText(dialog, kAskEdit, "changed"); },
-        kCancelButton);
+    EXPECT_EQ(shown, "Object name:|Andromeda|Sky Chart");
+    // Cancel or Escape leaves the text alone.
     text = "Andromeda";
-    EXPECT_EQ(Ask("Object name:", text), 0);
-    EXPECT_EQ(text, "Andromeda") << "Cancel leaves the text alone";
-
     SetDialogResponder(
-        kAskBoxTemplate, [](WindowRef dialog) { SendKey(Widget(dialog), Qt::Key_Escape); }, 0);
-    EXPECT_EQ(Ask("Object name:", text), 0) << "Escape cancels the prompt";
+        kAskBoxTemplate, [](WindowRef d) { SetItemText(d, kAskEdit, "x"); }, kCancelButton);
+    EXPECT_EQ(Ask("Object name:", text), 0);
+    SetDialogResponder(
+        kAskBoxTemplate, [](WindowRef d) { SendKey(Widget(d), Qt::Key_Escape); }, 0);
+    EXPECT_EQ(Ask("Object name:", text), 0);
     EXPECT_EQ(text, "Andromeda");
-}
 
-TEST_F(PlatformDialogs, AskThroughTheResponder) {
     std::string seenPrompt;
-    SetAskResponder([&](const std::string& prompt, std::string& text) {
+    bool accept = false;
+    SetAskResponder([&](const std::string& prompt, std::string& answer) {
         seenPrompt = prompt;
-        text = "Polaris";
-        return true;
+        answer.assign(400, 'z');
+        return accept;
     });
-    std::string text = "Vega";
-    EXPECT_EQ(Ask("Star:", text), 1);
-    EXPECT_EQ(text, "Polaris");
-    EXPECT_EQ(seenPrompt, "Star:");
-
-    SetAskResponder([](const std::string&, std::string& text) {
-        text = "discarded";
-        return false;
-    });
-    text = "Vega";
     EXPECT_EQ(Ask("Star:", text), 0);
-    EXPECT_EQ(text, "Vega") << "Cancel leaves the text alone";
-
-    SetAskResponder([](const std::string&, std::string& text) {
-        text.assign(400, 'z');
-        return true;
-    });
+    EXPECT_EQ(text, "Andromeda") << "Cancel leaves the text alone";
+    accept = true;
     EXPECT_EQ(Ask("Star:", text), 1);
-    EXPECT_EQ(text.size(), 255u) << "at most 255 characters come back";
+    EXPECT_EQ(seenPrompt, "Star:");
+    EXPECT_EQ(text, std::string(255, 'z')) << "at most 255 characters come back";
 }
 
-TEST_F(PlatformDialogs, IdleOnlyOutsideModalLoops) {
-    SetApplicationHandler(CountIdle);
+TEST_F(PlatformDialogs, IdleOnlyOutsideModalLoopsAndProgress) {
+    SetApplicationHandler(QuietHandler);
     SetIdleInterval(0);
     QElapsedTimer timer;
     timer.start();
     while (gIdles == 0 && timer.elapsed() < 5000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     EXPECT_GT(gIdles, 0) << "an empty queue outside modal loops gives Idle";
-
-    int insideIdles = -1;
-    bool modalInside = false;
+    int insideDialog = -1;
     SetDialogResponder(
-        kAboutTemplateNumber,
-        [&](WindowRef) {
-            modalInside = ModalLoopRunning();
-            int before = gIdles;
-            Pump(100);
-            insideIdles = gIdles - before;
-        },
-        kOKButton);
-    RunDialog(kAboutTemplateNumber, 0, RecordingHandler);
-    EXPECT_TRUE(modalInside);
-    EXPECT_EQ(insideIdles, 0) << "no Idle while a modal dialog runs";
-
+        kAbout, [&](WindowRef) { insideDialog = IdlesWhilePumping(100); }, kOKButton);
+    RunDialog(kAbout, 0, RecordingHandler);
+    EXPECT_EQ(insideDialog, 0) << "no Idle while a modal dialog runs";
     BeginProgress(false, 1);
-    int before = gIdles;
-    Pump(50);
-    EXPECT_EQ(gIdles, before) << "no Idle while the progress box is up";
+    EXPECT_EQ(IdlesWhilePumping(50), 0) << "no Idle while the progress box is up";
     EndProgress();
-
     SetIdleInterval(-1);
-    EXPECT_EQ(IdleInterval(), -1);
-    Pump(20);  // a tick already queued may still arrive
-    before = gIdles;
-    Pump(100);
-    EXPECT_EQ(gIdles, before) << "interval -1: no Idle at all";
+    IdlesWhilePumping(20); // a tick already queued may still arrive
+    EXPECT_EQ(IdlesWhilePumping(100), 0) << "interval -1: no Idle at all";
 }
 
 TEST_F(PlatformDialogs, ProgressBoxFollowsStagesAndCancel) {
-    WindowRef main = MakeMain();
+    QWidget* main = Widget(MakeMain());
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(ProgressWindow(), nullptr);
+    EXPECT_EQ(ProgressUpdate(0), 1) << "no progress box: carry on";
     BeginProgress(true, 2);
     WindowRef box = ProgressWindow();
     ASSERT_NE(box, nullptr);
     EXPECT_TRUE(IsItemVisible(box, kCancelButton)) << "cancellable: Cancel shown";
-    EXPECT_FALSE(Widget(main)->isEnabled()) << "other windows disabled";
-    EXPECT_TRUE(ModalLoopRunning());
+    EXPECT_FALSE(main->isEnabled()) << "other windows disabled";
     EXPECT_EQ(GetWindowTitle(box), "Sky Chart");
-
     ProgressStage("Reading Index.nvd", 0, 200);
     EXPECT_EQ(GetItemText(box, kProgressText), "Reading Index.nvd");
-    EXPECT_EQ(GetItemValue(box, kProgressBar), 0);
-    EXPECT_EQ(ProgressUpdate(100), 1);
-    EXPECT_EQ(GetItemValue(box, kProgressBar), 250) << "stage 1 of 2 halfway";
-    EXPECT_EQ(ProgressUpdate(500), 1);
-    EXPECT_EQ(GetItemValue(box, kProgressBar), 500) << "values past the stage end clamp";
+    // Stage 1 of 2 halfway; past its end clamped; stage 2 counting down.
+    const std::pair<long, int> steps[] = {{100, 250}, {500, 500}};
+    for (auto [value, bar] : steps) {
+        EXPECT_EQ(ProgressUpdate(value), 1);
+        EXPECT_EQ(GetItemValue(box, kProgressBar), bar) << value;
+    }
     ProgressStage("Counting down", 40, 0);
-    EXPECT_EQ(GetItemText(box, kProgressText), "Counting down");
     EXPECT_EQ(GetItemValue(box, kProgressBar), 500) << "stage 2 starts halfway";
-    EXPECT_EQ(ProgressUpdate(30), 1);
-    EXPECT_EQ(GetItemValue(box, kProgressBar), 625) << "a stage may count downwards";
-    EXPECT_EQ(ProgressUpdate(0), 1);
-    EXPECT_EQ(GetItemValue(box, kProgressBar), 1000) << "stage 2 end";
-
+    for (auto [value, bar] : {std::pair{30L, 625}, {0L, 1000}}) {
+        EXPECT_EQ(ProgressUpdate(value), 1);
+        EXPECT_EQ(GetItemValue(box, kProgressBar), bar) << value;
+    }
     PressButton(box, kCancelButton);
     EXPECT_EQ(ProgressUpdate(0), 0) << "Cancel pressed";
     EXPECT_EQ(ProgressUpdate(0), 0) << "and it stays cancelled";
     EndProgress();
     EXPECT_EQ(ProgressWindow(), nullptr);
-    EXPECT_TRUE(Widget(main)->isEnabled()) << "EndProgress enables the main window again";
-    EXPECT_FALSE(ModalLoopRunning());
-    EXPECT_EQ(ProgressUpdate(0), 1) << "no progress box: carry on";
+    EXPECT_TRUE(main->isEnabled()) << "EndProgress enables the main window again";
 
     BeginProgress(false, 1);
     box = ProgressWindow();
@@ -468,14 +358,11 @@ TEST_F(PlatformDialogs, ProgressBoxFollowsStagesAndCancel) {
     SendKey(Widget(box), Qt::Key_Escape);
     Widget(box)->close();
     EXPECT_EQ(ProgressUpdate(10), 1) << "nothing cancels a box without Cancel";
-    EXPECT_EQ(GetItemValue(box, kProgressBar), 1000);
-
-    // A new progress box replaces one left open.
+    // A new progress box replaces one left open, uncancelled.
     BeginProgress(true, 1);
-    EXPECT_NE(ProgressWindow(), nullptr);
-    EXPECT_EQ(ProgressUpdate(0), 1) << "the new box starts uncancelled";
+    EXPECT_EQ(ProgressUpdate(0), 1);
     EndProgress();
-    EXPECT_TRUE(Widget(main)->isEnabled());
+    EXPECT_TRUE(main->isEnabled());
 }
 
 } // namespace
