@@ -5,46 +5,21 @@
 
 #include "chart/Overlays.h"
 
-#include "astro/ComputationOptions.h"
+#include "ChartTestSupport.h"
+
 #include "astro/CoordinateText.h"
-#include "astro/Frames.h"
 #include "astro/TimeScales.h"
-#include "astro/Vectors.h"
-#include "astro/Viewer.h"
-#include "chart/ChartView.h"
-#include "chart/DisplayOptions.h"
-#include "chart/Projection.h"
-#include "chart/Render.h"
-#include "data/Driver.h"
-#include "data/ObjectStore.h"
-#include "tests/data/ComputationTestBase.h"
-
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cmath>
-#include <cstdint>
-#include <string>
-#include <vector>
 
 namespace {
 
-using computation_test::kDegree;
+using namespace chart_test;
 
-constexpr RGBColor kBlack{0, 0, 0};
-constexpr RGBColor kInk{255, 200, 100};
 constexpr RGBColor kMagenta{255, 0, 255};
 constexpr int kWidth = 400;
 constexpr int kHeight = 300;
 
-// A direction given by longitude and latitude in one of the sky frames, as
-// a J2000 unit vector in 2^30 units.
 void FrameDirection(int frame, double lon, double lat, std::int32_t out[3]) {
-    Vector3 v;
-    SphericalToRectangular(lon, lat, 1.0, v);
-    UntransformVector(*FrameMatrix(gInstant.frames, frame), v);
-    for (int i = 0; i < 3; ++i)
-        out[i] = static_cast<std::int32_t>(std::lround(v[i] * kUnitVectorScale));
+    Direction(lon, lat, out, frame);
 }
 
 // The altitude (radians) of the sky under a pixel.
@@ -54,38 +29,18 @@ double AltitudeAt(int x, int y) {
     return std::asin(DotProduct(v, gFrame.zenith));
 }
 
-class OverlaysTest : public computation_test::ComputationTest {
+class OverlaysTest : public ChartTest {
 protected:
     void SetUp() override {
-        ComputationTest::SetUp();
-        setChartViewDefaults();
-        setDisplayOptionsDefaults();
-        DisplayOptions& o = gDisplayOptions;
-        o.showChartLegend = false;
-        o.showHorizonMask = false;
-        o.showGridLabels = false;
+        ChartTest::SetUp();
+        gDisplayOptions.showGridLabels = false;
         gViewer.latitude = 40.0 * kDegree;
-        picture = CreatePicture(kWidth, kHeight);
-        BeginDrawing(SelectPicture(picture));
+        picture = std::make_unique<Canvas>(kWidth, kHeight);
         Fill(kBlack);
         SetColor(kInk, 1, false);
     }
-    void TearDown() override {
-        if (drawing) EndDrawing();
-        DeletePicture(picture);
-        setChartViewDefaults();
-        setDisplayOptionsDefaults();
-        ComputationTest::TearDown();
-        setViewerDefaults();
-        setComputationOptionsDefaults();
-        setDriverDefaults();
-    }
-
     // Drawing again after the picture was read.
-    void Resume() {
-        if (!drawing) BeginDrawing(SelectPicture(picture));
-        drawing = true;
-    }
+    void Resume() { picture->Resume(); }
     void Fill(RGBColor color) {
         Resume();
         SetColor(color, 0, true);
@@ -101,22 +56,7 @@ protected:
         PrepareComputation();
         PrepareChartFrame(Rect{0, 0, kWidth, kHeight});
     }
-    RGBColor At(int x, int y) {
-        if (drawing) EndDrawing();
-        drawing = false;
-        return PicturePixel(picture, x, y);
-    }
-    // Every pixel of that colour.
-    std::vector<Point> PixelsOf(RGBColor color) {
-        std::vector<Point> found;
-        for (int y = 0; y < kHeight; ++y)
-            for (int x = 0; x < kWidth; ++x)
-                if (At(x, y) == color) found.push_back(Point{x, y});
-        return found;
-    }
-
-    PictureRef picture = nullptr;
-    bool drawing = true;
+    std::vector<Point> PixelsOf(RGBColor color) { return picture->PixelsOf(color); }
 };
 
 // ---------------------------------------------------------------------------
@@ -516,16 +456,19 @@ TEST_F(OverlaysTest, CircleLabelsWhereTheCircleLeavesTheChart) {
 // ---------------------------------------------------------------------------
 // Constellations
 
+// A J2000 direction rounded to the store's units.
+void Rounded(double ra, double dec, std::int32_t out[3]) {
+    Vector3 d;
+    SphericalToRectangular(ra, dec, 1.0, d);
+    for (int i = 0; i < 3; ++i)
+        out[i] = static_cast<std::int32_t>(std::lround(d[i] * kUnitVectorScale));
+}
+
 class ConstellationTest : public OverlaysTest {
 protected:
     static CatalogObject* AddStar(double ra, double dec) {
         CatalogObject* star = NewCatalogObject(kTypeSingleStar);
-        std::int32_t v[3];
-        Vector3 d;
-        SphericalToRectangular(ra, dec, 1.0, d);
-        for (int i = 0; i < 3; ++i)
-            v[i] = static_cast<std::int32_t>(std::lround(d[i] * kUnitVectorScale));
-        std::copy(v, v + 3, star->position);
+        Rounded(ra, dec, star->position);
         star->catalogMagnitude = 300;
         ObjectID id = addObject(star, 0);
         EXPECT_NE(id, 0);
@@ -536,13 +479,8 @@ protected:
         LineObject* line = NewLineObject(type);
         line->endpointObjects[0] = a;
         line->endpointObjects[1] = b;
-        for (int k = 0; k < 2; ++k) {
-            Vector3 d;
-            SphericalToRectangular(ends[2 * k], ends[2 * k + 1], 1.0, d);
-            for (int i = 0; i < 3; ++i)
-                line->endpointPositions[k][i] =
-                    static_cast<std::int32_t>(std::lround(d[i] * kUnitVectorScale));
-        }
+        for (int k = 0; k < 2; ++k)
+            Rounded(ends[2 * k], ends[2 * k + 1], line->endpointPositions[k]);
         if (label != nullptr) line->label = CopyText(label);
         ObjectID id = addObject(line, 0);
         EXPECT_NE(id, 0);
@@ -551,10 +489,7 @@ protected:
     // Whether a pixel of the colour lies within two pixels of the J2000 direction.
     bool LitNear(double ra, double dec, RGBColor color) {
         std::int32_t v[3];
-        Vector3 d;
-        SphericalToRectangular(ra, dec, 1.0, d);
-        for (int i = 0; i < 3; ++i)
-            v[i] = static_cast<std::int32_t>(std::lround(d[i] * kUnitVectorScale));
+        Rounded(ra, dec, v);
         ProjectedPoint p = ProjectDirection(v);
         for (int dy = -2; dy <= 2; ++dy)
             for (int dx = -2; dx <= 2; ++dx)
@@ -648,10 +583,7 @@ TEST_F(ConstellationTest, EndpointsFollowTheirObjects) {
 
     // The star moves (a new position, recomputed at the next instant): the
     // line follows it without a full recomputation.
-    Vector3 d;
-    SphericalToRectangular(1.1, 0.3, 1.0, d);
-    for (int i = 0; i < 3; ++i)
-        b->position[i] = static_cast<std::int32_t>(std::lround(d[i] * kUnitVectorScale));
+    Rounded(1.1, 0.3, b->position);
     gViewer.julianDate += 1.0;
     RecomputeAndRedraw(false);
     gInstant.fixedStamp += 1; // whatever the options, the stars are stale now
@@ -687,11 +619,9 @@ TEST_F(ConstellationTest, WholeSkyMercatorLinesBehindDoNotCrossTheChart) {
 
 TEST_F(OverlaysTest, LegendBandHeightAndPlace) {
     // A picture wide enough for every column.
-    EndDrawing();
-    DeletePicture(picture);
     const int width = 1600, height = 300;
-    picture = CreatePicture(width, height);
-    BeginDrawing(SelectPicture(picture));
+    picture.reset(); // ends the drawing before the next begins
+    picture = std::make_unique<Canvas>(width, height);
     SetColor(RGBColor{0, 200, 0}, 0, true);
     Rectangle(0, 0, width, height);
 
@@ -708,24 +638,19 @@ TEST_F(OverlaysTest, LegendBandHeightAndPlace) {
 
     SetStarScale();
     DrawLegend(Rect{0, 0, width, height});
-    EndDrawing();
-    drawing = false;
     const int top = height - 4 * lineHeight - 1;
     const RGBColor foreground = ForegroundColor(), background = BackgroundColor();
-    EXPECT_EQ(PicturePixel(picture, width / 2, top - 1), (RGBColor{0, 200, 0}))
-        << "nothing above the band";
-    EXPECT_EQ(PicturePixel(picture, width - 5, top), foreground) << "the frame's top";
-    EXPECT_EQ(PicturePixel(picture, 0, top + 2), foreground) << "the frame's left side";
-    EXPECT_EQ(PicturePixel(picture, width - 1, top + 2), foreground) << "the frame's right side";
-    EXPECT_EQ(PicturePixel(picture, width - 5, top + 2), background) << "the band is filled";
+    EXPECT_EQ(At(width / 2, top - 1), (RGBColor{0, 200, 0})) << "nothing above the band";
+    EXPECT_EQ(At(width - 5, top), foreground) << "the frame's top";
+    EXPECT_EQ(At(0, top + 2), foreground) << "the frame's left side";
+    EXPECT_EQ(At(width - 1, top + 2), foreground) << "the frame's right side";
+    EXPECT_EQ(At(width - 5, top + 2), background) << "the band is filled";
     // Text in each of the four rows near the left.
-    for (int row = 0; row < 4; ++row) {
-        int ink = 0;
-        for (int y = top + 1 + row * lineHeight; y < top + 1 + (row + 1) * lineHeight; ++y)
-            for (int x = 3; x < 200; ++x)
-                if (PicturePixel(picture, x, y) == foreground) ++ink;
-        EXPECT_GT(ink, 5) << "row " << row;
-    }
+    for (int row = 0; row < 4; ++row)
+        EXPECT_GT(picture->CountOf(foreground, 3, top + 1 + row * lineHeight, 200,
+                                   top + 1 + (row + 1) * lineHeight),
+                  5)
+            << "row " << row;
 }
 
 TEST_F(OverlaysTest, LegendFromAnObjectNamesIt) {

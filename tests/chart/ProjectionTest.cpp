@@ -3,38 +3,20 @@
 // horizon mask, and round trips between directions and pixels on both the
 // fixed-point and the high-magnification path.
 
-#include "chart/Projection.h"
-#include "astro/ComputationOptions.h"
-#include "astro/Frames.h"
-#include "astro/Vectors.h"
-#include "chart/ChartView.h"
-#include "chart/DisplayOptions.h"
+#include "ChartTestSupport.h"
+
 #include "chart/Overlays.h"
-#include "data/Driver.h"
-#include "data/ObjectStore.h"
 
-#include "shell/Platform.h"
-
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <array>
-#include <cmath>
-#include <cstdint>
-#include <cstdlib>
 #include <limits>
 #include <random>
-#include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
+using namespace chart_test;
 using Fixed = std::array<std::int32_t, 3>;
 
-constexpr double kExactPi = 3.14159265358979323846;
-constexpr double kDeg = kExactPi / 180.0;
-constexpr double kArcsec = kDeg / 3600.0;
+constexpr double kDeg = kDegree;
 constexpr std::int32_t kMax32 = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kMin32 = std::numeric_limits<std::int32_t>::min();
 const char* const kNames[] = {"", "Planar", "Spherical", "Lambert", "Mercator", "Mollweide"};
@@ -65,50 +47,11 @@ void SetIdentityFrames() {
     IdentityMatrix(gInstant.frames.horizon);
 }
 
-// An empty database in a temporary program directory; any message fails the test.
-struct ScratchDatabase {
-    ScratchDatabase() {
-        char pattern[] = "/tmp/norvane-projection-XXXXXX";
-        EXPECT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-        SetProgramDirectory(dir);
-        SetMessageResponder([](const MessageRecord& m) {
-            ADD_FAILURE() << "message " << m.number << ": " << m.text;
-            return static_cast<int>(AnswerCancel);
-        });
-        EXPECT_TRUE(initObjectStore(std::int64_t{1} << 28));
-        std::string database = dir + "/Database";
-        EXPECT_EQ(mkdir(database.c_str(), 0777), 0);
-        gObjectStore.indexPath = database + "/Index.nvd";
-        gObjectStore.databaseDirectory = database + "/";
-    }
-    ~ScratchDatabase() {
-        setObjectStoreDefaults();
-        SetMessageResponder(nullptr);
-        SetProgramDirectory("");
-        EXPECT_EQ(std::system(("rm -rf '" + dir + "'").c_str()), 0);
-    }
-    std::string dir;
-};
-
-class ProjectionTest : public testing::Test {
+class ProjectionTest : public ChartTest {
 protected:
     void SetUp() override {
-        setChartViewDefaults();
-        setDisplayOptionsDefaults();
-        setComputationOptionsDefaults();
-        setDriverDefaults();
-        gDisplayOptions.showChartLegend = false;
-        gDisplayOptions.showHorizonMask = false;
-        gComputationOptions.horizonAltitude = 0.0;
+        ChartTest::SetUp();
         SetIdentityFrames();
-    }
-    void TearDown() override {
-        setChartViewDefaults();
-        setDisplayOptionsDefaults();
-        setComputationOptionsDefaults();
-        setDriverDefaults();
-        setObjectStoreDefaults();
     }
 
     // An equatorial chart (J2000 = the chart's frame here) of 1000 x 600 pixels.
@@ -477,12 +420,6 @@ TEST_F(ProjectionTest, ProjectVectorMatchesTheFixedPointForm) {
 // The centred object moves the centre at every drawing; an object that left
 // the store is dropped.
 TEST_F(ProjectionTest, CentredObjectSetsTheCentre) {
-    ScratchDatabase database;
-    gComputationOptions.starParallax = false;
-    gComputationOptions.starMotion = false;
-    gComputationOptions.aberration = false;
-    gComputationOptions.nutation = false;
-    gComputationOptions.refraction = false;
     CatalogObject* star = NewCatalogObject(kTypeSingleStar);
     Fixed at = FixedAt(75 * kDeg, -20 * kDeg);
     for (int i = 0; i < 3; ++i)

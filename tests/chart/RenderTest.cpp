@@ -1,120 +1,25 @@
 // Rendering of stars and deep-sky objects: star sizes and colours, the
-// symbols and labels as pixels, the sky background by twilight, the layer
-// order and the skipping of database files, on offscreen pictures.
+// symbols and labels as pixels, the sky background by twilight, the
+// skipping of database files, and the chart window's picture.
 
-#include "chart/Render.h"
+#include "ChartTestSupport.h"
 
-#include "astro/Viewer.h"
-#include "chart/ChartView.h"
-#include "chart/ChartWindow.h"
-#include "chart/DisplayOptions.h"
-#include "chart/Projection.h"
-#include "chart/ViewCommands.h"
 #include "data/Names.h"
-#include "shell/platform/PlatformInternal.h"
-#include "tests/data/ComputationTestBase.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cmath>
-#include <cstdlib>
 #include <limits>
-#include <string>
-#include <vector>
+#include <sstream>
 
 namespace {
 
-using computation_test::kDegree;
+using namespace chart_test;
 
-constexpr RGBColor kBlack{0, 0, 0};
-constexpr RGBColor kWhite{255, 255, 255};
-constexpr RGBColor kInk{255, 200, 100};
-
-bool Lit(RGBColor c) {
-    return c.red >= 128 || c.green >= 128 || c.blue >= 128;
-}
-bool Dark(RGBColor c) {
-    return c.red < 64 && c.green < 64 && c.blue < 64;
-}
-
-std::string Show(RGBColor c) {
-    return "(" + std::to_string(c.red) + ", " + std::to_string(c.green) + ", " +
-           std::to_string(c.blue) + ")";
-}
-
-void UnitVector(double lon, double lat, std::int32_t out[3]) {
-    Vector3 v;
-    SphericalToRectangular(lon, lat, 1.0, v);
-    for (int i = 0; i < 3; ++i)
-        out[i] = static_cast<std::int32_t>(v[i] * kUnitVectorScale);
-}
-
-// A picture to draw single symbols and labels on, with antialiasing on as
-// the chart draws them.
-class Canvas {
-public:
-    Canvas(int width, int height) : picture_(CreatePicture(width, height)) {
-        BeginDrawing(SelectPicture(picture_));
-        SetAntialiasing(true);
-        SetColor(kInk, 1, true);
-    }
-    ~Canvas() {
-        Finish();
-        DeletePicture(picture_);
-    }
-    void Finish() {
-        if (open_) EndDrawing();
-        open_ = false;
-    }
-    RGBColor At(int x, int y) {
-        Finish();
-        return PicturePixel(picture_, x, y);
-    }
-    std::vector<RGBColor> All() {
-        Finish();
-        int w = 0, h = 0;
-        PictureSize(picture_, &w, &h);
-        std::vector<RGBColor> pixels;
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x)
-                pixels.push_back(PicturePixel(picture_, x, y));
-        return pixels;
-    }
-    // The lit pixels' bounding box; false when nothing is lit.
-    bool LitBox(int& left, int& top, int& right, int& bottom) {
-        Finish();
-        int w = 0, h = 0;
-        PictureSize(picture_, &w, &h);
-        left = top = 1 << 20;
-        right = bottom = -1;
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x)
-                if (!(PicturePixel(picture_, x, y) == kBlack)) {
-                    left = std::min(left, x);
-                    right = std::max(right, x);
-                    top = std::min(top, y);
-                    bottom = std::max(bottom, y);
-                }
-        return right >= 0;
-    }
-
-private:
-    PictureRef picture_;
-    bool open_ = true;
-};
-
-class RenderTest : public computation_test::ComputationTest {
+class RenderTest : public ChartTest {
 protected:
     void SetUp() override {
-        ComputationTest::SetUp();
-        setChartViewDefaults();
-        setDisplayOptionsDefaults();
+        ChartTest::SetUp();
         DisplayOptions& o = gDisplayOptions;
-        o.showChartLegend = false;
         o.showConstellations = false;
         o.showPlanets = false;
-        o.showHorizonMask = false;
         gChartView.coordinateSystem = kEquatorial;
         gChartView.projection = kPlanar;
         gChartView.centerLongitude = 1.0;
@@ -122,30 +27,18 @@ protected:
         gChartView.fieldWidth = 0.5;
         PrepareComputation();
     }
-    void TearDown() override {
-        NoteKey(VKEscape, false);
-        SetFakeScreenDepth(0);
-        SetRedrawCount(0);
-        setMenuStateUpdater(nullptr);
-        if (picture != nullptr) DeletePicture(picture);
-        setChartViewDefaults();
-        setDisplayOptionsDefaults();
-        // Leaves the red screen off and forgets what it put aside.
-        RenderChart();
-        setDisplayOptionsDefaults();
-        ComputationTest::TearDown();
-    }
 
     static ObjectID NewDataFile(const char* name) {
         ObjectID fileId = attachFile(newFile(name));
         EXPECT_NE(fileId, 0);
         return fileId;
     }
+    // A catalogue object at a J2000 place, in a file; unloaded on request.
     static CatalogObject* AddCatalog(ObjectID fileId, int type, double ra, double dec,
                                      std::int16_t magnitude, std::int16_t colorIndex = kNoMagnitude,
                                      const char* name = nullptr) {
         CatalogObject* object = NewCatalogObject(type);
-        UnitVector(ra, dec, object->position);
+        Direction(ra, dec, object->position);
         object->catalogMagnitude = magnitude;
         object->colorIndex = colorIndex;
         if (name != nullptr) object->name = CopyText(name);
@@ -153,65 +46,48 @@ protected:
         EXPECT_NE(id, 0);
         return AsCatalog(getObject(id));
     }
-    PictureRef Draw(int width = 200, int height = 150) {
-        if (picture != nullptr) DeletePicture(picture);
-        picture = CreatePicture(width, height);
-        BeginDrawing(SelectPicture(picture));
-        DrawChart(Rect{0, 0, width, height});
-        EndDrawing();
-        return picture;
+    static ObjectID FileWithStar(const char* name, double ra, double dec, int magnitude, int type) {
+        ObjectID fileId = NewDataFile(name);
+        AddCatalog(fileId, type, ra, dec, static_cast<std::int16_t>(magnitude));
+        EXPECT_TRUE(unloadFile(fileId));
+        return fileId;
     }
-    RGBColor At(int x, int y) const { return PicturePixel(picture, x, y); }
-
-    PictureRef picture = nullptr;
 };
 
 // ---------------------------------------------------------------------------
-// Star scale and colours
+// Star scale, colours and limits
 
 TEST_F(RenderTest, StarSizesFollowTheScaleOfTheLimits) {
+    struct Case {
+        std::int16_t brightest, faintest;
+        int step;
+        std::vector<std::pair<std::int16_t, int>> sizes; // magnitude, size
+    } cases[] = {
+        {50, 550, 100, {{550, 1}, {440, 2}, {50, 6}, {-146, 6}, {600, 1}}},
+        {500, 520, 4, {{500, 6}, {517, 1}, {512, 3}}},
+        // Nine hundredths give a step of 1; the bright limit is still the
+        // largest symbol, not a bigger one.
+        {500, 509, 1, {{500, 6}, {499, 6}, {508, 2}}},
+        {600, 100, 1, {}}, // the wrong way round: still a step of at least 1
+    };
     DisplayOptions& o = gDisplayOptions;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.brightest) + " to " + std::to_string(c.faintest));
+        o.brightestStarMagnitude = c.brightest;
+        o.faintestStarMagnitude = c.faintest;
+        SetStarScale();
+        EXPECT_EQ(CurrentStarScale().step, c.step);
+        for (auto [magnitude, size] : c.sizes)
+            EXPECT_EQ(StarSize(magnitude), size) << magnitude;
+    }
     o.brightestStarMagnitude = 50;
     o.faintestStarMagnitude = 550;
     SetStarScale();
-    EXPECT_EQ(CurrentStarScale().step, 100);
-    EXPECT_EQ(StarSize(550), 1);
-    EXPECT_EQ(StarSize(440), 2);
-    EXPECT_EQ(StarSize(50), 6);
-    EXPECT_EQ(StarSize(-146), 6);
-    EXPECT_EQ(StarSize(600), 1);
     CatalogObject faint;
     faint.type = kTypeSingleStar;
     faint.magnitude = 600;
     EXPECT_FALSE(ProjectObject(&faint).visible) << "fainter than the limit is not drawn";
-
-    o.brightestStarMagnitude = 500;
-    o.faintestStarMagnitude = 520;
-    SetStarScale();
-    EXPECT_EQ(CurrentStarScale().step, 4);
-    EXPECT_EQ(StarSize(500), 6);
-    EXPECT_EQ(StarSize(517), 1);
-    EXPECT_EQ(StarSize(512), 3);
-
-    // Nine hundredths give a step of 1; the star at the bright limit still
-    // gets the largest symbol, not a bigger one.
-    o.faintestStarMagnitude = 509;
-    SetStarScale();
-    EXPECT_EQ(CurrentStarScale().step, 1);
-    EXPECT_EQ(StarSize(500), 6);
-    EXPECT_EQ(StarSize(499), 6);
-    EXPECT_EQ(StarSize(508), 2);
-
-    // Limits the wrong way round still give a step of at least 1.
-    o.brightestStarMagnitude = 600;
-    o.faintestStarMagnitude = 100;
-    SetStarScale();
-    EXPECT_EQ(CurrentStarScale().step, 1);
-
     // "No limit" leaves that end of the scale as it was.
-    o.brightestStarMagnitude = 50;
-    o.faintestStarMagnitude = 550;
-    SetStarScale();
     o.faintestStarMagnitude = kNoLimit;
     SetStarScale();
     EXPECT_EQ(CurrentStarScale().faintest, 550);
@@ -219,44 +95,29 @@ TEST_F(RenderTest, StarSizesFollowTheScaleOfTheLimits) {
 }
 
 TEST_F(RenderTest, StarColorsByColorIndex) {
-    EXPECT_EQ(StarColor(-30), (RGBColor{127, 229, 255}));
-    EXPECT_EQ(StarColor(50), (RGBColor{255, 255, 191}));
-    EXPECT_EQ(StarColor(250), (RGBColor{255, 127, 127}));
-    EXPECT_EQ(StarColor(kNoMagnitude), kWhite);
-    EXPECT_EQ(StarColor(-32768), kWhite) << "an unknown index is not a blue star";
-    // The bands' edges.
-    EXPECT_EQ(StarColor(-51), (RGBColor{127, 127, 255}));
-    EXPECT_EQ(StarColor(-50), (RGBColor{127, 127, 255}));
-    EXPECT_EQ(StarColor(-26), (RGBColor{127, 249, 255}));
-    EXPECT_EQ(StarColor(-25), (RGBColor{127, 255, 255}));
-    EXPECT_EQ(StarColor(0), (RGBColor{255, 255, 255}));
-    EXPECT_EQ(StarColor(99), (RGBColor{255, 255, 128}));
-    EXPECT_EQ(StarColor(100), (RGBColor{255, 255, 127}));
-    EXPECT_EQ(StarColor(199), (RGBColor{255, 128, 127}));
-    EXPECT_EQ(StarColor(200), (RGBColor{255, 127, 127}));
+    const std::pair<std::int16_t, RGBColor> cases[] = {
+        {-30, {127, 229, 255}}, {50, {255, 255, 191}},  {250, {255, 127, 127}},
+        {kNoMagnitude, kWhite}, {-32768, kWhite}, // an unknown index is not a blue star
+        {-51, {127, 127, 255}}, {-50, {127, 127, 255}}, {-26, {127, 249, 255}},
+        {-25, {127, 255, 255}}, {0, {255, 255, 255}},   {99, {255, 255, 128}},
+        {100, {255, 255, 127}}, {199, {255, 128, 127}}, {200, {255, 127, 127}}};
+    for (auto [index, color] : cases)
+        EXPECT_EQ(StarColor(index), color) << index;
 }
 
-// ---------------------------------------------------------------------------
-// Sky colour, standard colours and magnitude limits
-
 TEST_F(RenderTest, SkyColorFollowsTheSunsAltitude) {
-    struct Case {
-        double degrees;
-        int slot;
-    };
-    const Case cases[] = {{10.0, kDaytimeSkyColor},
-                          {-0.5, kDaytimeSkyColor},
-                          {-0.9, kCivilTwilightColor},
-                          {-6.5, kNauticalTwilightColor},
-                          {-12.5, kAstronomicalTwilightColor},
-                          {-18.5, kNightSkyColor}};
-    for (const Case& c : cases) {
-        gInstant.sunAltitude = c.degrees * kDegree;
-        EXPECT_EQ(SkyColorSlot(), c.slot) << c.degrees << " degrees";
+    const std::pair<double, int> cases[] = {{10.0, kDaytimeSkyColor},
+                                            {-0.5, kDaytimeSkyColor},
+                                            {-0.9, kCivilTwilightColor},
+                                            {-6.5, kNauticalTwilightColor},
+                                            {-12.5, kAstronomicalTwilightColor},
+                                            {-18.5, kNightSkyColor}};
+    for (auto [degrees, slot] : cases) {
+        gInstant.sunAltitude = degrees * kDegree;
+        EXPECT_EQ(SkyColorSlot(), slot) << degrees << " degrees";
     }
     gInstant.sunAltitude = -0.014486232791599999;
     EXPECT_EQ(SkyColorSlot(), kCivilTwilightColor) << "the threshold itself is twilight";
-
     gInstant.sunAltitude = 10.0 * kDegree;
     gViewer.viewerObject = FileID(1) | 1;
     EXPECT_EQ(SkyColorSlot(), kNightSkyColor) << "away from the Earth the sky is night";
@@ -287,7 +148,6 @@ TEST_F(RenderTest, MagnitudeLimitsMoveTogether) {
     EXPECT_EQ(o.faintestStarLabelMagnitude, kNoLimit);
     EXPECT_EQ(o.faintestPlanetLabelMagnitude, 950);
     EXPECT_EQ(o.faintestDeepSkyLabelMagnitude, 1150);
-
     AdjustMagnitudeLimits(-250);
     EXPECT_EQ(o.brightestStarMagnitude, -100);
     EXPECT_EQ(TypeLimit(61), 500);
@@ -307,170 +167,104 @@ TEST_F(RenderTest, MagnitudeLimitsMoveTogether) {
 // ---------------------------------------------------------------------------
 // Symbols as pixels
 
-TEST_F(RenderTest, PlainStarSymbols) {
-    {
-        Canvas c(40, 40);
-        DrawStarSymbol(kPlainStar, 20, 20, 1);
-        EXPECT_EQ(c.At(20, 20), kInk) << "size 1 is a single pixel";
+TEST_F(RenderTest, PlainStarsFillTheirBox) {
+    struct Case {
+        int size;
+        bool large;
+        int left, top, right, bottom;
+        std::vector<Point> ink;
+    } cases[] = {{1, false, 20, 20, 20, 20, {{20, 20}}}, // a single pixel
+                 {4, false, 18, 18, 21, 21, {{19, 19}, {19, 20}, {20, 19}, {20, 20}}},
+                 {6, false, 18, 18, 23, 23, {{21, 21}}}, // off the centre
+                 {3, true, 17, 17, 22, 22, {{20, 20}, {19, 19}}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE("size " + std::to_string(c.size) + (c.large ? " large" : ""));
+        gDisplayOptions.showLargeStars = c.large;
+        Canvas canvas(40, 40, true);
+        DrawStarSymbol(kPlainStar, 20, 20, c.size);
         int l, t, r, b;
-        ASSERT_TRUE(c.LitBox(l, t, r, b));
-        EXPECT_EQ(l, 20);
-        EXPECT_EQ(r, 20);
-        EXPECT_EQ(t, 20);
-        EXPECT_EQ(b, 20);
-    }
-    {
-        // Size 4: q = 1, the box (18, 18) to (22, 22).
-        Canvas c(40, 40);
-        DrawStarSymbol(kPlainStar, 20, 20, 4);
-        for (int x = 19; x <= 20; ++x)
-            for (int y = 19; y <= 20; ++y)
-                EXPECT_EQ(c.At(x, y), kInk) << x << "," << y;
-        int l, t, r, b;
-        ASSERT_TRUE(c.LitBox(l, t, r, b));
-        EXPECT_EQ(l, 18);
-        EXPECT_EQ(t, 18);
-        EXPECT_EQ(r, 21);
-        EXPECT_EQ(b, 21);
-    }
-    {
-        // Size 6: q = 1, the box (18, 18) to (24, 24), off the centre.
-        Canvas c(40, 40);
-        DrawStarSymbol(kPlainStar, 20, 20, 6);
-        int l, t, r, b;
-        ASSERT_TRUE(c.LitBox(l, t, r, b));
-        EXPECT_EQ(l, 18);
-        EXPECT_EQ(t, 18);
-        EXPECT_EQ(r, 23);
-        EXPECT_EQ(b, 23);
-        EXPECT_EQ(c.At(21, 21), kInk);
-    }
-    {
-        gDisplayOptions.showLargeStars = true;
-        Canvas c(40, 40);
-        DrawStarSymbol(kPlainStar, 20, 20, 3);
-        int l, t, r, b;
-        ASSERT_TRUE(c.LitBox(l, t, r, b));
-        EXPECT_EQ(l, 17);
-        EXPECT_EQ(t, 17);
-        EXPECT_EQ(r, 22);
-        EXPECT_EQ(b, 22);
-        EXPECT_EQ(c.At(20, 20), kInk);
-        EXPECT_EQ(c.At(19, 19), kInk);
+        ASSERT_TRUE(canvas.LitBox(l, t, r, b));
+        EXPECT_EQ(l, c.left);
+        EXPECT_EQ(t, c.top);
+        EXPECT_EQ(r, c.right);
+        EXPECT_EQ(b, c.bottom);
+        for (Point p : c.ink)
+            EXPECT_EQ(canvas.At(p.x, p.y), kInk) << p.x << ", " << p.y;
     }
 }
 
-TEST_F(RenderTest, MultipleAndVariableStarSymbols) {
-    {
-        Canvas plain(40, 40);
-        DrawStarSymbol(kPlainStar, 20, 20, 4);
-        EXPECT_TRUE(Dark(plain.At(22, 22)));
-    }
-    {
-        // The companion's stroke runs from the box's corner (22, 22) back
-        // through the disc.
-        Canvas c(40, 40);
-        DrawStarSymbol(kMultipleStar, 20, 20, 4);
-        EXPECT_FALSE(Dark(c.At(22, 22))) << Show(c.At(22, 22));
-        EXPECT_FALSE(Dark(c.At(18, 18)));
-        EXPECT_TRUE(Dark(c.At(24, 24)));
-        EXPECT_TRUE(Dark(c.At(22, 18))) << "only one diagonal";
-    }
-    {
-        // Size 6: a disc of size 5 in the box (18, 18) to (23, 23) and a ring
-        // in (16, 16) to (25, 25), a dark gap between them.
-        Canvas c(40, 40);
-        DrawStarSymbol(kVariableStar, 20, 20, 6);
-        EXPECT_EQ(c.At(20, 20), kInk);
-        EXPECT_TRUE(Lit(c.At(16, 20))) << "ring, left";
-        EXPECT_TRUE(Lit(c.At(24, 20))) << "ring, right";
-        EXPECT_TRUE(Lit(c.At(20, 16))) << "ring, top";
-        EXPECT_TRUE(Dark(c.At(17, 20))) << "between disc and ring";
-        EXPECT_TRUE(Dark(c.At(20, 17)));
-        EXPECT_TRUE(Dark(c.At(23, 20)));
-        EXPECT_TRUE(Dark(c.At(15, 20))) << "outside the ring";
-        EXPECT_TRUE(Dark(c.At(26, 20)));
-    }
-    {
-        Canvas c(40, 40);
-        DrawStarSymbol(kMultipleVariableStar, 20, 20, 6);
-        EXPECT_FALSE(Dark(c.At(25, 25))) << "the stroke runs corner to corner of the ring's box";
-        EXPECT_FALSE(Dark(c.At(16, 16)));
-        EXPECT_TRUE(Lit(c.At(17, 17)));
-        EXPECT_TRUE(Dark(c.At(27, 27)));
-    }
+// Points "dx,dy dx,dy ..." from a symbol's centre.
+std::vector<Point> Points(const char* text) {
+    std::vector<Point> points;
+    std::istringstream in(text);
+    Point p;
+    char comma;
+    while (in >> p.x >> comma >> p.y)
+        points.push_back(p);
+    return points;
 }
 
-TEST_F(RenderTest, DeepSkySymbols) {
-    {
-        Canvas c(60, 60);
-        DrawDeepSkySymbol(kTypeOpenCluster, 30, 30, 5);
-        EXPECT_TRUE(Lit(c.At(35, 30)));
-        EXPECT_TRUE(Lit(c.At(25, 30)));
-        EXPECT_TRUE(Lit(c.At(30, 25)));
-        EXPECT_TRUE(Dark(c.At(30, 30))) << "hollow";
-        EXPECT_TRUE(Dark(c.At(37, 30)));
-    }
-    {
-        Canvas c(60, 60);
-        DrawDeepSkySymbol(kTypeOpenCluster, 30, 30, 0);
-        EXPECT_TRUE(Lit(c.At(33, 30))) << "a point gets the smallest circle, radius 3";
-        EXPECT_TRUE(Dark(c.At(35, 30)));
-    }
-    {
-        Canvas c(60, 60);
-        DrawDeepSkySymbol(kTypeGlobularCluster, 30, 30, 5);
-        EXPECT_EQ(c.At(30, 28), kInk) << "the vertical bar";
-        EXPECT_EQ(c.At(30, 33), kInk);
-        EXPECT_EQ(c.At(27, 30), kInk) << "the horizontal bar";
-        EXPECT_EQ(c.At(33, 30), kInk);
-        EXPECT_TRUE(Dark(c.At(28, 28)));
-        EXPECT_TRUE(Dark(c.At(30, 37)));
-    }
-    {
-        Canvas c(60, 60);
-        DrawDeepSkySymbol(kTypeDiffuseNebula, 30, 30, 0);
-        // Radius 4 at least: the corners at (30, 26), (34, 30), (30, 34), (26, 30).
-        EXPECT_FALSE(Dark(c.At(30, 26)));
-        EXPECT_FALSE(Dark(c.At(34, 30)));
-        EXPECT_FALSE(Dark(c.At(30, 34)));
-        EXPECT_FALSE(Dark(c.At(26, 30)));
-        EXPECT_FALSE(Dark(c.At(32, 28))) << "an edge";
-        EXPECT_TRUE(Dark(c.At(30, 30)));
-        EXPECT_TRUE(Dark(c.At(30, 23)));
-        EXPECT_TRUE(Dark(c.At(33, 33))) << "no circle round it";
-    }
-    {
-        Canvas c(60, 60);
-        DrawDeepSkySymbol(kTypePlanetaryNebula, 30, 30, 4);
-        EXPECT_EQ(c.At(30, 23), kInk) << "spoke up to (30, 22)";
-        EXPECT_EQ(c.At(30, 37), kInk);
-        EXPECT_EQ(c.At(23, 30), kInk);
-        EXPECT_EQ(c.At(37, 30), kInk);
-        EXPECT_TRUE(Dark(c.At(30, 20)));
-        EXPECT_TRUE(Dark(c.At(40, 30)));
-        EXPECT_TRUE(Dark(c.At(30, 30)));
-    }
-    {
-        // Radius 6: half-height 3, the box (24, 26) to (37, 35).
-        Canvas c(60, 60);
-        DrawDeepSkySymbol(kTypeGalaxy, 30, 30, 6);
-        EXPECT_TRUE(Lit(c.At(30, 26))) << "top";
-        EXPECT_TRUE(Lit(c.At(30, 34))) << "bottom";
-        EXPECT_TRUE(Lit(c.At(24, 30))) << "left";
-        EXPECT_TRUE(Lit(c.At(36, 30))) << "right";
-        EXPECT_TRUE(Dark(c.At(30, 24))) << "flattened";
-        EXPECT_TRUE(Dark(c.At(30, 30)));
+TEST_F(RenderTest, SymbolPixels) {
+    struct Case {
+        bool deepSky;
+        int kind, size;
+        const char *ink, *lit, *dark, *notDark;
+    } cases[] = {// Stars about (20, 20). The companion's stroke runs from the box's
+                 // corner back through the disc, along one diagonal only.
+                 {false, kPlainStar, 4, "", "", "2,2", ""},
+                 {false, kMultipleStar, 4, "", "", "4,4 2,-2", "2,2 -2,-2"},
+                 // A disc in (18, 18)-(23, 23), a ring in (16, 16)-(25, 25), a dark
+                 // gap between them.
+                 {false, kVariableStar, 6, "0,0", "-4,0 4,0 0,-4", "-3,0 0,-3 3,0 -5,0 6,0", ""},
+                 // The stroke runs corner to corner of the ring's box.
+                 {false, kMultipleVariableStar, 6, "", "-3,-3", "7,7", "5,5 -4,-4"},
+                 // Deep-sky objects about (30, 30): a hollow circle (a point gets
+                 // radius 3), a cross of two bars, a diamond of radius 4 at least
+                 // with no circle round it, spokes and a ring, a flattened ellipse
+                 // (radius 6, half-height 3: the box (24, 26)-(37, 35)).
+                 {true, kTypeOpenCluster, 5, "", "5,0 -5,0 0,-5", "0,0 7,0", ""},
+                 {true, kTypeOpenCluster, 0, "", "3,0", "5,0", ""},
+                 {true, kTypeGlobularCluster, 5, "0,-2 0,3 -3,0 3,0", "", "-2,-2 0,7", ""},
+                 {true, kTypeDiffuseNebula, 0, "", "", "0,0 0,-7 3,3", "0,-4 4,0 0,4 -4,0 2,-2"},
+                 {true, kTypePlanetaryNebula, 4, "0,-7 0,7 -7,0 7,0", "", "0,-10 10,0 0,0", ""},
+                 {true, kTypeGalaxy, 6, "", "0,-4 0,4 -6,0 6,0", "0,-6 0,0", ""}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE((c.deepSky ? "type " : "star symbol ") + std::to_string(c.kind) + " size " +
+                     std::to_string(c.size));
+        const int centre = c.deepSky ? 30 : 20;
+        Canvas canvas(2 * centre, 2 * centre, true);
+        if (c.deepSky)
+            DrawDeepSkySymbol(c.kind, centre, centre, c.size);
+        else
+            DrawStarSymbol(static_cast<StarSymbol>(c.kind), centre, centre, c.size);
+        auto at = [&](Point p) { return canvas.At(centre + p.x, centre + p.y); };
+        for (Point p : Points(c.ink))
+            EXPECT_EQ(at(p), kInk) << p.x << ", " << p.y;
+        for (Point p : Points(c.lit))
+            EXPECT_TRUE(Lit(at(p))) << p.x << ", " << p.y << ": " << Show(at(p));
+        for (Point p : Points(c.dark))
+            EXPECT_TRUE(Dark(at(p))) << p.x << ", " << p.y << ": " << Show(at(p));
+        for (Point p : Points(c.notDark))
+            EXPECT_FALSE(Dark(at(p))) << p.x << ", " << p.y << ": " << Show(at(p));
     }
 }
 
 // ---------------------------------------------------------------------------
 // Labels
 
+// The pixels of a label drawn alone.
+std::vector<RGBColor> LabelPixels(const char* text, int length, int x, int y, int* top = nullptr) {
+    Canvas c(200, 100, true);
+    SelectChartFont();
+    DrawLabel(text, length, x, y);
+    int l, t = 0, r, b;
+    if (top != nullptr) *top = c.LitBox(l, t, r, b) ? t : -1;
+    return c.All();
+}
+
 TEST_F(RenderTest, LabelsSitOnTheirBaseAndStopAtSemicolons) {
-    std::vector<RGBColor> plain, listed, cut;
     {
-        Canvas c(200, 60);
+        Canvas c(200, 60, true);
         SelectChartFont();
         DrawLabel("Vega", 0, 10, 40);
         int l, t, r, b;
@@ -478,83 +272,39 @@ TEST_F(RenderTest, LabelsSitOnTheirBaseAndStopAtSemicolons) {
         EXPECT_GE(l, 10);
         EXPECT_LT(b, 40) << "the text's bottom is at y";
         EXPECT_GT(b, 30);
-        plain = c.All();
     }
-    {
-        Canvas c(200, 60);
-        SelectChartFont();
-        DrawLabel("Vega;HR 7001", 0, 10, 40);
-        listed = c.All();
-    }
-    {
-        Canvas c(200, 60);
-        SelectChartFont();
-        DrawLabel("Vegas", 4, 10, 40);
-        cut = c.All();
-    }
-    EXPECT_TRUE(plain == listed) << "the text ends at the first ';'";
-    EXPECT_TRUE(plain == cut) << "an explicit length";
-    {
-        Canvas c(200, 60);
-        SelectChartFont();
-        DrawLabel(";HR 7001", 0, 10, 40);
-        DrawLabel("$", 0, 10, 40);
-        int l, t, r, b;
-        EXPECT_FALSE(c.LitBox(l, t, r, b)) << "empty texts draw nothing";
-    }
-}
+    const std::vector<RGBColor> plain = LabelPixels("Vega", 0, 10, 40);
+    EXPECT_TRUE(plain == LabelPixels("Vega;HR 7001", 0, 10, 40)) << "the text ends at the ';'";
+    EXPECT_TRUE(plain == LabelPixels("Vegas", 4, 10, 40)) << "an explicit length";
+    const std::vector<RGBColor> empty = LabelPixels("", 0, 10, 40);
+    EXPECT_TRUE(empty == LabelPixels(";HR 7001", 0, 10, 40)) << "empty texts draw nothing";
+    EXPECT_TRUE(empty == LabelPixels("$", 0, 10, 40));
 
-TEST_F(RenderTest, GreekLettersAndSuperscripts) {
-    std::vector<RGBColor> greek, latin;
-    int greekTop = 0, superTop = 0, l, r, b;
-    {
-        Canvas c(200, 80);
-        SelectChartFont();
-        DrawLabel("$a Cen", 0, 10, 60);
-        ASSERT_TRUE(c.LitBox(l, greekTop, r, b));
-        EXPECT_LT(b, 60);
-        greek = c.All();
-    }
-    {
-        Canvas c(200, 80);
-        SelectChartFont();
-        DrawLabel("a Cen", 0, 10, 60);
-        latin = c.All();
-    }
-    EXPECT_FALSE(greek == latin) << "'$a' is alpha, not a";
-    {
-        Canvas c(200, 80);
-        SelectChartFont();
-        DrawLabel("$a2 Cen", 0, 10, 60);
-        ASSERT_TRUE(c.LitBox(l, superTop, r, b));
-    }
-    int height = 0, width = 0;
+    // '$a' is alpha, not a; a digit after it is raised half a line.
+    int greekTop = 0, superTop = 0, width = 0, height = 0;
+    const std::vector<RGBColor> greek = LabelPixels("$a Cen", 0, 10, 60, &greekTop);
+    EXPECT_FALSE(greek == LabelPixels("a Cen", 0, 10, 60));
+    LabelPixels("$a2 Cen", 0, 10, 60, &superTop);
     {
         Canvas c(10, 10);
         SelectChartFont();
         TextExtent("2", &width, &height);
     }
-    EXPECT_LE(superTop, greekTop - height / 2 + 2) << "the digit is raised half a line";
+    EXPECT_LE(superTop, greekTop - height / 2 + 2);
 }
 
 TEST_F(RenderTest, ObjectLabelsTakeNameOrDesignationAndOffset) {
     auto labelPixels = [](const SkyObject* object, int radius) {
-        Canvas c(200, 100);
+        Canvas c(200, 100, true);
         SelectChartFont();
         DrawObjectLabel(object, 50, 70, radius);
         return c.All();
     };
-    auto textPixels = [](const std::string& text, int x, int y) {
-        Canvas c(200, 100);
-        SelectChartFont();
-        DrawLabel(text.c_str(), 0, x, y);
-        return c.All();
-    };
-
     CatalogObject star;
     star.type = kTypeSingleStar;
     star.name = CopyText("Vega;HR 7001");
-    EXPECT_TRUE(labelPixels(&star, 9) == textPixels("Vega", 53, 67)) << "stars ignore the radius";
+    EXPECT_TRUE(labelPixels(&star, 9) == LabelPixels("Vega", 0, 53, 67))
+        << "stars ignore the radius";
 
     CatalogObject designated;
     designated.type = kTypeSingleStar;
@@ -562,27 +312,26 @@ TEST_F(RenderTest, ObjectLabelsTakeNameOrDesignationAndOffset) {
     ASSERT_GT(designated.identifierCount, 0);
     std::string designation = formatIdentifier(designated.identifiers[0]);
     ASSERT_FALSE(designation.empty());
-    EXPECT_TRUE(labelPixels(&designated, 0) == textPixels(designation, 53, 67));
+    EXPECT_TRUE(labelPixels(&designated, 0) == LabelPixels(designation.c_str(), 0, 53, 67));
 
     CatalogObject nameless;
     nameless.type = kTypeSingleStar;
-    EXPECT_TRUE(labelPixels(&nameless, 0) == textPixels("", 0, 0)) << "no text, no label";
+    EXPECT_TRUE(labelPixels(&nameless, 0) == LabelPixels("", 0, 0, 0)) << "no text, no label";
 
+    // A cluster's label clears 7/10 of the radius each way, a galaxy's and a
+    // nebula's 2/3 then 7/10 (radius 20: 14 and 9 pixels).
     CatalogObject cluster;
-    cluster.type = kTypeOpenCluster;
     cluster.name = CopyText("M45");
-    // d = 20, then 20 x 7 / 10 = 14.
-    EXPECT_TRUE(labelPixels(&cluster, 20) == textPixels("M45", 67, 53));
-    cluster.type = kTypeGalaxy;
-    // d = 20 x 2 / 3 = 13, then 9.
-    EXPECT_TRUE(labelPixels(&cluster, 20) == textPixels("M45", 62, 58));
-    cluster.type = kTypeDiffuseNebula;
-    // d = 20 x 7 / 10 = 14, then 9.
-    EXPECT_TRUE(labelPixels(&cluster, 20) == textPixels("M45", 62, 58));
+    const std::pair<int, Point> offsets[] = {
+        {kTypeOpenCluster, {67, 53}}, {kTypeGalaxy, {62, 58}}, {kTypeDiffuseNebula, {62, 58}}};
+    for (auto [type, at] : offsets) {
+        cluster.type = static_cast<std::uint8_t>(type);
+        EXPECT_TRUE(labelPixels(&cluster, 20) == LabelPixels("M45", 0, at.x, at.y)) << type;
+    }
 }
 
 // ---------------------------------------------------------------------------
-// Projection of objects (with the projection frame)
+// Projection of objects
 
 TEST_F(RenderTest, ObjectsProjectByKindAndLimit) {
     gDisplayOptions.showPlanets = true;
@@ -590,75 +339,76 @@ TEST_F(RenderTest, ObjectsProjectByKindAndLimit) {
     gChartView.fieldWidth = 60.0 * kDegree; // scale 200 on a 200-pixel width
     Draw();
     ASSERT_EQ(gFrame.scale, 200);
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    enum Extra { kNone, kStarsOff, kBehind, kNoPlanetLimit };
+    // Catalogue sizes are the sine of the diameter, a body's the sine of its
+    // radius at 1 AU (1/64: 3.125 pixels).
+    struct Case {
+        const char* what;
+        int type;
+        std::int16_t magnitude;
+        float size, distance;
+        double dLon, magnification;
+        Extra extra;
+        bool visible;
+        int radius;
+    } cases[] = {
+        {"star", kTypeSingleStar, 300, 0, 1, 0, 1, kNone, true, 0},
+        {"stars off", kTypeSingleStar, 300, 0, 1, 0, 1, kStarsOff, false, 0},
+        {"behind the observer", kTypeSingleStar, 300, 0, 1, 0, 1, kBehind, false, 0},
+        {"galaxy", kTypeGalaxy, 900, 0.1f, 1, 0, 1, kNone, true, 10},
+        {"no size: a point", kTypeGalaxy, 900, nan, 1, 0, 1, kNone, true, 0},
+        {"fainter than the galaxy limit", kTypeGalaxy, 960, nan, 1, 0, 1, kNone, false, 0},
+        {"a big disc off the area shows", kTypeDiffuseNebula, 500, 0.4f, 1, 0.6, 1, kNone, true,
+         40},
+        {"as a point it is off the chart", kTypeDiffuseNebula, 500, 0, 1, 0.6, 1, kNone, false, 0},
+        {"planet", 5, 0, 0.015625f, 1, 0, 1, kNone, true, 3},
+        {"magnified", 5, 0, 0.015625f, 1, 0, 10, kNone, true, 31},
+        {"no distance: a point", 5, 0, 0.015625f, inf, 0, 1, kNone, true, 0},
+        {"inside the body: a point", 5, 0, 0.015625f, 0.01f, 0, 1, kNone, true, 0},
+        {"fainter than the planet limit", 5, 900, 0.015625f, 1, 0, 1, kNone, false, 0},
+        {"no planet limit", 5, 900, 0.015625f, 1, 0, 1, kNoPlanetLimit, true, 3}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        setDisplayOptionsDefaults();
+        gDisplayOptions.showHorizonMask = false;
+        gDisplayOptions.showPlanets = true;
+        gDisplayOptions.showStars = c.extra != kStarsOff;
+        gDisplayOptions.planetMagnification = c.magnification;
+        if (c.extra == kNoPlanetLimit) gDisplayOptions.faintestPlanetMagnitude = kNoLimit;
+        CatalogObject catalog;
+        SolarSystemObject body;
+        SkyObject* object = &catalog;
+        std::int32_t* direction = catalog.apparentDirection;
+        if (c.type < kTypeSingleStar) {
+            object = &body;
+            direction = body.apparentDirection;
+            body.magnitude = c.magnitude;
+            body.distance = c.distance;
+            body.elements[kRadius] = c.size;
+        } else {
+            catalog.magnitude = c.magnitude;
+            catalog.size = c.size;
+        }
+        object->type = static_cast<std::uint8_t>(c.type);
+        Direction(1.0 + c.dLon, 0.2, direction);
+        if (c.extra == kBehind)
+            for (int i = 0; i < 3; ++i)
+                direction[i] = -direction[i];
+        ProjectedObject p = ProjectObject(object);
+        EXPECT_EQ(p.visible, c.visible);
+        if (!c.visible) continue;
+        EXPECT_EQ(p.radius, c.radius);
+        if (c.dLon == 0) {
+            EXPECT_NEAR(p.x, gFrame.centerX, 1);
+            EXPECT_NEAR(p.y, gFrame.centerY, 1);
+        } else {
+            EXPECT_GT(std::abs(p.x - 100), 100) << p.x;
+        }
+    }
 
-    std::int32_t center[3];
-    UnitVector(1.0, 0.2, center);
-    CatalogObject star;
-    star.type = kTypeSingleStar;
-    star.magnitude = 300;
-    std::copy(center, center + 3, star.apparentDirection);
-    ProjectedObject p = ProjectObject(&star);
-    EXPECT_TRUE(p.visible);
-    EXPECT_EQ(p.radius, 0);
-    EXPECT_NEAR(p.x, gFrame.centerX, 1);
-    EXPECT_NEAR(p.y, gFrame.centerY, 1);
-    gDisplayOptions.showStars = false;
-    EXPECT_FALSE(ProjectObject(&star).visible);
-    gDisplayOptions.showStars = true;
-    for (int i = 0; i < 3; ++i)
-        star.apparentDirection[i] = -center[i];
-    EXPECT_FALSE(ProjectObject(&star).visible) << "behind the observer";
-
-    CatalogObject galaxy;
-    galaxy.type = kTypeGalaxy;
-    galaxy.magnitude = 900;
-    galaxy.size = 0.1f; // sine of the radius 0.05
-    std::copy(center, center + 3, galaxy.apparentDirection);
-    EXPECT_EQ(ProjectObject(&galaxy).radius, 10);
-    galaxy.size = std::numeric_limits<float>::quiet_NaN();
-    p = ProjectObject(&galaxy);
-    EXPECT_TRUE(p.visible) << "no size: a point";
-    EXPECT_EQ(p.radius, 0);
-    galaxy.magnitude = 960;
-    EXPECT_FALSE(ProjectObject(&galaxy).visible) << "fainter than the galaxy limit";
-
-    // A big disc whose centre is off the area still shows.
-    CatalogObject nebula;
-    nebula.type = kTypeDiffuseNebula;
-    nebula.magnitude = 500;
-    nebula.size = 0.4f; // radius 40 pixels
-    UnitVector(1.0 + 0.6, 0.2, nebula.apparentDirection);
-    p = ProjectObject(&nebula);
-    EXPECT_TRUE(p.visible);
-    EXPECT_GT(std::abs(p.x - 100), 100) << p.x;
-    EXPECT_EQ(p.radius, 40);
-    nebula.size = 0.0f;
-    EXPECT_FALSE(ProjectObject(&nebula).visible) << "as a point it is off the chart";
-
-    SolarSystemObject body;
-    body.type = 5;
-    body.magnitude = 0;
-    body.distance = 1.0f;
-    body.elements[kRadius] = 0.015625f; // sine 1/64: 3.125 pixels
-    std::copy(center, center + 3, body.apparentDirection);
-    EXPECT_EQ(ProjectObject(&body).radius, 3);
-    gDisplayOptions.planetMagnification = 10.0;
-    EXPECT_EQ(ProjectObject(&body).radius, 31);
-    gDisplayOptions.planetMagnification = 1.0;
-    body.distance = std::numeric_limits<float>::infinity();
-    p = ProjectObject(&body);
-    EXPECT_TRUE(p.visible);
-    EXPECT_EQ(p.radius, 0) << "no distance: a point";
-    body.distance = 0.01f;
-    EXPECT_EQ(ProjectObject(&body).radius, 0) << "inside the body: a point";
-    body.distance = 1.0f;
-    body.magnitude = 900;
-    EXPECT_FALSE(ProjectObject(&body).visible) << "fainter than the planet limit";
-    gDisplayOptions.faintestPlanetMagnitude = kNoLimit;
-    EXPECT_TRUE(ProjectObject(&body).visible) << "no planet limit";
-}
-
-TEST_F(RenderTest, HorizonMaskHidesObjectsBelowIt) {
+    // The horizon mask hides what is below it.
     gChartView.coordinateSystem = kHorizon;
     gChartView.centerLongitude = 0.0;
     gChartView.centerLatitude = -20.0 * kDegree;
@@ -668,9 +418,11 @@ TEST_F(RenderTest, HorizonMaskHidesObjectsBelowIt) {
     ASSERT_TRUE(UnprojectPoint(gFrame.centerX, gFrame.centerY, below));
     CatalogObject star;
     star.type = kTypeSingleStar;
-    star.magnitude = 100;
+    star.magnitude = 300;
     for (int i = 0; i < 3; ++i)
         star.apparentDirection[i] = static_cast<std::int32_t>(below[i] * kUnitVectorScale);
+    setDisplayOptionsDefaults();
+    gDisplayOptions.showHorizonMask = false;
     EXPECT_TRUE(ProjectObject(&star).visible);
     gDisplayOptions.showHorizonMask = true;
     EXPECT_FALSE(ProjectObject(&star).visible);
@@ -692,9 +444,8 @@ TEST_F(RenderTest, StarIsDrawnWhereItProjects) {
     EXPECT_EQ(LastDrawCounts().stars, 1);
     EXPECT_FALSE(LastDrawCounts().aborted);
     EXPECT_EQ(getFile(fileId)->lastDrawGeneration, DrawingPassNumber());
-    EXPECT_EQ(At(100, 0), kWhite) << "the frame";
-    EXPECT_EQ(At(199, 75), kWhite);
-    EXPECT_EQ(At(100, 149), kWhite);
+    for (Point frame : {Point{100, 0}, Point{199, 75}, Point{100, 149}})
+        EXPECT_EQ(At(frame.x, frame.y), kWhite) << "the frame";
 
     gDisplayOptions.showStarColors = false;
     Draw();
@@ -705,26 +456,29 @@ TEST_F(RenderTest, StarIsDrawnWhereItProjects) {
     Draw();
     EXPECT_EQ(At(p.x, p.y), kBlack) << "foreground on a white sky";
     EXPECT_EQ(At(p.x + 2, p.y), kWhite);
-
     gDisplayOptions.showStars = false;
     gDisplayOptions.skyBackground = kSkyBlack;
     Draw();
     EXPECT_EQ(At(p.x, p.y), kBlack);
     EXPECT_EQ(LastDrawCounts().stars, 0);
+
+    // Escape stops the object layers; the frame is still drawn.
+    gDisplayOptions.showStars = true;
+    NoteKey(VKEscape, true);
+    Draw();
+    EXPECT_TRUE(LastDrawCounts().aborted);
+    EXPECT_EQ(LastDrawCounts().stars, 0);
+    EXPECT_EQ(At(100, 0), kWhite);
+    NoteKey(VKEscape, false);
+    Draw();
+    EXPECT_EQ(LastDrawCounts().stars, 1);
 }
 
 TEST_F(RenderTest, FilesAreSkippedByTheirSummaries) {
-    ObjectID near = NewDataFile("Near.nvd");
-    ObjectID far = NewDataFile("Far.nvd");
-    ObjectID faint = NewDataFile("Faint.nvd");
-    ObjectID deep = NewDataFile("Deep.nvd");
-    AddCatalog(near, kTypeSingleStar, 1.02, 0.21, 400);
-    AddCatalog(far, kTypeSingleStar, 1.0 + 3.14, -0.2, 400);
-    AddCatalog(faint, kTypeSingleStar, 1.01, 0.19, 700);
-    AddCatalog(deep, kTypeGalaxy, 0.98, 0.19, 900);
-    for (ObjectID id : {near, far, faint, deep})
-        ASSERT_TRUE(unloadFile(id));
-
+    ObjectID near = FileWithStar("Near.nvd", 1.02, 0.21, 400, kTypeSingleStar);
+    ObjectID far = FileWithStar("Far.nvd", 1.0 + 3.14, -0.2, 400, kTypeSingleStar);
+    ObjectID faint = FileWithStar("Faint.nvd", 1.01, 0.19, 700, kTypeSingleStar);
+    ObjectID deep = FileWithStar("Deep.nvd", 0.98, 0.19, 900, kTypeGalaxy);
     Draw();
     const std::int32_t pass = DrawingPassNumber();
     EXPECT_TRUE(isLoaded(getFile(near))) << "loaded on demand";
@@ -747,58 +501,30 @@ TEST_F(RenderTest, FilesAreSkippedByTheirSummaries) {
     Draw();
     EXPECT_TRUE(isLoaded(getFile(deep))) << "a galaxy file is considered by any type's limit";
     EXPECT_EQ(LastDrawCounts().deepSky, 0) << "but its galaxy is still too faint";
-}
 
-TEST_F(RenderTest, ChartBoxWrapsAtZeroHoursAndTakesInThePoles) {
-    ObjectID before = NewDataFile("Before.nvd");
-    ObjectID after = NewDataFile("After.nvd");
-    AddCatalog(before, kTypeSingleStar, 2.0 * computation_test::kExactPi - 0.02, 0.0, 400);
-    AddCatalog(after, kTypeSingleStar, 0.02, 0.0, 400);
-    ASSERT_TRUE(unloadFile(before));
-    ASSERT_TRUE(unloadFile(after));
+    // The chart's box wraps at 0h and takes in the poles.
+    FileWithStar("Before.nvd", 2.0 * kExactPi - 0.02, 0.0, 400, kTypeSingleStar);
+    FileWithStar("After.nvd", 0.02, 0.0, 400, kTypeSingleStar);
     gChartView.centerLongitude = 0.0;
     gChartView.centerLatitude = 0.0;
     Draw();
     EXPECT_EQ(LastDrawCounts().stars, 2) << "both sides of 0h";
-
-    ObjectID polar = NewDataFile("Polar.nvd");
-    AddCatalog(polar, kTypeSingleStar, 3.0, 88.5 * kDegree, 400);
-    ASSERT_TRUE(unloadFile(polar));
-    gChartView.centerLongitude = 0.0;
+    ObjectID polar = FileWithStar("Polar.nvd", 3.0, 88.5 * kDegree, 400, kTypeSingleStar);
     gChartView.centerLatitude = 89.0 * kDegree;
     Draw();
     EXPECT_EQ(LastDrawCounts().stars, 1) << "across the pole, twelve hours away";
     EXPECT_TRUE(isLoaded(getFile(polar)));
 }
 
-TEST_F(RenderTest, EscapeStopsTheObjectLayers) {
-    ObjectID fileId = NewDataFile("Near.nvd");
-    AddCatalog(fileId, kTypeSingleStar, 1.02, 0.21, 400);
-    NoteKey(VKEscape, true);
-    Draw();
-    EXPECT_TRUE(LastDrawCounts().aborted);
-    EXPECT_EQ(LastDrawCounts().stars, 0);
-    EXPECT_EQ(At(100, 0), kWhite) << "the frame is still drawn";
-    NoteKey(VKEscape, false);
-    Draw();
-    EXPECT_FALSE(LastDrawCounts().aborted);
-    EXPECT_EQ(LastDrawCounts().stars, 1);
-}
-
-TEST_F(RenderTest, StarLabelsFollowTheirLimit) {
+TEST_F(RenderTest, LabelsAndDeepSkyInTheirColours) {
     ObjectID fileId = NewDataFile("Near.nvd");
     CatalogObject* star = AddCatalog(fileId, kTypeSingleStar, 1.0, 0.2, 300, kNoMagnitude, "Vega");
     gDisplayOptions.showObjectLabels = true;
     gDisplayOptions.colors[kStarLabelColor] = {0, 255, 0};
     auto greenAboveRight = [&]() {
         ProjectedPoint p = ProjectDirection(star->apparentDirection);
-        int count = 0;
-        for (int x = p.x + 3; x < p.x + 60 && x < 199; ++x)
-            for (int y = std::max(1, p.y - 30); y < p.y - 3; ++y) {
-                RGBColor c = At(x, y);
-                if (c.green >= 128 && c.red < 64) ++count;
-            }
-        return count;
+        return picture->Count([](RGBColor c) { return c.green >= 128 && c.red < 64; }, p.x + 3,
+                              std::max(1, p.y - 30), std::min(p.x + 60, 199), p.y - 3);
     };
     Draw();
     EXPECT_GT(greenAboveRight(), 0) << "label in the star label colour";
@@ -808,11 +534,8 @@ TEST_F(RenderTest, StarLabelsFollowTheirLimit) {
     gDisplayOptions.faintestStarLabelMagnitude = kNoLimit;
     Draw();
     EXPECT_EQ(greenAboveRight(), 0) << "a blank limit: no labels at all";
-}
 
-TEST_F(RenderTest, DeepSkyObjectsInTheirColour) {
-    ObjectID fileId = NewDataFile("Deep.nvd");
-    CatalogObject* cluster = AddCatalog(fileId, kTypeGlobularCluster, 1.0, 0.2, 600);
+    CatalogObject* cluster = AddCatalog(fileId, kTypeGlobularCluster, 1.05, 0.2, 600);
     gDisplayOptions.colors[kDeepSkyColor] = {255, 0, 255};
     Draw();
     ProjectedPoint p = ProjectDirection(cluster->apparentDirection);
@@ -820,55 +543,49 @@ TEST_F(RenderTest, DeepSkyObjectsInTheirColour) {
     EXPECT_EQ(LastDrawCounts().deepSky, 1);
 }
 
-TEST_F(RenderTest, SkyBackgroundByTwilight) {
+TEST_F(RenderTest, SkyBackgroundAndTheShapeOfTheSky) {
+    const RGBColor day{127, 255, 255};
     gDisplayOptions.skyBackground = kSkyColor;
     gChartView.fieldWidth = 60.0 * kDegree;
-    gInstant.sunAltitude = -0.5 * kDegree;
-    Draw();
-    EXPECT_EQ(At(100, 75), (RGBColor{127, 255, 255})) << "day";
-    EXPECT_EQ(At(3, 3), (RGBColor{127, 255, 255})) << "the corner is on the sky";
-    gInstant.sunAltitude = -0.9 * kDegree;
-    Draw();
-    EXPECT_EQ(At(100, 75), (RGBColor{0, 0, 255})) << "civil twilight";
-    gInstant.sunAltitude = -30.0 * kDegree;
-    Draw();
-    EXPECT_EQ(At(100, 75), kBlack);
-}
-
-TEST_F(RenderTest, SphericalDiscWiderThanTheWindow) {
-    gDisplayOptions.skyBackground = kSkyColor;
+    const std::pair<double, RGBColor> twilight[] = {
+        {-0.5, day}, {-0.9, {0, 0, 255}}, {-30.0, kBlack}};
+    for (auto [degrees, sky] : twilight) {
+        gInstant.sunAltitude = degrees * kDegree;
+        Draw();
+        EXPECT_EQ(At(100, 75), sky) << degrees << " degrees";
+        EXPECT_EQ(At(3, 3), sky) << "the corner is on the sky";
+    }
+    // A Spherical disc of radius 100 about (100, 75), higher than the
+    // picture; a Mollweide ellipse of half-axes 100 and 50.
     gInstant.sunAltitude = 10.0 * kDegree;
-    gChartView.projection = kSpherical;
-    gChartView.fieldWidth = 180.0 * kDegree;
-    Draw(200, 150);
-    // A disc of radius 100 about (100, 75), higher than the picture.
-    const RGBColor day{127, 255, 255};
-    EXPECT_EQ(At(100, 75), day);
-    EXPECT_EQ(At(100, 2), day) << "the disc runs off the top";
-    EXPECT_EQ(At(5, 75), day);
-    EXPECT_EQ(At(3, 3), kBlack) << "corners in the background colour";
-    EXPECT_EQ(At(196, 146), kBlack);
-}
-
-TEST_F(RenderTest, MollweideEllipse) {
-    gDisplayOptions.skyBackground = kSkyColor;
-    gInstant.sunAltitude = 10.0 * kDegree;
-    gChartView.projection = kMollweide;
-    gChartView.fieldWidth = 360.0 * kDegree;
-    Draw(200, 150);
-    // Half-width 100, half-height 50 about (100, 75).
-    const RGBColor day{127, 255, 255};
-    EXPECT_EQ(At(100, 75), day);
-    EXPECT_EQ(At(100, 30), day);
-    EXPECT_EQ(At(100, 15), kBlack);
-    EXPECT_EQ(At(5, 75), day);
-    EXPECT_EQ(At(10, 30), kBlack);
+    struct Case {
+        int projection;
+        double width;
+        std::vector<Point> sky, background;
+    } cases[] = {{kSpherical, 180.0, {{100, 75}, {100, 2}, {5, 75}}, {{3, 3}, {196, 146}}},
+                 {kMollweide, 360.0, {{100, 75}, {100, 30}, {5, 75}}, {{100, 15}, {10, 30}}}};
+    for (const Case& c : cases) {
+        gChartView.projection = static_cast<std::int16_t>(c.projection);
+        gChartView.fieldWidth = c.width * kDegree;
+        Draw(200, 150);
+        for (Point p : c.sky)
+            EXPECT_EQ(At(p.x, p.y), day) << c.projection << " at " << p.x << ", " << p.y;
+        for (Point p : c.background)
+            EXPECT_EQ(At(p.x, p.y), kBlack) << c.projection << " at " << p.x << ", " << p.y;
+    }
 }
 
 // ---------------------------------------------------------------------------
 // Rendering into the chart window's picture
 
-TEST_F(RenderTest, RenderChartFillsTheDrawingArea) {
+TEST_F(RenderTest, RenderChartFillsTheDrawingAreaAndCountsRedraws) {
+    RenderChart();
+    EXPECT_EQ(RedrawCount(), 0) << "not timing";
+    SetRedrawCount(1);
+    for (int i = 0; i < 3; ++i)
+        RenderChart();
+    EXPECT_EQ(RedrawCount() - 1, 3);
+
     WindowRef window = CreateChartWindow();
     ASSERT_NE(window, nullptr);
     RenderChart();
@@ -878,65 +595,42 @@ TEST_F(RenderTest, RenderChartFillsTheDrawingArea) {
     Rect area = GetScrollAreas(window).client;
     EXPECT_EQ(width, area.width()) << "less the scroll bars";
     EXPECT_EQ(height, area.height());
-
     gDisplayOptions.showChartControls = false;
     RenderChart();
     PictureSize(ChartPicture(), &width, &height);
     Rect client = GetClientRect(window);
     EXPECT_EQ(width, client.width());
     EXPECT_EQ(height, client.height());
-    ResetPlatform();
-    SetMessageResponder([this](const MessageRecord&) {
-        ++messages;
-        return static_cast<int>(AnswerOK);
-    });
-}
-
-TEST_F(RenderTest, RedrawTimerCountsRenderings) {
-    RenderChart();
-    EXPECT_EQ(RedrawCount(), 0) << "not timing";
-    SetRedrawCount(1);
-    RenderChart();
-    RenderChart();
-    RenderChart();
-    EXPECT_EQ(RedrawCount() - 1, 3);
 }
 
 TEST_F(RenderTest, RedScreenTurnsTheDesktopRedAndPutsColourAside) {
-    RGBColor before[kSystemColorCount];
+    RGBColor before[kSystemColorCount], now[kSystemColorCount];
     GetSystemColors(0, kSystemColorCount, before);
     gDisplayOptions.redScreen = true;
     RenderChart();
     EXPECT_FALSE(gDisplayOptions.useColor);
-    RGBColor red[kSystemColorCount];
-    GetSystemColors(0, kSystemColorCount, red);
-    for (int i = 0; i < kSystemColorCount; ++i) {
-        EXPECT_EQ(red[i].green, 0) << i;
-        EXPECT_EQ(red[i].blue, 0) << i;
-        EXPECT_EQ(red[i].red, before[i].red) << i;
-    }
+    GetSystemColors(0, kSystemColorCount, now);
+    for (int i = 0; i < kSystemColorCount; ++i)
+        EXPECT_EQ(now[i], (RGBColor{before[i].red, 0, 0})) << i;
     EXPECT_EQ(ForegroundColor(), (RGBColor{255, 0, 0}));
 
     ApplyRedScreen(false); // the program went to the background
-    RGBColor restored[kSystemColorCount];
-    GetSystemColors(0, kSystemColorCount, restored);
+    GetSystemColors(0, kSystemColorCount, now);
     for (int i = 0; i < kSystemColorCount; ++i)
-        EXPECT_EQ(restored[i], before[i]) << i;
+        EXPECT_EQ(now[i], before[i]) << i;
     ApplyRedScreen(true);
-
     gDisplayOptions.redScreen = false;
     RenderChart();
     EXPECT_TRUE(gDisplayOptions.useColor) << "colour comes back";
-    GetSystemColors(0, kSystemColorCount, restored);
+    GetSystemColors(0, kSystemColorCount, now);
     for (int i = 0; i < kSystemColorCount; ++i)
-        EXPECT_EQ(restored[i], before[i]) << i;
+        EXPECT_EQ(now[i], before[i]) << i;
 }
 
 TEST_F(RenderTest, ShallowScreensLoseColour) {
-    int updates = 0;
-    static int* counter = nullptr;
-    counter = &updates;
-    setMenuStateUpdater([] { ++*counter; });
+    static int updates = 0;
+    updates = 0;
+    setMenuStateUpdater([] { ++updates; });
     gDisplayOptions.skyBackground = kSkyColor;
     RenderChart();
     ShowChart();

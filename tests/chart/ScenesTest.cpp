@@ -4,39 +4,19 @@
 // the sky colour by the Sun's altitude, the horizon mask, the whole sky in
 // the cylindrical projections, and zooming about a star. Pixel facts only.
 
-#include "astro/ComputationOptions.h"
-#include "astro/Frames.h"
-#include "astro/Vectors.h"
-#include "astro/Viewer.h"
-#include "chart/ChartView.h"
-#include "chart/DisplayOptions.h"
+#include "ChartTestSupport.h"
+
 #include "chart/Overlays.h"
-#include "chart/Projection.h"
-#include "chart/Render.h"
-#include "chart/ViewCommands.h"
 #include "data/DatabaseFiles.h"
-#include "data/Driver.h"
-#include "data/ObjectStore.h"
 #include "data/Search.h"
-#include "data/SkyObject.h"
-#include "shell/Platform.h"
 
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <cstdlib>
 #include <filesystem>
-#include <string>
-#include <utility>
-#include <vector>
 
 namespace {
 
+using namespace chart_test;
 namespace fs = std::filesystem;
 
-constexpr double kDegree = 3.14159265358979323846 / 180.0;
-constexpr RGBColor kBlack{0, 0, 0};
-constexpr std::int64_t kPlentyOfMemory = std::int64_t{1} << 30;
 // 1999 December 31, 21h UT: a winter night at Greenwich, 51.5 degrees north.
 constexpr double kNight = 2451544.375;
 // 2000 March 20, 0h UT: the equinox, from which the twilight instants are
@@ -44,11 +24,6 @@ constexpr double kNight = 2451544.375;
 constexpr double kEquinox = 2451623.5;
 constexpr double kLatitude = 51.5 * kDegree;
 constexpr int kViewedFromString = 2048;
-
-std::string Show(RGBColor c) {
-    return "(" + std::to_string(c.red) + ", " + std::to_string(c.green) + ", " +
-           std::to_string(c.blue) + ")";
-}
 
 class ScenesTest : public testing::Test {
 protected:
@@ -81,7 +56,7 @@ protected:
         Scene(kNight);
     }
     void TearDown() override {
-        if (picture_ != nullptr) DeletePicture(picture_);
+        picture_.reset();
         setObjectStoreDefaults();
         setChartViewDefaults();
         setDisplayOptionsDefaults();
@@ -108,17 +83,19 @@ protected:
     }
 
     void Draw(int width, int height) {
-        if (picture_ != nullptr) DeletePicture(picture_);
-        picture_ = CreatePicture(width, height);
-        ASSERT_NE(picture_, nullptr);
-        BeginDrawing(SelectPicture(picture_));
+        picture_.reset();
+        picture_ = std::make_unique<Canvas>(width, height);
         DrawChart(Rect{0, 0, width, height});
-        EndDrawing();
-        width_ = width;
-        height_ = height;
+        picture_->Finish();
     }
-    RGBColor At(int x, int y) const { return PicturePixel(picture_, x, y); }
-    bool Inside(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
+    RGBColor At(int x, int y) const { return picture_->At(x, y); }
+    bool Inside(int x, int y) const {
+        return x >= 0 && y >= 0 && x < picture_->width && y < picture_->height;
+    }
+    // Pixels that are not black in the box [x0, x1) x [y0, y1).
+    int LitPixels(int x0, int y0, int x1, int y1) const {
+        return picture_->Count([](RGBColor c) { return c != kBlack; }, x0, y0, x1, y1);
+    }
 
     // A star of the database by name, computed for the current instant.
     static CatalogObject* Star(const char* name) {
@@ -145,19 +122,9 @@ protected:
         gChartView.centerLatitude = lat + dLat;
     }
 
-    // Non-black pixels inside the frame, in the box [x0, x1) x [y0, y1).
-    int LitPixels(int x0, int y0, int x1, int y1) const {
-        int count = 0;
-        for (int y = y0; y < y1; ++y)
-            for (int x = x0; x < x1; ++x)
-                if (!(At(x, y) == kBlack)) ++count;
-        return count;
-    }
-
     static std::string scratch_;
     std::vector<std::string> messages_;
-    PictureRef picture_ = nullptr;
-    int width_ = 0, height_ = 0;
+    std::unique_ptr<Canvas> picture_;
 };
 
 std::string ScenesTest::scratch_;

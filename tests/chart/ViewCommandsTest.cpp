@@ -2,27 +2,16 @@
 // automatic magnitude limits, centring on objects, the View menu and its
 // submenus, the Field and Center Coordinates dialogs, and the scroll bars.
 
-#include "tests/data/ComputationTestBase.h"
+#include "ChartTestSupport.h"
 
 #include "astro/CoordinateText.h"
-#include "astro/Frames.h"
-#include "chart/ChartView.h"
-#include "chart/ChartWindow.h"
-#include "chart/DisplayOptions.h"
-#include "chart/Projection.h"
-#include "chart/ViewCommands.h"
 #include "data/Driver.h"
-#include "data/ObjectStore.h"
-#include "shell/Platform.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cmath>
 #include <limits>
-#include <string>
 
 namespace {
+
+using namespace chart_test;
 
 constexpr double kDeg = 0.01745329252; // as the view commands convert
 constexpr double kPi = 3.14159265358979323846;
@@ -59,14 +48,10 @@ ObjectID SelectObject() {
     return gSelected;
 }
 
-class ViewCommandsTest : public computation_test::ComputationTest {
+class ViewCommandsTest : public ChartTest {
 protected:
     void SetUp() override {
-        ComputationTest::SetUp();
-        setChartViewDefaults();
-        setDisplayOptionsDefaults();
-        gDisplayOptions.showChartLegend = false;
-        gDisplayOptions.showHorizonMask = false;
+        ChartTest::SetUp();
         gDisplayOptions.showConstellations = false;
         gDisplayOptions.automaticMagnitudeLimits = false;
         gViewer.latitude = 40 * kDeg;
@@ -84,17 +69,10 @@ protected:
         setObjectSelector(SelectObject);
     }
     void TearDown() override {
-        setMenuStateUpdater(nullptr);
         setInfoRefresher(nullptr);
         setTelescopeStayCenteredClearer(nullptr);
         setObjectSelector(nullptr);
-        ClearDialogResponders();
-        ClearRecordedMessages();
-        if (window != nullptr) ResetPlatform();
-        setChartViewDefaults();
-        setDisplayOptionsDefaults();
-        setViewerDefaults();
-        ComputationTest::TearDown();
+        ChartTest::TearDown();
     }
 
     void OpenChartWindow() {
@@ -213,20 +191,6 @@ TEST_F(ViewCommandsTest, FieldWidthIsClampedToOneArcsecondAndAFullTurn) {
             << item;
     }
     EXPECT_TRUE(RecordedMessages().empty());
-}
-
-TEST_F(ViewCommandsTest, ProjectionNameComesFromTheMenu) {
-    EXPECT_EQ(ProjectionName(kSpherical), "Spherical");
-    OpenChartWindow();
-    MenuRef menu = FindMenuByNumber(33);
-    ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(ProjectionName(kMercator), GetMenuItemText(menu, 4));
-    SetMenuItemText(menu, 2, "Orthographic");
-    gChartView.projection = kPlanar;
-    answer = AnswerCancel;
-    SetFieldWidth(140 * kDeg);
-    ASSERT_EQ(RecordedMessages().size(), 1u);
-    EXPECT_EQ(RecordedMessages()[0].text, SwitchText("Orthographic"));
 }
 
 TEST_F(ViewCommandsTest, AutomaticMagnitudeLimits) {
@@ -396,29 +360,6 @@ TEST_F(ViewCommandsTest, ProjectionAndCoordinatesMenus) {
     EXPECT_NEAR(gChartView.centerLatitude, 33 * kDeg, 1e-9);
     EXPECT_EQ(gInfoRefreshes, 4);
 }
-
-TEST_F(ViewCommandsTest, MenuItemsHandled) {
-    for (int item = 1; item <= 30; ++item) {
-        bool expected =
-            item == 3 || item == 4 || (item >= 9 && item <= 11) || (item >= 13 && item <= 26);
-        EXPECT_EQ(ViewMenuHandles(259, item), expected) << item;
-    }
-    EXPECT_TRUE(ViewMenuHandles(31, 11));
-    EXPECT_FALSE(ViewMenuHandles(31, 12));
-    EXPECT_TRUE(ViewMenuHandles(32, 6));
-    EXPECT_FALSE(ViewMenuHandles(32, 7));
-    EXPECT_TRUE(ViewMenuHandles(33, 5));
-    EXPECT_FALSE(ViewMenuHandles(33, 0));
-    EXPECT_TRUE(ViewMenuHandles(34, 4));
-    EXPECT_FALSE(ViewMenuHandles(34, 5));
-    EXPECT_FALSE(ViewMenuHandles(260, 1));
-    // An item not handled changes nothing.
-    ViewMenuCommand(33, 9);
-    EXPECT_EQ(gChartView.projection, kLambert);
-}
-
-// ---------------------------------------------------------------------------
-// Dialogs
 
 TEST_F(ViewCommandsTest, FieldDialogShowsAndReadsTheView) {
     gChartView.projection = kLambert;
@@ -699,6 +640,192 @@ TEST_F(ViewCommandsTest, ShiftScrollOrbitsTheCentredObject) {
     ScrollChart(kVerticalScrollBar, ScrollLineDown, true);
     EXPECT_EQ(gChartView.centeredObject, far);
     EXPECT_EQ(gViewer.viewerObject, 0);
+}
+
+// ---------------------------------------------------------------------------
+// The chart window's handler: dragging and double-clicking move the centre,
+// the arrow keys scroll, 't' times redraws; Shift+A and Shift+Z slide the
+// viewpoint along the line of sight to a centred object.
+
+class ChartWindowTest : public ChartTest {
+protected:
+    void SetUp() override {
+        ChartTest::SetUp();
+        gChartView.coordinateSystem = kEquatorial;
+        gChartView.projection = kLambert;
+        gChartView.centerLongitude = 1.0;
+        gChartView.centerLatitude = 0.2;
+        gChartView.fieldWidth = 90.0 * kDegree;
+        gViewer.julianDate = kEpoch2000;
+        PrepareComputation();
+        window = CreateChartWindow();
+        ASSERT_NE(window, nullptr);
+        RenderChart();
+    }
+    // The chart-frame longitude and latitude of the sky under a pixel.
+    static bool SkyAt(int x, int y, double* lon, double* lat) {
+        Vector3 v;
+        if (!UnprojectPoint(x, y, v)) return false;
+        TransformVector(*FrameMatrix(gInstant.frames, gChartView.coordinateSystem), v);
+        RectangularToSpherical(v, lon, lat, nullptr);
+        return true;
+    }
+    void Send(int event, long a, long b = 0) { SendWindowEvent(window, event, a, b); }
+
+    WindowRef window = nullptr;
+};
+
+TEST_F(ChartWindowTest, DraggingPansAndPutsTheDetailsBackOnRelease) {
+    const DisplayOptions before = gDisplayOptions;
+    int x = gFrame.centerX, y = gFrame.centerY;
+    // Dragging 40 pixels right and 10 down brings the sky that was 40 left
+    // and 10 up of the centre to the centre.
+    double lon = 0.0, lat = 0.0;
+    ASSERT_TRUE(SkyAt(x - 40, y - 10, &lon, &lat));
+
+    Send(MouseDown, x, y);
+    EXPECT_TRUE(DragInProgress());
+    EXPECT_FALSE(gDisplayOptions.showConstellationBoundaries) << "lighter while dragging";
+    EXPECT_FALSE(gDisplayOptions.showConstellationLabels);
+    EXPECT_FALSE(gDisplayOptions.showObjectLabels);
+    EXPECT_EQ(gDisplayOptions.faintestStarMagnitude, before.faintestStarMagnitude - 100);
+    Send(MouseDrag, x + 40, y + 10);
+    EXPECT_NEAR(gChartView.centerLongitude, lon, 1e-9);
+    EXPECT_NEAR(gChartView.centerLatitude, lat, 1e-9);
+    // The next step is measured from where the mouse was last.
+    double lon2 = 0.0, lat2 = 0.0;
+    ASSERT_TRUE(SkyAt(gFrame.centerX - 5, gFrame.centerY, &lon2, &lat2));
+    Send(MouseDrag, x + 45, y + 10);
+    EXPECT_NEAR(gChartView.centerLongitude, lon2, 1e-9);
+    EXPECT_NEAR(gChartView.centerLatitude, lat2, 1e-9);
+    Send(MouseUp, x + 45, y + 10);
+
+    EXPECT_FALSE(DragInProgress());
+    EXPECT_EQ(gDisplayOptions.showConstellationBoundaries, before.showConstellationBoundaries);
+    EXPECT_EQ(gDisplayOptions.showConstellationLabels, before.showConstellationLabels);
+    EXPECT_EQ(gDisplayOptions.showObjectLabels, before.showObjectLabels);
+    EXPECT_EQ(gDisplayOptions.faintestStarMagnitude, before.faintestStarMagnitude);
+    EXPECT_EQ(gDisplayOptions.brightestStarMagnitude, before.brightestStarMagnitude);
+    EXPECT_EQ(gDisplayOptions.faintestDeepSkyLabelMagnitude, before.faintestDeepSkyLabelMagnitude);
+    // A release without a press does nothing.
+    Send(MouseUp, 0, 0);
+    EXPECT_EQ(gDisplayOptions.faintestStarMagnitude, before.faintestStarMagnitude);
+}
+
+TEST_F(ChartWindowTest, PressAndReleaseWithoutMovingRedrawsOnceAndChangesNothing) {
+    const DisplayOptions before = gDisplayOptions;
+    const ChartView view = gChartView;
+    SetRedrawCount(1);
+    Send(MouseDown, 100, 100);
+    Send(MouseDrag, 100, 100); // no movement: no pan
+    Send(MouseUp, 100, 100);
+    EXPECT_EQ(RedrawCount() - 1, 1);
+    EXPECT_EQ(gChartView.centerLongitude, view.centerLongitude);
+    EXPECT_EQ(gChartView.centerLatitude, view.centerLatitude);
+    EXPECT_EQ(gDisplayOptions.faintestStarMagnitude, before.faintestStarMagnitude);
+    EXPECT_EQ(gDisplayOptions.showConstellationBoundaries, before.showConstellationBoundaries);
+}
+
+TEST_F(ChartWindowTest, DoubleClickRecentresOnTheSkyOnly) {
+    double lon = 0.0, lat = 0.0;
+    ASSERT_TRUE(SkyAt(120, 90, &lon, &lat));
+    gChartView.centeredObject = 77; // a centred object is let go
+    Send(DoubleClick, 120, 90);
+    EXPECT_NEAR(gChartView.centerLongitude, lon, 1e-9);
+    EXPECT_NEAR(gChartView.centerLatitude, lat, 1e-9);
+    EXPECT_EQ(gChartView.centeredObject, 0);
+
+    // Outside the disc of a Spherical chart there is no sky to centre on.
+    gChartView.projection = kSpherical;
+    gChartView.fieldWidth = 170.0 * kDegree;
+    RenderChart();
+    const ChartView view = gChartView;
+    Vector3 v;
+    ASSERT_FALSE(UnprojectPoint(gFrame.left, gFrame.top, v));
+    Send(DoubleClick, gFrame.left, gFrame.top);
+    EXPECT_EQ(gChartView.centerLongitude, view.centerLongitude);
+    EXPECT_EQ(gChartView.centerLatitude, view.centerLatitude);
+    // Nor beyond the drag's reach: a press there leaves the centre too.
+    Send(MouseDown, gFrame.left + 1, gFrame.top + 1);
+    Send(MouseDrag, gFrame.left + 30, gFrame.top + 1);
+    Send(MouseUp, gFrame.left + 30, gFrame.top + 1);
+    EXPECT_FALSE(std::isnan(gChartView.centerLongitude));
+}
+
+TEST_F(ChartWindowTest, ArrowKeysScrollLikeTheBarsArrows) {
+    double step = gChartView.fieldWidth / gChartView.scrollRate;
+    double lon = gChartView.centerLongitude, lat = gChartView.centerLatitude;
+    Send(KeyDown, VKLeft);
+    EXPECT_NEAR(gChartView.centerLongitude, lon + step, 1e-12) << "east is left on the sky";
+    Send(KeyDown, VKRight);
+    EXPECT_NEAR(gChartView.centerLongitude, lon, 1e-12);
+    Send(KeyDown, VKUp);
+    EXPECT_NEAR(gChartView.centerLatitude, lat + step, 1e-12);
+    Send(KeyDown, VKDown);
+    EXPECT_NEAR(gChartView.centerLatitude, lat, 1e-12);
+    // On a horizon chart the horizontal arrows run the other way.
+    gChartView.coordinateSystem = kHorizon;
+    lon = gChartView.centerLongitude;
+    Send(KeyDown, VKLeft);
+    EXPECT_NEAR(gChartView.centerLongitude, lon - step, 1e-12);
+}
+
+TEST_F(ChartWindowTest, TypingTTwiceReportsTheRedrawsBetween) {
+    ClearRecordedMessages();
+    Send(KeyDown, 0, 't');
+    EXPECT_TRUE(RecordedMessages().empty());
+    for (int i = 0; i < 3; ++i)
+        Send(Resize, 800, 600); // each resize renders the chart
+    Send(KeyDown, 0, 't');
+    ASSERT_EQ(RecordedMessages().size(), 1u);
+    EXPECT_EQ(RecordedMessages()[0].number, 269);
+    const std::string& text = RecordedMessages()[0].text;
+    EXPECT_EQ(text.rfind("The total elapsed time for 3 window redrawings was ", 0), 0u) << text;
+    EXPECT_NE(text.find("frames per second"), std::string::npos);
+    EXPECT_EQ(RedrawCount(), 0) << "timing stopped";
+    messages -= 1; // the report is the one message this case expects
+}
+
+TEST_F(ChartWindowTest, ShiftAAndZSlideTheViewpointAlongTheLineOfSight) {
+    AddLine(kSunLine);
+    AddLine(kEarthLine);
+    // A spacecraft 2 AU from the Sun, seen from the Earth.
+    Orbit orbit{2.0};
+    orbit.meanAnomaly = 1.0;
+    SolarSystemObject* craft = AddBody(kTypeSpacecraft, orbit);
+    PrepareComputation();
+    EnsureComputed(craft);
+    double distance = craft->distance;
+    ASSERT_TRUE(std::isfinite(distance));
+    Vector3 u;
+    ObjectDirection(craft, u);
+
+    // Without Shift the letters do nothing; with nothing centred neither
+    // does the slide.
+    gChartView.centeredObject = craft->id;
+    Send(KeyDown, 0, 'A');
+    EXPECT_EQ(gViewer.viewerObject, 0);
+    gChartView.centeredObject = 0;
+    EXPECT_FALSE(SlideViewpoint(true));
+    EXPECT_EQ(gViewer.viewerObject, 0);
+
+    gChartView.centeredObject = craft->id;
+    double f = std::min(3.141592654 / gChartView.scrollRate, 0.5);
+    ASSERT_TRUE(SlideViewpoint(true));
+    ASSERT_EQ(gViewer.viewerObject, craft->id);
+    double closer = distance * (1.0 - f);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_NEAR(gViewer.viewerObjectOffset[i], -closer * u[i], 1e-7 * distance) << i;
+    // Seen from the new viewpoint the craft is that far, in the same direction.
+    EnsureComputed(craft);
+    EXPECT_NEAR(craft->distance, closer, 1e-6 * distance);
+    Vector3 seen;
+    ObjectDirection(craft, seen);
+    EXPECT_NEAR(DotProduct(seen, u), 1.0, 1e-8);
+
+    ASSERT_TRUE(SlideViewpoint(false));
+    EnsureComputed(craft);
+    EXPECT_NEAR(craft->distance, closer * (1.0 + f), 1e-6 * distance);
 }
 
 } // namespace
