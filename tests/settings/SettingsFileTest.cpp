@@ -40,22 +40,12 @@ constexpr double kFileDegree = 0.017453292520882225;
 const std::string kCRLF = "\r\n";
 
 std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return std::string(
+        std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {});
 }
 
 void WriteAll(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-// Lines joined with CR LF, each one ended.
-std::string Lines(std::initializer_list<std::string> lines) {
-    std::string text;
-    for (const std::string& line : lines)
-        text += line + kCRLF;
-    return text;
 }
 
 // "a|b|c" as the lines a, b and c, each ended with CR LF.
@@ -117,6 +107,7 @@ protected:
         mars = AddBody(5, "Mars");
         sirius = AddCatalog("Sirius");
         vega = AddCatalog("Vega");
+        ASSERT_TRUE(mars != 0 && sirius != 0 && vega != 0);
         AnswerReadDescription(kOKButton);
         ClearRecordedMessages();
     }
@@ -162,23 +153,36 @@ protected:
     ObjectID AddBody(int type, const char* name) {
         SolarSystemObject* body = NewSolarSystemObject(type);
         body->name = CopyText(name);
-        ObjectID id = addObject(body, customId);
-        EXPECT_NE(id, 0);
-        return id;
+        return addObject(body, customId);
     }
-
     ObjectID AddCatalog(const char* names) {
         CatalogObject* object = NewCatalogObject(kTypeSingleStar);
-        EXPECT_TRUE(setObjectNames(object, names));
-        ObjectID id = addObject(object, customId);
-        EXPECT_NE(id, 0);
-        return id;
+        setObjectNames(object, names);
+        return addObject(object, customId);
     }
 
     static ObjectID Find(const std::string& name) {
         ObjectID id = 0;
         return findObjectByName(name, false, true, id) == kStatusSuccess ? id : 0;
     }
+    // Exactly one message was shown, `number`, naming the file `title`.
+    static void ExpectOneMessage(int number, const std::string& title) {
+        ASSERT_EQ(RecordedMessages().size(), 1u) << Messages();
+        EXPECT_EQ(RecordedMessages()[0].number, number) << Messages();
+        EXPECT_NE(Messages().find("\"" + title + "\""), std::string::npos) << Messages();
+        ClearRecordedMessages();
+    }
+    // The file dialogs record their titles and proposals, and answer `answer`
+    // (cancel while it is empty).
+    void AnswerFileDialogs() {
+        SetFileDialogResponder([this](int title, std::string& path) {
+            asked.emplace_back(title, path);
+            if (!answer.empty()) path = answer;
+            return !answer.empty();
+        });
+    }
+    std::vector<std::pair<int, std::string>> asked;
+    std::string answer;
 
     std::string PathOf(const std::string& name) const { return dir + "/" + name; }
 
@@ -255,8 +259,8 @@ TEST(SettingsLines, EveryLineEndLongLinesInPiecesAndNuls) {
 // byte below). A file with its first line is taken whole.
 
 struct ReadCase {
-    std::string file;     // value lines "a|b|c", or a whole file
-    std::string lines;    // "a|b": each a line of what is written; "!a": no line starts so
+    std::string file;          // value lines "a|b|c", or a whole file
+    std::string lines;         // "a|b": each a line of what is written; "!a": no line starts so
     std::string block = "";    // "a|b|c": lines that must stand together
     std::string messages = ""; // "number: text" lines
 };
@@ -383,7 +387,9 @@ TEST_F(ReadSettings, ValuesKeysAndTrails) {
         SCOPED_TRACE(c.file);
         ResetRecords();
         ClearRecordedMessages();
-        ASSERT_TRUE(ReadText(c.file.rfind("<NorvaneSettingsFile>", 0) == 0 ? Bar(c.file) : SettingsFileWith(c.file)));
+        ASSERT_TRUE(ReadText(c.file.rfind("<NorvaneSettingsFile>", 0) == 0
+                                 ? Bar(c.file)
+                                 : SettingsFileWith(c.file)));
         const std::string written = Written();
         std::istringstream lines(c.lines);
         for (std::string line; std::getline(lines, line, '|');) {
@@ -407,13 +413,11 @@ TEST_F(ReadSettings, OnlyTheFirstLineDeletesTrailsAndChangesNothingElse) {
     const std::string before = Written();
     for (const char* text : {"<NorvaneSettingsFile>", "<NorvaneSettingsFile>\r\n",
                              "<NorvaneSettingsFile>\nFileVersion=9.9\n"}) {
-        ASSERT_NE(CreateTrail(mars, kTrailInSky, 10, 1, 0), 0);
         ASSERT_TRUE(ReadText(text)) << text;
         EXPECT_EQ(gTrailTable.count, 0) << text;
         EXPECT_EQ(FirstTrail(), 0);
         ASSERT_NE(CreateTrail(mars, kTrailInSky, 10, 1, 0), 0);
         EXPECT_EQ(Written(), before) << "something besides the trails changed: " << text;
-        DeleteAllTrails();
     }
     EXPECT_EQ(descriptionDialogs, 0);
     EXPECT_EQ(Messages(), "");
@@ -439,20 +443,15 @@ TEST_F(ReadSettings, RefusedFilesChangeNothing) {
         {"", "Missing.nvs", 257},
     };
     for (const auto& c : cases) {
-        ClearRecordedMessages();
         const std::string path = PathOf(c.name);
         if (c.message != 257) WriteAll(path, c.bytes);
         EXPECT_FALSE(readSettingsFile(path)) << c.name;
-        ASSERT_EQ(RecordedMessages().size(), 1u) << c.name;
-        EXPECT_EQ(RecordedMessages()[0].number, c.message) << c.name;
-        EXPECT_NE(RecordedMessages()[0].text.find(std::string("\"") + c.name + "\""),
-                  std::string::npos);
+        ExpectOneMessage(c.message, c.name);
         std::filesystem::remove(path);
         EXPECT_EQ(Written(), before) << "a refused file deletes no trails: " << c.name;
     }
-    ClearRecordedMessages();
     EXPECT_FALSE(readSettingsFile(dir)) << "a directory is no file";
-    EXPECT_EQ(Messages().substr(0, 5), "257: ");
+    ExpectOneMessage(257, std::filesystem::path(dir).filename());
 }
 
 TEST_F(ReadSettings, DamagedAndHugeInput) {
@@ -474,14 +473,14 @@ TEST_F(ReadSettings, DamagedAndHugeInput) {
 }
 
 TEST_F(ReadSettings, AFileCanHoldMoreTrailsThanTheTable) {
-    std::string text = Lines({"<NorvaneSettingsFile>", ""});
+    std::string text = "<NorvaneSettingsFile>|";
     std::vector<ObjectID> stars;
     for (int i = 0; i < 300; ++i) {
         std::string name = "Star " + std::to_string(i);
         stars.push_back(AddCatalog(name.c_str()));
-        text += Lines({"<Trail>", "TrailObject=" + name, "TrailPoints=2", "</Trail>"});
+        text += "|<Trail>|TrailObject=" + name + "|TrailPoints=2|</Trail>";
     }
-    ASSERT_TRUE(ReadText(text + Lines({"<Settings>", "ShowStars=0"})));
+    ASSERT_TRUE(ReadText(Bar(text + "|<Settings>|ShowStars=0")));
     EXPECT_EQ(gTrailTable.count, kTrailSlots - 1);
     EXPECT_NE(FindTrail(stars[254]), 0);
     EXPECT_EQ(FindTrail(stars[255]), 0);
@@ -526,9 +525,8 @@ TEST_F(ReadSettings, Description) {
     AnswerReadDescription(kOKButton);
     ASSERT_TRUE(ReadText("<NorvaneSettingsFile>\r\n\r\n<Description>\r\nLast words"));
     EXPECT_EQ(gSettingsDescription, "Last words") << "a description running to the end";
-}
 
-TEST_F(ReadSettings, DescriptionIsBoundedAt32767Bytes) {
+    // A description is bounded at 32767 bytes, and the rest of the file is read.
     std::string text = "<NorvaneSettingsFile>\r\nFileVersion=3.1.1\r\n<Description>\r\n";
     for (int i = 0; i < 400; ++i)
         text += std::string(98, static_cast<char>('a' + i % 26)) + "\r\n"; // 40 000 bytes
@@ -537,8 +535,7 @@ TEST_F(ReadSettings, DescriptionIsBoundedAt32767Bytes) {
     EXPECT_EQ(gSettingsDescription.size(), kMaxDescriptionLength);
     EXPECT_TRUE(gSettingsDescription.substr(0, 100) == std::string(98, 'a') + "\r\n");
     EXPECT_EQ(descriptionShown.size(), kMaxDescriptionLength);
-    EXPECT_FALSE(gDisplayOptions.showStars) << "the rest of the file is read";
-
+    EXPECT_FALSE(gDisplayOptions.showStars);
     // The dialog's edit is bounded the same way.
     AnswerReadDescription(kOKButton, std::string(40000, 'z'));
     ASSERT_TRUE(ReadText(text));
@@ -802,31 +799,9 @@ TEST_F(WriteSettings, LongLinesMagnitudesAndTrailsOfLostObjects) {
     EXPECT_EQ(written.substr(written.size() - trails.size()), trails);
 }
 
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &previous_);
-        rlimit limited = previous_;
-        limited.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &previous_);
-        std::signal(SIGXFSZ, previousHandler_);
-    }
-
-private:
-    rlimit previous_{};
-    void (*previousHandler_)(int) = SIG_DFL;
-};
-
-std::vector<std::string> FilesIn(const std::string& dir) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
+std::size_t Entries(const std::string& dir) {
+    using std::filesystem::directory_iterator;
+    return std::distance(directory_iterator(dir), directory_iterator());
 }
 
 TEST_F(WriteSettings, FailedSaveLeavesThePreviousFile) {
@@ -834,35 +809,31 @@ TEST_F(WriteSettings, FailedSaveLeavesThePreviousFile) {
     SetEveryKey(mars, sirius);
     ASSERT_TRUE(saveSettingsFile(path));
     const std::string before = ReadAll(path);
-    const std::vector<std::string> files = FilesIn(dir);
+    const std::size_t files = Entries(dir);
     ResetRecords();
+    rlimit unlimited{};
+    getrlimit(RLIMIT_FSIZE, &unlimited);
+    auto handler = std::signal(SIGXFSZ, SIG_IGN);
     for (rlim_t limit : {rlim_t{0}, rlim_t{100}, rlim_t{2000}}) {
-        ClearRecordedMessages();
-        bool saved = true;
-        {
-            FileSizeLimit full(limit); // a disk that fills after `limit` bytes
-            saved = saveSettingsFile(path);
-        }
+        rlimit full = unlimited; // a disk that fills after `limit` bytes
+        full.rlim_cur = limit;
+        setrlimit(RLIMIT_FSIZE, &full);
+        const bool saved = saveSettingsFile(path);
+        setrlimit(RLIMIT_FSIZE, &unlimited);
         EXPECT_FALSE(saved) << limit;
-        ASSERT_EQ(RecordedMessages().size(), 1u) << limit;
-        EXPECT_EQ(RecordedMessages()[0].number, 259);
-        EXPECT_NE(RecordedMessages()[0].text.find("\"Kept.nvs\""), std::string::npos);
+        ExpectOneMessage(259, "Kept.nvs");
         EXPECT_TRUE(ReadAll(path) == before) << "the old file was touched at " << limit;
-        EXPECT_EQ(FilesIn(dir), files) << "a temporary file was left behind";
+        EXPECT_EQ(Entries(dir), files) << "a temporary file was left behind";
     }
+    std::signal(SIGXFSZ, handler);
     ASSERT_TRUE(saveSettingsFile(path));
     EXPECT_FALSE(ReadAll(path) == before) << "and with room again the new settings are written";
 
     // A file that can't be opened for writing: a missing folder, a directory.
-    for (const std::string& target : {PathOf("NoSuchFolder/Lost.nvs"), dir}) {
-        ClearRecordedMessages();
-        EXPECT_FALSE(saveSettingsFile(target)) << target;
-        ASSERT_EQ(RecordedMessages().size(), 1u);
-        EXPECT_EQ(RecordedMessages()[0].number, 530);
-    }
-    ClearRecordedMessages();
-    saveSettingsFile(PathOf("NoSuchFolder/Lost.nvs"));
-    EXPECT_NE(Messages().find("\"Lost.nvs\""), std::string::npos);
+    EXPECT_FALSE(saveSettingsFile(PathOf("NoSuchFolder/Lost.nvs")));
+    ExpectOneMessage(530, "Lost.nvs");
+    EXPECT_FALSE(saveSettingsFile(dir));
+    ExpectOneMessage(530, std::filesystem::path(dir).filename());
 }
 
 // ---------------------------------------------------------------------------
@@ -895,8 +866,8 @@ TEST_F(FileCommands, OpenByKind) {
     AddBody(kTypeEarth, "Earth");
     const std::pair<const char*, std::string> imports[] = {
         {"Stations.tle",
-         Lines({"TEST SAT", "1 00001U 99001A   99001.50000000  .00012345  12345-3  10000-4 0  9990",
-                "2 00001  51.6000 123.4567 0012345 234.5678 345.6789 15.50000000    01"})},
+         Bar("TEST SAT|1 00001U 99001A   99001.50000000  .00012345  12345-3  10000-4 0  9990|"
+             "2 00001  51.6000 123.4567 0012345 234.5678 345.6789 15.50000000    01")},
         {"Upper.TXT", StarTextFile("Upper Star")},
         {"Notes.TEXTS.dat", StarTextFile("Texts Star")},
     };
@@ -927,13 +898,9 @@ TEST_F(FileCommands, OpenByKindRefuses) {
         {PathOf("Gone.nvs"), 257},
     };
     for (const auto& c : cases) {
-        ClearRecordedMessages();
-        const std::string name = std::filesystem::path(c.path).filename();
         if (c.message == 258) WriteAll(c.path, StarTextFile("Refused Star"));
-        EXPECT_FALSE(openFileByKind(c.path)) << name;
-        ASSERT_EQ(RecordedMessages().size(), 1u) << name;
-        EXPECT_EQ(RecordedMessages()[0].number, c.message) << name;
-        EXPECT_NE(RecordedMessages()[0].text.find("\"" + name + "\""), std::string::npos);
+        EXPECT_FALSE(openFileByKind(c.path)) << c.path;
+        ExpectOneMessage(c.message, std::filesystem::path(c.path).filename());
     }
     EXPECT_EQ(Find("Refused Star"), 0);
     EXPECT_EQ(gObjectStore.indexPath, index);
@@ -954,14 +921,7 @@ TEST_F(FileCommands, OpenByKindRefuses) {
 }
 
 TEST_F(FileCommands, SaveCommandsRememberThePathOfTheLastSaveAs) {
-    std::vector<std::pair<int, std::string>> asked;
-    std::string answer;
-    SetFileDialogResponder([&](int title, std::string& path) {
-        asked.emplace_back(title, path);
-        if (answer.empty()) return false;
-        path = answer;
-        return true;
-    });
+    AnswerFileDialogs();
     std::string descriptionOffered;
     SetDialogResponder(
         kSaveDescriptionTemplate,
@@ -1013,10 +973,8 @@ TEST_F(FileCommands, SaveCommandsRememberThePathOfTheLastSaveAs) {
     // A save that fails keeps the old path for Save Settings.
     SetDialogResponder(kSaveDescriptionTemplate, nullptr, kOKButton);
     answer = PathOf("Missing/Other.nvs");
-    ClearRecordedMessages();
     saveSettingsAsCommand();
-    EXPECT_EQ(RecordedMessages().size(), 1u);
-    EXPECT_EQ(Messages().substr(0, 5), "530: ");
+    ExpectOneMessage(530, "Other.nvs");
     EXPECT_EQ(currentSettingsPath(), site);
 
     // Save Settings to a file whose folder has gone.
@@ -1025,18 +983,13 @@ TEST_F(FileCommands, SaveCommandsRememberThePathOfTheLastSaveAs) {
     saveSettingsAsCommand();
     ASSERT_EQ(currentSettingsPath(), answer);
     std::filesystem::remove_all(PathOf("Sub"));
-    ClearRecordedMessages();
     saveSettingsCommand();
-    ASSERT_EQ(RecordedMessages().size(), 1u);
-    EXPECT_EQ(RecordedMessages()[0].number, 530);
-    EXPECT_NE(RecordedMessages()[0].text.find("\"Away.nvs\""), std::string::npos);
+    ExpectOneMessage(530, "Away.nvs");
 }
 
 TEST_F(FileCommands, DefaultSettingsAndTheOpenCommands) {
-    openDefaultSettingsCommand();
-    ASSERT_EQ(RecordedMessages().size(), 1u) << "no default file yet";
-    EXPECT_EQ(RecordedMessages()[0].number, 257);
-    EXPECT_NE(RecordedMessages()[0].text.find("\"Norvane.ini\""), std::string::npos);
+    openDefaultSettingsCommand(); // no default file yet
+    ExpectOneMessage(257, "Norvane.ini");
 
     // Saved without the description, which stays in memory, and read back.
     gSettingsDescription = "Only in memory";
@@ -1048,7 +1001,6 @@ TEST_F(FileCommands, DefaultSettingsAndTheOpenCommands) {
     EXPECT_EQ(saved.find("<Description>"), std::string::npos);
     EXPECT_NE(saved.find("\r\nViewerObject=Mars\r\n"), std::string::npos);
     ResetRecords();
-    ClearRecordedMessages();
     openDefaultSettingsCommand();
     EXPECT_FALSE(gDisplayOptions.showStars);
     EXPECT_EQ(gViewer.viewerObject, mars);
@@ -1056,17 +1008,12 @@ TEST_F(FileCommands, DefaultSettingsAndTheOpenCommands) {
 
     // Each open command asks with its own title; either opens whatever kind
     // of file is chosen.
-    std::vector<int> titles;
-    std::string answer;
-    SetFileDialogResponder([&](int title, std::string& path) {
-        titles.push_back(title);
-        if (answer.empty()) return false;
-        path = answer;
-        return true;
-    });
+    AnswerFileDialogs();
     openSettingsCommand();
     openDatabaseCommand();
-    EXPECT_EQ(titles, (std::vector<int>{700, 702}));
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[0].first, 700);
+    EXPECT_EQ(asked[1].first, 702);
     answer = PathOf("Chosen.nvs");
     WriteAll(answer, SettingsFileWith("ShowPlanets=0"));
     openSettingsCommand();
