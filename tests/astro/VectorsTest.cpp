@@ -21,17 +21,12 @@ TEST(Vectors, AnglesStayInZeroToTwoPi) {
     struct Case {
         double y, x, angle;
     };
-    const Case cases[] = {{1, 1, kTruePi / 4},
-                          {1, -1, 3 * kTruePi / 4},
-                          {-1, -1, 5 * kTruePi / 4},
-                          {-1, 1, 7 * kTruePi / 4},
-                          {0, 1, 0},
-                          {1, 0, kTruePi / 2},
-                          {0, -1, kTruePi},
-                          {-1, 0, 3 * kTruePi / 2},
-                          {0, 0, 0},
-                          {-1e-300, 1, 0}, // a hair below +x is 0
-                          {-1e-9, 1, kTurn - 1e-9}};
+    // clang-format off
+    const Case cases[] = {{1, 1, kTruePi / 4}, {1, -1, 3 * kTruePi / 4}, {-1, -1, 5 * kTruePi / 4},
+                          {-1, 1, 7 * kTruePi / 4}, {0, 1, 0}, {1, 0, kTruePi / 2}, {0, -1, kTruePi},
+                          {-1, 0, 3 * kTruePi / 2}, {0, 0, 0},
+                          {-1e-300, 1, 0}, {-1e-9, 1, kTurn - 1e-9}}; // a hair below +x
+    // clang-format on
     for (const Case& c : cases)
         EXPECT_NEAR(Atan2Positive(c.y, c.x), c.angle, 1e-15) << c.y << " " << c.x;
     // A negative zero is not a negative angle.
@@ -42,10 +37,8 @@ TEST(Vectors, AnglesStayInZeroToTwoPi) {
     // 31.415926534999997 is one ulp below five turns of 6.283185307, where the
     // quotient rounds up to 5.
     for (double angle :
-         {-1e-17, -100.0, 1e6, kTurn, 3.0 * kTurn, 31.415926534999997, 62.831853069999994}) {
-        EXPECT_GE(ReduceAngle(angle), 0.0) << angle;
-        EXPECT_LT(ReduceAngle(angle), kTurn) << angle;
-    }
+         {-1e-17, -100.0, 1e6, kTurn, 3 * kTurn, 31.415926534999997, 62.831853069999994})
+        EXPECT_TRUE(ReduceAngle(angle) >= 0.0 && ReduceAngle(angle) < kTurn) << angle;
 }
 
 TEST(Vectors, SphericalAndRectangularAgreeWithAtan2AndRoundTrip) {

@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <limits>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -35,6 +36,16 @@ double TimeAngle(double hours) {
     return hours * kExactPi / 12.0;
 }
 
+using Texts = std::vector<std::string>;
+
+// The lines of these controls, in order.
+Texts Lines(const ObjectInfo& info, std::initializer_list<int> controls) {
+    Texts texts;
+    for (int control : controls)
+        texts.push_back(info.line(control));
+    return texts;
+}
+
 // A catalogue record at R.A. and Dec. (radians).
 CatalogObject* MakeCatalog(int type, double ra, double dec) {
     CatalogObject* object = NewCatalogObject(type);
@@ -45,6 +56,7 @@ CatalogObject* MakeCatalog(int type, double ra, double dec) {
 }
 
 TEST(ObjectInfoText, TypeDistanceAndRiseSetLines) {
+    EXPECT_EQ(TypeLine(65), "Type: Galaxy");
     EXPECT_EQ(TypeLine(14), "Type: Earth Satellite");
     EXPECT_EQ(TypeLine(54), "Type: Mult. and var. star");
     EXPECT_EQ(TypeLine(15), "Type: Earth's moon");
@@ -106,10 +118,14 @@ TEST(ObjectInfoText, MagnitudeTextByTypeAndKnownMagnitudes) {
         {54, kNone, 120, 340, ""},
         // Multiple stars: the companion after a comma, or a dangling comma.
         {52, -146, 120, 884, "-1.46, +8.84"},
+        {52, -146, 120, kNone, "-1.46, "},
+        {52, -146, kNone, 884, "-1.46, +8.84"},
         {52, -146, kNone, kNone, "-1.46, "},
         // Variable stars: the range, or a dangling dash without a minimum.
         {53, 186, 213, kNone, "+1.86 - +2.13"},
+        {53, 186, 213, 500, "+1.86 - +2.13"},
         {53, 186, kNone, 500, "+1.86 -"},
+        {53, 186, kNone, kNone, "+1.86 -"},
         // Both.
         {54, 202, 250, 882, "+2.02 - +2.50, +8.82"},
         {54, 202, 250, kNone, "+2.02 - +2.50, "},
@@ -118,7 +134,10 @@ TEST(ObjectInfoText, MagnitudeTextByTypeAndKnownMagnitudes) {
         // Every other type: the magnitude alone.
         {51, 3, 120, 340, "+0.03"},
         {51, -27, kNone, kNone, "-0.27"},
+        {55, 1234, kNone, kNone, "+12.34"},
         {65, 344, 400, 500, "+3.44"},
+        {65, kNone, kNone, kNone, ""},
+        {5, -250, kNone, kNone, "-2.50"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(MagnitudeText(c.type, c.m, c.m2, c.m3), c.text)
@@ -187,39 +206,31 @@ TEST(ObjectInfoText, CatalogueAndEphemerisLinesWithAndWithoutValues) {
     ObjectInfo info;
     info.line(19) = "something old";
     CatalogLines(*star, info);
-    const char* bare[] = {"Magnitude: +6.50",
-                          "Separation (\"):",
-                          "R.A. motion (s/yr): +0.0000",
-                          "Dec. motion (\"/yr): +0.000",
-                          "Radial velocity (km/s):",
-                          "Color Index (B-V): ",
-                          ""};
-    const int controls[] = {11, 12, 15, 16, 17, 18, 19};
-    for (int i = 0; i < 7; ++i)
-        EXPECT_EQ(info.line(controls[i]), bare[i]) << "control " << controls[i];
+    EXPECT_EQ(Lines(info, {11, 12, 15, 16, 17, 18, 19}),
+              (Texts{"Magnitude: +6.50", "Separation (\"):", "R.A. motion (s/yr): +0.0000",
+                     "Dec. motion (\"/yr): +0.000",
+                     "Radial velocity (km/s):", "Color Index (B-V): ", ""}));
     star->type = kTypeMultipleStar;
     star->companionOffset = 1030;
     star->size = static_cast<float>(11.2 * kArcsecond);
     star->radialVelocity = static_cast<float>(-8.0 * 86400.0 / 149597870.0);
     star->colorIndex = 65;
     CatalogLines(*star, info);
-    EXPECT_EQ(info.line(11), "Magnitude: +6.50, +16.80");
-    EXPECT_EQ(info.line(12), "Separation (\"): 11.2");
-    EXPECT_EQ(info.line(17), "Radial velocity (km/s): -8.0");
-    EXPECT_EQ(info.line(18), "Color Index (B-V): +0.65");
+    EXPECT_EQ(Lines(info, {11, 12, 17, 18}),
+              (Texts{"Magnitude: +6.50, +16.80", "Separation (\"): 11.2",
+                     "Radial velocity (km/s): -8.0", "Color Index (B-V): +0.65"}));
     star->radialVelocity = 0.0f;
     star->colorIndex = -12;
     CatalogLines(*star, info);
-    EXPECT_EQ(info.line(17), "Radial velocity (km/s): +0.0");
-    EXPECT_EQ(info.line(18), "Color Index (B-V): -0.12");
+    EXPECT_EQ(Lines(info, {17, 18}),
+              (Texts{"Radial velocity (km/s): +0.0", "Color Index (B-V): -0.12"}));
     // Deep-sky objects give an angular size in arc-minutes; no magnitude at all
     // leaves the label alone.
     star->type = kTypeGalaxy;
     star->catalogMagnitude = kNone;
     star->size = 0.0f;
     CatalogLines(*star, info);
-    EXPECT_EQ(info.line(11), "Magnitude: ");
-    EXPECT_EQ(info.line(12), "Angular Size ('):");
+    EXPECT_EQ(Lines(info, {11, 12}), (Texts{"Magnitude: ", "Angular Size ('):"}));
     star->size = static_cast<float>(189.0 * kDegree / 60.0);
     CatalogLines(*star, info);
     EXPECT_EQ(info.line(12), "Angular Size ('): 189.0");
@@ -230,38 +241,26 @@ TEST(ObjectInfoText, CatalogueAndEphemerisLinesWithAndWithoutValues) {
     BodyEphemeris e{};
     e.magnitude = kNone;
     EphemerisLines(e, info);
-    const char* unknown[] = {"Magnitude:",
-                             "Angular Size:",
-                             "Illumination: 1.0000",
-                             "P.A. of bright limb: 0.0\xB0",
-                             "Central longitude: 0.0\xB0",
-                             "Central latitude: 0.0\xB0",
-                             "P.A. of N. Pole: 0.0\xB0"};
-    const int ephemerisControls[] = {11, 12, 15, 16, 17, 18, 19};
-    for (int i = 0; i < 7; ++i)
-        EXPECT_EQ(info.line(ephemerisControls[i]), unknown[i]);
+    EXPECT_EQ(Lines(info, {11, 12, 15, 16, 17, 18, 19}),
+              (Texts{"Magnitude:", "Angular Size:", "Illumination: 1.0000",
+                     "P.A. of bright limb: 0.0\xB0", "Central longitude: 0.0\xB0",
+                     "Central latitude: 0.0\xB0", "P.A. of N. Pole: 0.0\xB0"}));
     e.magnitude = -254;
     e.diameter = 42.66 * kArcsecond;
     e.phaseAngle = kExactPi / 2.0;
     e.brightLimbAngle = 248.3 * kDegree;
     e.orientation = {55.94 * kDegree, -2.96 * kDegree, 337.2 * kDegree};
     EphemerisLines(e, info);
-    const char* known[] = {"Magnitude: -2.5",
-                           "Angular Size: 42.7\"",
-                           "Illumination: 0.5000",
-                           "P.A. of bright limb: 248.3\xB0",
-                           "Central longitude: 55.9\xB0",
-                           "Central latitude: -3.0\xB0",
-                           "P.A. of N. Pole: 337.2\xB0"};
-    for (int i = 0; i < 7; ++i)
-        EXPECT_EQ(info.line(ephemerisControls[i]), known[i]);
+    EXPECT_EQ(Lines(info, {11, 12, 15, 16, 17, 18, 19}),
+              (Texts{"Magnitude: -2.5", "Angular Size: 42.7\"", "Illumination: 0.5000",
+                     "P.A. of bright limb: 248.3\xB0", "Central longitude: 55.9\xB0",
+                     "Central latitude: -3.0\xB0", "P.A. of N. Pole: 337.2\xB0"}));
     e.magnitude = 1234;
     e.diameter = -1.0;
     e.phaseAngle = kExactPi;
     EphemerisLines(e, info);
-    EXPECT_EQ(info.line(11), "Magnitude: +12.3");
-    EXPECT_EQ(info.line(12), "Angular Size:");
-    EXPECT_EQ(info.line(15), "Illumination: 0.0000");
+    EXPECT_EQ(Lines(info, {11, 12, 15}),
+              (Texts{"Magnitude: +12.3", "Angular Size:", "Illumination: 0.0000"}));
 }
 
 TEST(ObjectInfoText, FirstNameIsTheFirstPartOfTheDisplayName) {
@@ -331,12 +330,9 @@ TEST_F(ObjectInfoFill, StarWithoutParallaxOrColour) {
     ASSERT_TRUE(FillObjectInfoLines(id, info));
     EXPECT_EQ(info.name, "Sirius");
     EXPECT_EQ(info.displayName, "Sirius; $a CMa");
-    EXPECT_EQ(info.line(7), "Type: Single star");
-    EXPECT_EQ(info.line(8), "R.A. (2000.0): 06h 45m 08.90s");
-    EXPECT_EQ(info.line(9), "Dec. (2000.0): -16\xB0 42' 58.0\"");
-    EXPECT_EQ(info.line(10), "Distance:");
-    EXPECT_EQ(info.line(11), "Magnitude: ");
-    EXPECT_EQ(info.line(19), "");
+    EXPECT_EQ(Lines(info, {7, 8, 9, 10, 11, 19}),
+              (Texts{"Type: Single star", "R.A. (2000.0): 06h 45m 08.90s",
+                     "Dec. (2000.0): -16\xB0 42' 58.0\"", "Distance:", "Magnitude: ", ""}));
     // The current system is Equatorial: the same pair again.
     EXPECT_EQ(info.line(20), info.line(8));
     EXPECT_EQ(info.line(21), info.line(9));
@@ -392,10 +388,9 @@ TEST_F(ObjectInfoFill, CatalogueValuesOfAMultipleAndVariableStar) {
     PrepareComputation();
     ObjectInfo info;
     ASSERT_TRUE(FillObjectInfoLines(id, info));
-    EXPECT_EQ(info.line(10), "Distance (pc): 142.857");
-    EXPECT_EQ(info.line(11), "Magnitude: +2.02 - , +8.82");
-    EXPECT_EQ(info.line(12), "Separation (\"): 18.4");
-    EXPECT_EQ(info.line(18), "Color Index (B-V): +0.60");
+    EXPECT_EQ(Lines(info, {10, 11, 12, 18}),
+              (Texts{"Distance (pc): 142.857", "Magnitude: +2.02 - , +8.82",
+                     "Separation (\"): 18.4", "Color Index (B-V): +0.60"}));
 }
 
 TEST_F(ObjectInfoFill, ObjectsWithoutAPlaceKeepThoseLinesAndGoneOnesFillNothing) {
@@ -411,8 +406,7 @@ TEST_F(ObjectInfoFill, ObjectsWithoutAPlaceKeepThoseLinesAndGoneOnesFillNothing)
     ASSERT_TRUE(FillObjectInfoLines(site, info));
     EXPECT_EQ(info.name, "Greenwich");
     EXPECT_EQ(info.line(10), "Distance (km): 0") << "a distance of 0 for any other object";
-    for (int control : {8, 9, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21})
-        EXPECT_EQ(info.line(control), "old") << "control " << control;
+    EXPECT_EQ(Lines(info, {8, 9, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21}), Texts(13, "old"));
     info.name = info.line(7) = "kept";
     EXPECT_FALSE(FillObjectInfoLines(gone, info));
     EXPECT_FALSE(FillObjectInfoLines(0, info));

@@ -174,22 +174,17 @@ TEST_F(PlatformDrawing, XorTwiceRestoresThePictureExactly) {
         draw();
         if (!smooth) {
             // Corners and ends where strokes meet are inverted once, not twice.
-            for (auto [x, y] : {std::pair{3, 3},
-                                {60, 44},
-                                {30, 2},
-                                {49, 11},
-                                {49, 2},
-                                {30, 11},
-                                {2, 20},
-                                {20, 40},
-                                {2, 40},
-                                {52, 25},
-                                {45, 39},
-                                {52, 2},
-                                {55, 9},
-                                {55, 5},
-                                {62, 2}})
+            // clang-format off
+            for (auto [x, y] : {std::pair{3, 3}, {60, 44}, {30, 2}, {49, 11}, {49, 2}, {30, 11},
+                                {2, 20}, {20, 40}, {2, 40}, {52, 25}, {45, 39}, {52, 2}, {55, 9},
+                                {55, 5}, {62, 2}})
+                // clang-format on
                 EXPECT_FALSE(At(x, y) == before[y * 64 + x]) << x << "," << y;
+            const RGBColor under = before[3 * 64 + 3];
+            EXPECT_EQ(At(3, 3),
+                      (RGBColor{std::uint8_t(255 - under.red), std::uint8_t(255 - under.green),
+                                std::uint8_t(255 - under.blue)}));
+            EXPECT_EQ(At(62, 2), kWhite) << "a pixel on black inverts to white";
         }
         draw();
         EXPECT_TRUE(Pixels(picture) == before) << "XOR drawing twice must restore the picture";

@@ -211,16 +211,11 @@ TEST_F(PlatformMenus, CommandsGoToTheWindowThenTheApplication) {
     // Accelerators: Ctrl+1 is Coordinates item 1 (3401).
     for (const char* key : {"Ctrl+1", "Ctrl+O", "Shift+Del", "PgUp", "F1"})
         EXPECT_TRUE(InvokeAccelerator(key)) << key;
-    EXPECT_EQ(gCommands, (Commands{{true, 34, 1},
-                                   {false, 34, 1},
-                                   {true, 12, 1},
-                                   {false, 12, 1},
-                                   {true, 258, 3},
-                                   {false, 258, 3},
-                                   {true, 259, 10},
-                                   {false, 259, 10},
-                                   {true, 264, 1},
-                                   {false, 264, 1}}));
+    // clang-format off
+    EXPECT_EQ(gCommands, (Commands{{true, 34, 1}, {false, 34, 1}, {true, 12, 1}, {false, 12, 1},
+                                   {true, 258, 3}, {false, 258, 3}, {true, 259, 10},
+                                   {false, 259, 10}, {true, 264, 1}, {false, 264, 1}}));
+    // clang-format on
     gCommands.clear();
     EnableMenuItem(FindMenuByNumber(34), 1, false);
     EXPECT_FALSE(InvokeAccelerator("Ctrl+1")) << "the key of a greyed command does nothing";
