@@ -244,13 +244,14 @@ TEST(ElementsPosition, EarthFromOsculatingElementsFollowsTheEphemeris) {
         double days;
         Vector3 position;
     };
+    // clang-format off
     const Reference references[] = {
         {-60.0, {0.764302347295010, 0.580604025059246, 0.251722972518564}},
         {-20.0, {0.170705357849488, 0.889652016831076, 0.385711326353831}},
         {0.0, {-0.177130105578804, 0.887414947127160, 0.384741230552424}},
         {20.0, {-0.503195287729632, 0.775859423876383, 0.336375838651679}},
-        {60.0, {-0.938245304478316, 0.292773608139029, 0.126932531025944}},
-    };
+        {60.0, {-0.938245304478316, 0.292773608139029, 0.126932531025944}}};
+    // clang-format on
     for (const Reference& reference : references) {
         Vector3 position;
         ASSERT_TRUE(ElementsPosition(earth, kJ2000 + reference.days, position));

@@ -170,20 +170,17 @@ TEST(TimeScales, DeltaTFromTheTableAndTheParabola) {
         double year, deltaT;
         const char* why;
     };
+    // clang-format off
     const Case cases[] = {
-        {1990.0, 56.86, "table row"},
-        {1992.5, 58.7825, "interpolated about the 1995 row"},
+        {1990.0, 56.86, "table row"}, {1992.5, 58.7825, "interpolated about the 1995 row"},
         {1622.6, 111.936, "first interpolated year"},
         {1622.5, 54.56667, "parabola at the lower bound"},
         {1600.0, 60.0 * (0.41 - 1.2053 * 3.0 + 0.4992 * 9.0), "parabola before the table"},
-        {2000.0, 65.0, "table row"},
-        {2010.0, 66.07, "observed row"},
-        {2025.0, 69.2, "the last observed row"},
-        {2050.0, 93.0, "forecast: Espenak and Meeus"},
-        {2100.0, 202.74, "forecast"},
-        {2150.0, 328.48, "forecast joins the long-term parabola"},
-        {1000.0, 1799.85, "parabola in the past"},
-    };
+        {2000.0, 65.0, "table row"}, {2010.0, 66.07, "observed row"},
+        {2025.0, 69.2, "the last observed row"}, {2050.0, 93.0, "forecast: Espenak and Meeus"},
+        {2100.0, 202.74, "forecast"}, {2150.0, 328.48, "forecast joins the long-term parabola"},
+        {1000.0, 1799.85, "parabola in the past"}};
+    // clang-format on
     for (const Case& c : cases)
         EXPECT_NEAR(DeltaT(JulianDateFromYear(c.year)), c.deltaT, 1e-3) << c.year << ": " << c.why;
     // The old parabola stood for the years after the table: 127 s in 2000,
@@ -207,13 +204,14 @@ TEST(TimeScales, MeanSiderealTime) {
     };
     // Meeus ex. 12.a and 12.b; GMST 6h39m52.2707s at 0h UT on 2000 January 1,
     // 1h35m20.2167s on 2000 October 15; west longitudes subtract and wrap.
+    // clang-format off
     const Case cases[] = {
         {Jd(1987, 4, 10), 0.0, TimeToRadians(13, 10, 46.3668)},
         {Jd(1987, 4, 10, 19, 21), 0.0, TimeToRadians(8, 34, 57.0896)},
         {2451544.5, -kTruePi / 2, TimeToRadians(0, 39, 52.2707)},
         {2451832.5, -kTruePi / 2, TimeToRadians(19, 35, 20.2167)},
-        {2451832.5, kTruePi, TimeToRadians(13, 35, 20.2167)},
-    };
+        {2451832.5, kTruePi, TimeToRadians(13, 35, 20.2167)}};
+    // clang-format on
     for (const Case& c : cases)
         EXPECT_NEAR(LocalSiderealTime(c.jd, c.longitude), c.lst, 1e-6) << c.jd;
     std::mt19937 random(7);
@@ -264,15 +262,14 @@ TEST(TimeScales, ParseAcceptsShortFormsAndReportsTooFewFields) {
         std::int16_t calendar;
         double jd;
     };
+    // clang-format off
     const Good good[] = {
-        {"2000/1/1", 0, kGreg, 2451544.5},
-        {"2000/1/1.5", 0, kGreg, 2451545.0},
+        {"2000/1/1", 0, kGreg, 2451544.5}, {"2000/1/1.5", 0, kGreg, 2451545.0},
         {"2000/01/01 12", 0, kGreg, 2451545.0},
         {"2000/01/01 12:30", 0, kGreg, 2451545.0 + 30.0 / 1440.0},
-        {"2000/01/01 22:00:00", 10, kGreg, 2451545.0},
-        {"-4712/01/01 12:00:00", 0, kJul, 0.0},
-        {"-584/05/28.63", 0, kJul, 1507900.13},
-    };
+        {"2000/01/01 22:00:00", 10, kGreg, 2451545.0}, {"-4712/01/01 12:00:00", 0, kJul, 0.0},
+        {"-584/05/28.63", 0, kJul, 1507900.13}};
+    // clang-format on
     for (const Good& g : good) {
         double jd = -1.0;
         EXPECT_TRUE(ParseDateTime(g.text, g.zoneHours * kHour, g.calendar, &jd)) << g.text;

@@ -23,7 +23,8 @@ TEST(Vectors, AnglesStayInZeroToTwoPi) {
     };
     // clang-format off
     const Case cases[] = {{1, 1, kTruePi / 4}, {1, -1, 3 * kTruePi / 4}, {-1, -1, 5 * kTruePi / 4},
-                          {-1, 1, 7 * kTruePi / 4}, {0, 1, 0}, {1, 0, kTruePi / 2}, {0, -1, kTruePi},
+                          {-1, 1, 7 * kTruePi / 4}, {0, 1, 0}, {1, 0, kTruePi / 2},
+                          {0, -1, kTruePi},
                           {-1, 0, 3 * kTruePi / 2}, {0, 0, 0},
                           {-1e-300, 1, 0}, {-1e-9, 1, kTurn - 1e-9}}; // a hair below +x
     // clang-format on
