@@ -71,12 +71,11 @@ protected:
 };
 
 TEST_F(PlatformFiles, PathHelpersAtTheEdges) {
+    // clang-format off
     const std::pair<std::string, std::string> stripped[] = {
-        {"/home/sky/Database/Index.nvd", "/home/sky/Database/"},
-        {"Index.nvd", ""},
-        {"/home/sky/", "/home/sky/"},
-        {"/", "/"},
-        {"", ""}};
+        {"/home/sky/Database/Index.nvd", "/home/sky/Database/"}, {"Index.nvd", ""},
+        {"/home/sky/", "/home/sky/"}, {"/", "/"}, {"", ""}};
+    // clang-format on
     for (const auto& [path, expected] : stripped)
         EXPECT_EQ(StripFileName(path), expected) << path;
     EXPECT_EQ(ReplaceFileName("/data/Index.nvd", "Stars.nvd"), "/data/Stars.nvd");

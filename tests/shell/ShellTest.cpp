@@ -175,12 +175,12 @@ TEST_F(Shell, MenuStateFollowsTheFieldTheProjectionAndTheScreen) {
                 << "field " << width << " rad, item " << item;
     }
     // Planar up to 135 degrees, Spherical up to 270, Lambert below 360.
+    // clang-format off
     const std::pair<double, std::vector<bool>> projections[] = {
-        {3.1415926536, {false, true, true}},
-        {2.3561944905, {true, true, true}},
-        {2.3561944906, {false, true, true}},
-        {4.712388981, {false, false, true}},
+        {3.1415926536, {false, true, true}}, {2.3561944905, {true, true, true}},
+        {2.3561944906, {false, true, true}}, {4.712388981, {false, false, true}},
         {6.2831853072, {false, false, false}}};
+    // clang-format on
     for (const auto& [width, allowed] : projections) {
         gChartView.fieldWidth = width;
         UpdateMenuState();
