@@ -1,17 +1,13 @@
 #pragma once
 
 // What the astro tests share: true constants (the program's own are rounded to
-// ten digits), the angle between two vectors, the CSV fixtures, and a process
-// time zone held for the length of a test.
+// ten digits), the angle between two vectors, the CSV fixtures.
 
 #include "astro/Vectors.h"
 
 #include <cctype>
 #include <cmath>
-#include <cstdlib>
-#include <ctime>
 #include <fstream>
-#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -35,48 +31,23 @@ inline double AngleDifference(double a, double b) {
     return std::remainder(a - b, kTurn);
 }
 
-inline std::string SourceRoot() {
-    std::string file = __FILE__;
-    for (int up = 0; up < 3; ++up)
-        file.erase(file.rfind('/'));
-    return file;
-}
-
-// The numeric rows of a CSV fixture under the source tree; lines that start
-// with '#' or a letter are comments and headers.
+// The numeric rows of a CSV fixture, by its path from the source root; lines
+// that start with '#' or a letter are comments and headers.
 inline std::vector<std::vector<double>> ReadCsv(const std::string& path) {
+    std::string root = __FILE__;
+    root.erase(root.rfind("/tests/astro/"));
     std::vector<std::vector<double>> rows;
-    std::ifstream in(SourceRoot() + "/" + path);
+    std::ifstream in(root + "/" + path);
     std::string line, field;
     while (std::getline(in, line)) {
         if (line.empty() || line[0] == '#' || std::isalpha(static_cast<unsigned char>(line[0])))
             continue;
-        std::vector<double> row;
         std::istringstream fields(line);
+        rows.emplace_back();
         while (std::getline(fields, field, ','))
-            row.push_back(std::strtod(field.c_str(), nullptr));
-        rows.push_back(row);
+            rows.back().push_back(std::strtod(field.c_str(), nullptr));
     }
     return rows;
 }
-
-class ScopedTimeZone {
-public:
-    explicit ScopedTimeZone(const char* zone) {
-        if (const char* old = std::getenv("TZ")) previous_ = old;
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~ScopedTimeZone() {
-        if (previous_)
-            setenv("TZ", previous_->c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
-
-private:
-    std::optional<std::string> previous_;
-};
 
 } // namespace astro_test
