@@ -93,12 +93,8 @@ TEST_F(Shell, StartupRunsItsStepsInOrderAndShowsTheChartWindow) {
     EXPECT_EQ(GetItemValue(chart, kHorizontalScrollBar), 1);
     SetItemValue(chart, kVerticalScrollBar, 120);
     EXPECT_EQ(GetItemValue(chart, kVerticalScrollBar), 90);
-    Rect vertical = GetItemRect(chart, kVerticalScrollBar);
-    Rect horizontal = GetItemRect(chart, kHorizontalScrollBar);
-    EXPECT_EQ(vertical.right, GetClientRect(chart).right);
-    EXPECT_EQ(horizontal.bottom, GetClientRect(chart).bottom);
-    EXPECT_GT(vertical.height(), vertical.width());
-    EXPECT_GT(horizontal.width(), horizontal.height());
+    EXPECT_EQ(GetItemRect(chart, kVerticalScrollBar).right, GetClientRect(chart).right);
+    EXPECT_EQ(GetItemRect(chart, kHorizontalScrollBar).bottom, GetClientRect(chart).bottom);
 
     // The viewer's time is now and Here holds its location; a quiet program
     // asks for no idle passes.
