@@ -19,6 +19,8 @@ constexpr double kSecondsPerDay = 86400.0;
 constexpr double kMinutesPerDay = 1440.0;
 constexpr double kHoursPerDay = 24.0;
 constexpr double kOneHour = 1.0 / 24.0;
+// A year typed beyond this lies far outside kJulianDateSpan whatever follows it.
+constexpr long kLargestYear = 1000000;
 
 // Meeus, Astronomical Algorithms, ch. 7: the calendar counts from 4716 BC so
 // that every year of interest is positive, and March starts the computing year
@@ -54,26 +56,90 @@ struct DeltaTRow {
 };
 constexpr int kDeltaTRows = 82;
 constexpr DeltaTRow kDeltaTTable[kDeltaTRows] = {
-    {1620.0f, 124.0f}, {1625.0f, 102.0f}, {1630.0f, 85.0f},  {1635.0f, 72.0f},  {1640.0f, 62.0f},
-    {1645.0f, 54.0f},  {1650.0f, 48.0f},  {1655.0f, 43.0f},  {1660.0f, 37.0f},  {1665.0f, 32.0f},
-    {1670.0f, 26.0f},  {1675.0f, 21.0f},  {1680.0f, 16.0f},  {1685.0f, 12.0f},  {1690.0f, 10.0f},
-    {1695.0f, 9.0f},   {1700.0f, 9.0f},   {1705.0f, 9.0f},   {1710.0f, 10.0f},  {1715.0f, 10.0f},
-    {1720.0f, 11.0f},  {1725.0f, 11.0f},  {1730.0f, 11.0f},  {1735.0f, 12.0f},  {1740.0f, 12.0f},
-    {1745.0f, 13.0f},  {1750.0f, 13.0f},  {1755.0f, 14.0f},  {1760.0f, 15.0f},  {1765.0f, 16.0f},
-    {1770.0f, 16.0f},  {1775.0f, 17.0f},  {1780.0f, 17.0f},  {1785.0f, 17.0f},  {1790.0f, 17.0f},
-    {1795.0f, 16.0f},  {1800.0f, 13.7f},  {1805.0f, 12.6f},  {1810.0f, 12.5f},  {1815.0f, 12.5f},
-    {1820.0f, 12.0f},  {1825.0f, 10.2f},  {1830.0f, 7.5f},   {1835.0f, 5.8f},   {1840.0f, 5.7f},
-    {1845.0f, 6.3f},   {1850.0f, 7.1f},   {1855.0f, 7.6f},   {1860.0f, 7.88f},  {1865.0f, 6.02f},
-    {1870.0f, 1.61f},  {1875.0f, -3.24f}, {1880.0f, -5.4f},  {1885.0f, -5.79f}, {1890.0f, -5.87f},
-    {1895.0f, -6.47f}, {1900.0f, -2.77f}, {1905.0f, 3.86f},  {1910.0f, 10.46f}, {1915.0f, 17.2f},
-    {1920.0f, 21.16f}, {1925.0f, 23.62f}, {1930.0f, 24.02f}, {1935.0f, 23.93f}, {1940.0f, 24.33f},
-    {1945.0f, 26.77f}, {1950.0f, 29.16f}, {1955.0f, 29.15f}, {1960.0f, 33.15f}, {1965.0f, 35.73f},
-    {1970.0f, 40.18f}, {1975.0f, 45.48f}, {1980.0f, 50.54f}, {1985.0f, 54.34f}, {1990.0f, 56.86f},
-    {1995.0f, 60.78f}, {2000.0f, 65.0f},
+    {1620.0f, 124.0f},
+    {1625.0f, 102.0f},
+    {1630.0f, 85.0f},
+    {1635.0f, 72.0f},
+    {1640.0f, 62.0f},
+    {1645.0f, 54.0f},
+    {1650.0f, 48.0f},
+    {1655.0f, 43.0f},
+    {1660.0f, 37.0f},
+    {1665.0f, 32.0f},
+    {1670.0f, 26.0f},
+    {1675.0f, 21.0f},
+    {1680.0f, 16.0f},
+    {1685.0f, 12.0f},
+    {1690.0f, 10.0f},
+    {1695.0f, 9.0f},
+    {1700.0f, 9.0f},
+    {1705.0f, 9.0f},
+    {1710.0f, 10.0f},
+    {1715.0f, 10.0f},
+    {1720.0f, 11.0f},
+    {1725.0f, 11.0f},
+    {1730.0f, 11.0f},
+    {1735.0f, 12.0f},
+    {1740.0f, 12.0f},
+    {1745.0f, 13.0f},
+    {1750.0f, 13.0f},
+    {1755.0f, 14.0f},
+    {1760.0f, 15.0f},
+    {1765.0f, 16.0f},
+    {1770.0f, 16.0f},
+    {1775.0f, 17.0f},
+    {1780.0f, 17.0f},
+    {1785.0f, 17.0f},
+    {1790.0f, 17.0f},
+    {1795.0f, 16.0f},
+    {1800.0f, 13.7f},
+    {1805.0f, 12.6f},
+    {1810.0f, 12.5f},
+    {1815.0f, 12.5f},
+    {1820.0f, 12.0f},
+    {1825.0f, 10.2f},
+    {1830.0f, 7.5f},
+    {1835.0f, 5.8f},
+    {1840.0f, 5.7f},
+    {1845.0f, 6.3f},
+    {1850.0f, 7.1f},
+    {1855.0f, 7.6f},
+    {1860.0f, 7.88f},
+    {1865.0f, 6.02f},
+    {1870.0f, 1.61f},
+    {1875.0f, -3.24f},
+    {1880.0f, -5.4f},
+    {1885.0f, -5.79f},
+    {1890.0f, -5.87f},
+    {1895.0f, -6.47f},
+    {1900.0f, -2.77f},
+    {1905.0f, 3.86f},
+    {1910.0f, 10.46f},
+    {1915.0f, 17.2f},
+    {1920.0f, 21.16f},
+    {1925.0f, 23.62f},
+    {1930.0f, 24.02f},
+    {1935.0f, 23.93f},
+    {1940.0f, 24.33f},
+    {1945.0f, 26.77f},
+    {1950.0f, 29.16f},
+    {1955.0f, 29.15f},
+    {1960.0f, 33.15f},
+    {1965.0f, 35.73f},
+    {1970.0f, 40.18f},
+    {1975.0f, 45.48f},
+    {1980.0f, 50.54f},
+    {1985.0f, 54.34f},
+    {1990.0f, 56.86f},
+    {1995.0f, 60.78f},
+    {2000.0f, 65.0f},
     // Observed since (IERS): the table's own values stop at 2000, and the old
     // parabola beyond it runs away from the real Earth (127 s in 2000, 165 s
     // in 2026, against 64 s and 69 s measured).
-    {2005.0f, 64.69f}, {2010.0f, 66.07f}, {2015.0f, 67.64f}, {2020.0f, 69.36f},
+    {2005.0f, 64.69f},
+    {2010.0f, 66.07f},
+    {2015.0f, 67.64f},
+    {2020.0f, 69.36f},
     {2025.0f, 69.2f},
 };
 constexpr double kDeltaTFirstYear = 1620.0;
@@ -231,8 +297,8 @@ double DeltaT(double jd) {
         // From the table's last interpolation (2017.5) to its last row (2025),
         // then straight on to where the forecast starts.
         if (y <= kDeltaTLastRowYear) {
-            const double atEnd = DeltaT(kJ2000 + (kDeltaTTableEnd - 2000.0) * kDaysPerJulianYear -
-                                        1e-9);
+            const double atEnd =
+                DeltaT(kJ2000 + (kDeltaTTableEnd - 2000.0) * kDaysPerJulianYear - 1e-9);
             return atEnd + (kDeltaTLastRowValue - atEnd) * (y - kDeltaTTableEnd) /
                                (kDeltaTLastRowYear - kDeltaTTableEnd);
         }
@@ -294,6 +360,10 @@ std::string FormatDateTime(double jd, double timeZone, std::int16_t calendar) {
     return text;
 }
 
+bool IsSaneJulianDate(double jd) {
+    return std::isfinite(jd) && std::fabs(jd - kJ2000) <= kJulianDateSpan;
+}
+
 bool ParseDateTime(const std::string& text, double timeZone, std::int16_t calendar, double* jd) {
     long year = 0;
     short month = 0;
@@ -301,17 +371,35 @@ bool ParseDateTime(const std::string& text, double timeZone, std::int16_t calend
     short hour = 0;
     short minute = 0;
     double second = 0.0;
-    const int fields = std::sscanf(text.c_str(), "%ld/%hd/%lf%hd:%hd:%lf", &year, &month, &day,
-                                   &hour, &minute, &second);
-    if (fields < 3) {
+    // As "%ld/%hd/%lf%hd:%hd:%lf", but nothing may follow what was read.
+    const char* at = text.c_str();
+    int used = 0;
+    bool ok = std::sscanf(at, "%ld/%hd/%lf%n", &year, &month, &day, &used) == 3;
+    if (ok) {
+        at += used;
+        if (std::sscanf(at, "%hd%n", &hour, &used) == 1) {
+            at += used;
+            if (*at == ':' && std::sscanf(at + 1, "%hd%n", &minute, &used) == 1) {
+                at += 1 + used;
+                if (*at == ':' && std::sscanf(at + 1, "%lf%n", &second, &used) == 1) at += 1 + used;
+            }
+        }
+        while (*at == ' ' || *at == '\t')
+            ++at;
+        ok = *at == '\0' && std::isfinite(day) && std::isfinite(second) &&
+             std::labs(year) <= kLargestYear;
+    }
+    double result = 0.0;
+    if (ok) {
+        result = JulianDateFromCalendar(static_cast<std::int32_t>(year), month, day, hour, minute,
+                                        second, timeZone, calendar);
+        ok = IsSaneJulianDate(result);
+    }
+    if (!ok) {
         ReportMessage(kInvalidDateMessage, text.c_str());
         return false;
     }
-    const long clampedYear = std::clamp<long>(year, std::numeric_limits<std::int32_t>::min(),
-                                              std::numeric_limits<std::int32_t>::max());
-    if (jd != nullptr)
-        *jd = JulianDateFromCalendar(static_cast<std::int32_t>(clampedYear), month, day, hour,
-                                     minute, second, timeZone, calendar);
+    if (jd != nullptr) *jd = result;
     return true;
 }
 

@@ -68,10 +68,18 @@ double CurrentUniversalJulianDate();
 // whole seconds, e.g. "2000/01/01 12:00:00".
 std::string FormatDateTime(double jd, double timeZone, std::int16_t calendar);
 
+// Instants the program keeps: within this many days of J2000 (some 270,000
+// years either way), far beyond any theory's reach but within what the
+// calendars and the date text can hold.
+constexpr double kJulianDateSpan = 1.0e8;
+// A finite Julian date within kJulianDateSpan of J2000.
+bool IsSaneJulianDate(double jd);
+
 // Reads a local date and time typed as "year/month/day hour:min:sec" or
 // "year/month/decimal day"; fields after the day may be left out. On a text that
-// does not give at least the year, month and day the user is told (message 525),
-// false is returned and *jd is left as it was.
+// does not give at least the year, month and day, that holds anything after
+// them, a number that is not finite or an instant beyond IsSaneJulianDate, the
+// user is told (message 525), false is returned and *jd is left as it was.
 bool ParseDateTime(const std::string& text, double timeZone, std::int16_t calendar, double* jd);
 
 // The zone in force at the instant: the standard zone, plus one hour when the

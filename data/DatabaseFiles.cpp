@@ -21,6 +21,7 @@ constexpr int kCantOpenString = 257;
 constexpr int kCantReadString = 258;
 constexpr int kCantWriteString = 259;
 constexpr int kCantAddString = 527;
+constexpr int kSameFileNumberString = 546;
 constexpr int kNoDirectoryString = 528;
 constexpr int kCantCreateDirectoryString = 529;
 constexpr int kCantOpenForWritingString = 530;
@@ -33,6 +34,8 @@ constexpr int kDataFileFilterString = 751;
 
 // Source names are cut to this length before a data-file name is made of them.
 constexpr std::size_t kMaxSourceNameLength = 255;
+// A temporary file untouched for this long is a leftover, not a write in progress.
+constexpr long kStaleTemporaryAge = 60;
 // Numbered names run from base1 to base99.
 constexpr int kMaxNameNumber = 99;
 
@@ -527,6 +530,15 @@ std::string dataFilePath(const std::string& name) {
     return path;
 }
 
+bool dataFileNameTaken(const std::string& candidate) {
+    if (SameDataFileName(candidate.c_str(), LoadString(kIndexFileNameString).c_str())) return true;
+    if (!gObjectStore.indexPath.empty() &&
+        SameDataFileName(candidate.c_str(), FileTitle(gObjectStore.indexPath).c_str()))
+        return true;
+    std::string path = dataFilePath(candidate);
+    return !path.empty() && (FileExists(path) || DirectoryExists(path));
+}
+
 int chooseDataFileName(const std::string& sourceName, std::string& name, ObjectID& existingFileId) {
     std::string candidate = BaseName(sourceName) + kDataFileExtension;
     ObjectID match = AttachedFileNamed(candidate);
@@ -553,7 +565,7 @@ std::string numberedDataFileName(const std::string& sourceName) {
     std::string base = BaseName(sourceName);
     for (int n = 1; n <= kMaxNameNumber; ++n) {
         std::string candidate = base + std::to_string(n) + kDataFileExtension;
-        if (AttachedFileNamed(candidate) == 0) return candidate;
+        if (AttachedFileNamed(candidate) == 0 && !dataFileNameTaken(candidate)) return candidate;
     }
     return {};
 }
@@ -591,6 +603,7 @@ bool readIndex(const std::string& path) {
     }
 
     bool complete = true;
+    std::vector<DatabaseFile*> renumbered;
     unsigned char buffer[kIndexRecordBufferSize];
     for (std::int32_t i = 0; i < header.count && complete; ++i) {
         int length = 0;
@@ -640,6 +653,13 @@ bool readIndex(const std::string& path) {
         record->leastDeclination = box[1];
         record->greatestRightAscension = box[2];
         record->leastRightAscension = box[3];
+        // A number listed twice would make one file replace the other; the
+        // later one is given a free number once every listed one is placed.
+        DatabaseFile* occupant = getFile(fileId);
+        if (occupant != nullptr && occupant->fileId == fileId) {
+            renumbered.push_back(record);
+            continue;
+        }
         if (attachFile(record) == 0) {
             ShowMessage(ButtonsOK, kCantAddString, title.c_str());
             freeFile(record);
@@ -647,6 +667,15 @@ bool readIndex(const std::string& path) {
         }
     }
     CloseFile(file);
+    for (DatabaseFile* record : renumbered) {
+        ShowMessage(ButtonsOK, kSameFileNumberString, title.c_str(), record->name.get());
+        record->fileId = 0;
+        if (attachFile(record) == 0) {
+            ShowMessage(ButtonsOK, kCantAddString, record->name.get());
+            freeFile(record);
+            complete = false;
+        }
+    }
 
     bool readOnly = IsReadOnly(path);
     if (!complete) {
@@ -663,6 +692,11 @@ bool readIndex(const std::string& path) {
     gObjectStore.indexPath = path;
     gObjectStore.databaseDirectory = StripFileName(path);
     gObjectStore.databaseReadOnly = readOnly;
+    // A replacement cut short by a crash leaves its temporary file beside the
+    // index or a data file; nothing else ever opens it.
+    if (!readOnly)
+        RemoveStaleTemporaryFiles(gObjectStore.databaseDirectory, kDataFileExtension, true,
+                                  kStaleTemporaryAge);
     return true;
 }
 

@@ -64,6 +64,10 @@ int chooseDataFileName(const std::string& sourceName, std::string& name, ObjectI
 
 // The first of "<base>1.nvd" to "<base>99.nvd" (base: the source name without
 // its extension) that no attached file bears, or empty text when all are taken.
+// Whether a name no new data file may take although no attached file has it:
+// the index, or anything already on the disk under that name (a data file
+// the index has lost track of is still the user's).
+bool dataFileNameTaken(const std::string& name);
 std::string numberedDataFileName(const std::string& sourceName);
 
 // Deletes a data file and the directories above it that it leaves empty, never

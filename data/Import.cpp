@@ -29,6 +29,10 @@ constexpr int kKeepReadingString = 524;
 constexpr int kCannotAddString = 527;
 constexpr int kImportingString = 537;
 constexpr int kReadOnlyString = 539;
+constexpr int kImportSummaryString = 541;
+constexpr int kUtf16String = 542;
+constexpr int kNotRegularFileString = 543;
+constexpr int kTooManyObjectsString = 544;
 
 // Unit conversions of the import format.
 constexpr double kRadiansPerHour = 0.2617993878; // pi / 12
@@ -47,6 +51,17 @@ constexpr int kStarTypeBase = 50;
 constexpr int kDefaultSolarSystemType = kTypeComet;
 
 const float kUnknown = std::numeric_limits<float>::infinity();
+
+// Ranges a line's numbers must lie in to make an object.
+constexpr double kMaxEquinoxYear = 10000.0; // either side of year 0
+constexpr double kMaxElementAngle = 1.0e6;  // degrees; beyond, single precision is noise
+constexpr double kMaxEccentricity = 1.0e3;
+constexpr double kMaxSiteAltitude = 1.0e5; // metres
+constexpr double kMaxTimeZone = 24.0;      // hours
+constexpr long kMaxEpochYear = 100000;
+// How many skipped lines a report names one by one.
+constexpr std::size_t kProblemsNamed = 5;
+const char* const kNotObjectLine = "not an object line";
 
 bool gImportNutation = false;
 void (*gFileWrittenHandler)(ObjectID) = nullptr;
@@ -74,6 +89,98 @@ struct PrecessionCache {
 };
 PrecessionCache gStarPrecession;
 PrecessionCache gLinePrecession;
+
+// What the file being imported has given so far; null between imports.
+struct FileTally {
+    long lines = 0;
+    long imported = 0;
+    long skipped = 0;
+    bool noted = false; // the record just read has been noted as skipped
+    std::vector<std::string> problems;
+};
+FileTally* gTally = nullptr;
+ImportTotals gTotals;
+bool gLineTooLong = false;
+
+// ---------------------------------------------------------------------------
+// Checking fields before anything is built of them
+
+std::string Trimmed(const std::string& text) {
+    std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return {};
+    std::size_t last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
+
+// A field that is one finite number and nothing else.
+bool WholeNumber(const std::string& field, double* value) {
+    std::string text = Trimmed(field);
+    if (text.empty()) return false;
+    char* stop = nullptr;
+    double v = std::strtod(text.c_str(), &stop);
+    if (stop != text.c_str() + text.size() || !std::isfinite(v)) return false;
+    *value = v;
+    return true;
+}
+
+bool NumberWithin(const std::string& field, double low, double high) {
+    double v;
+    return WholeNumber(field, &v) && v >= low && v <= high;
+}
+
+// Empty, or a number within the range.
+bool OptionalWithin(const std::string& field, double low, double high) {
+    return Trimmed(field).empty() || NumberWithin(field, low, high);
+}
+
+// "h m s" or "d m s": one to three numbers, whole ones before the last,
+// minutes and seconds below 60, the whole no more than `limit`.
+bool SexagesimalWithin(const std::string& field, double limit, bool signedValue) {
+    std::string text = Trimmed(field);
+    if (text.empty()) return false;
+    if (text[0] == '-' || text[0] == '+') {
+        if (!signedValue)
+            return text[0] == '+' ? SexagesimalWithin(text.substr(1), limit, false) : false;
+        text = text.substr(1);
+    }
+    double parts[3] = {0.0, 0.0, 0.0};
+    int count = 0;
+    const char* at = text.c_str();
+    while (*at != '\0') {
+        if (count == 3) return false;
+        char* stop = nullptr;
+        double v = std::strtod(at, &stop);
+        if (stop == at || !std::isfinite(v) || v < 0.0) return false;
+        parts[count++] = v;
+        at = stop;
+        while (*at == ' ' || *at == '\t')
+            ++at;
+    }
+    if (parts[1] >= 60.0 || parts[2] >= 60.0) return false;
+    return parts[0] + parts[1] / 60.0 + parts[2] / 3600.0 <= limit;
+}
+
+// "year/month/day" with a decimal day, as an element epoch is written.
+bool EpochDate(const std::string& field) {
+    std::string text = Trimmed(field);
+    long year = 0;
+    int month = 0, used = 0;
+    double day = 0.0;
+    if (std::sscanf(text.c_str(), "%ld/%d/%lf%n", &year, &month, &day, &used) != 3) return false;
+    return static_cast<std::size_t>(used) == text.size() && std::labs(year) <= kMaxEpochYear &&
+           month >= 1 && month <= 12 && std::isfinite(day) && day >= 0.0 && day < 33.0;
+}
+
+// Field 0: the kind letter, then nothing or a whole number (the type).
+bool KindFieldReads(const std::string& field0) {
+    std::string rest = Trimmed(field0.substr(1));
+    if (rest.empty()) return true;
+    std::size_t start = rest[0] == '-' || rest[0] == '+' ? 1 : 0;
+    if (start == rest.size()) return false;
+    for (std::size_t i = start; i < rest.size(); ++i)
+        if (!std::isdigit(static_cast<unsigned char>(rest[i]))) return false;
+    return true;
+}
 
 // scanf's "%lf" on one field: false when nothing could be read.
 // Reads a number as scanf's "%lf" would (leading blanks skipped, reading
@@ -277,6 +384,42 @@ SkyObject* BuildSite(const std::vector<std::string>& fields) {
     return site;
 }
 
+// Passes over a UTF-8 byte-order mark; false for a UTF-16 text, which no
+// line of this format can be read from.
+bool SkipByteOrderMark(std::FILE* stream) {
+    unsigned char mark[3] = {0, 0, 0};
+    std::size_t got = std::fread(mark, 1, sizeof mark, stream);
+    if (got >= 2 && ((mark[0] == 0xFF && mark[1] == 0xFE) || (mark[0] == 0xFE && mark[1] == 0xFF)))
+        return false;
+    if (!(got == 3 && mark[0] == 0xEF && mark[1] == 0xBB && mark[2] == 0xBF))
+        std::fseek(stream, 0, SEEK_SET);
+    return true;
+}
+
+// Opens a source file for reading past its byte-order mark, or says why it
+// can't be read (naming it `shown` where it can't be opened) and counts it as
+// refused. A device or a FIFO may never end, a directory is no text, and
+// UTF-16 holds no line of these formats.
+std::FILE* OpenSource(const std::string& path, const std::string& shown) {
+    const std::string title = FileTitle(path);
+    int refusal = 0;
+    std::FILE* source = nullptr;
+    if ((FileExists(path) || DirectoryExists(path)) && !IsRegularFile(path)) {
+        refusal = kNotRegularFileString;
+    } else if ((source = OpenFile(path, "rb")) == nullptr) {
+        refusal = kCannotOpenString;
+    } else if (!SkipByteOrderMark(source)) {
+        CloseFile(source);
+        source = nullptr;
+        refusal = kUtf16String;
+    }
+    if (source == nullptr) {
+        ShowMessage(ButtonsOK, refusal, (refusal == kCannotOpenString ? shown : title).c_str());
+        ++gTotals.refusedFiles;
+    }
+    return source;
+}
+
 // Removes a file the import created from the store. Nothing of it is on the
 // disk (its data file is only written once the import has succeeded), so a
 // data file bearing its name belongs to someone else and stays: the file being
@@ -322,6 +465,7 @@ bool readImportLine(std::FILE* stream, std::string& line) {
     // Character by character without the stream's lock: the program has one
     // thread, and catalogues run to hundreds of thousands of lines.
     line.clear();
+    gLineTooLong = false;
     int c = getc_unlocked(stream);
     if (c == EOF) return false;
     while (c != EOF) {
@@ -331,11 +475,85 @@ bool readImportLine(std::FILE* stream, std::string& line) {
             if (next != '\n' && next != EOF) std::ungetc(next, stream);
             break;
         }
-        line.push_back(static_cast<char>(c));
-        if (static_cast<int>(line.size()) >= kImportLineLength) break;
+        if (line.size() < kMaxImportLineLength)
+            line.push_back(static_cast<char>(c));
+        else
+            gLineTooLong = true;
         c = getc_unlocked(stream);
     }
+    if (gTally != nullptr) ++gTally->lines;
     return true;
+}
+
+bool importLineTooLong() {
+    return gLineTooLong;
+}
+
+void resetImportTotals() {
+    gTotals = ImportTotals();
+}
+
+const ImportTotals& importTotals() {
+    return gTotals;
+}
+
+void noteSkippedLine(const std::string& reason) {
+    if (gTally == nullptr) return;
+    ++gTally->skipped;
+    gTally->noted = true;
+    if (gTally->problems.size() < kProblemsNamed)
+        gTally->problems.push_back(std::to_string(gTally->lines) + ": " + reason);
+}
+
+std::string checkObjectFields(char kind, const std::vector<std::string>& f) {
+    if (f.size() < static_cast<std::size_t>(kImportFieldCount) || f[0].empty() ||
+        !KindFieldReads(f[0]))
+        return kNotObjectLine;
+    switch (kind) {
+    case 'S':
+        if (!OptionalWithin(f[1], -kMaxEquinoxYear, kMaxEquinoxYear))
+            return "equinox unreadable or out of range";
+        if (!SexagesimalWithin(f[2], 24.0, false)) return "right ascension missing or out of range";
+        if (!SexagesimalWithin(f[3], 90.0, true)) return "declination missing or out of range";
+        return {};
+    case 'P':
+        if (!OptionalWithin(f[1], -kMaxEquinoxYear, kMaxEquinoxYear))
+            return "equinox unreadable or out of range";
+        {
+            double a, e;
+            if (!WholeNumber(f[2], &a) || !WholeNumber(f[3], &e) || e < 0.0 || e > kMaxEccentricity)
+                return "orbit size or eccentricity missing or out of range";
+        }
+        for (int k = 4; k <= 7; ++k)
+            if (!NumberWithin(f[static_cast<std::size_t>(k)], -kMaxElementAngle, kMaxElementAngle))
+                return "orbital angle missing or out of range";
+        if (!EpochDate(f[8])) return "epoch of the elements missing or unreadable";
+        return {};
+    case 'C':
+        if (f[0].size() >= 2 && f[0][1] == '1') {
+            if (Trimmed(f[1]).empty() || Trimmed(f[2]).empty())
+                return "chart line without the names of both ends";
+            return {};
+        }
+        if (f[0].size() >= 2 && f[0][1] == '2') {
+            if (!OptionalWithin(f[1], -kMaxEquinoxYear, kMaxEquinoxYear))
+                return "equinox unreadable or out of range";
+            if (!NumberWithin(f[2], 0.0, 24.0) || !NumberWithin(f[4], 0.0, 24.0) ||
+                !NumberWithin(f[3], -90.0, 90.0) || !NumberWithin(f[5], -90.0, 90.0))
+                return "boundary point missing or out of range";
+            return {};
+        }
+        return "unknown kind of chart line";
+    case 'L':
+        if (!NumberWithin(f[1], -360.0, 360.0) || !NumberWithin(f[2], -90.0, 90.0))
+            return "site longitude or latitude missing or out of range";
+        if (!OptionalWithin(f[3], -kMaxSiteAltitude, kMaxSiteAltitude) ||
+            !OptionalWithin(f[4], -kMaxTimeZone, kMaxTimeZone))
+            return "site altitude or time zone out of range";
+        if (Trimmed(f[5]).empty()) return "site without a name";
+        return {};
+    }
+    return kNotObjectLine;
 }
 
 std::vector<std::string> splitImportFields(const std::string& line) {
@@ -528,11 +746,29 @@ int readTextRecord(std::FILE* stream, SkyObject** object) {
     std::string line;
     for (;;) {
         if (!readImportLine(stream, line)) return kRecordEndOfFile;
-        char kind = line.empty()
-                        ? '\0'
-                        : static_cast<char>(std::toupper(static_cast<unsigned char>(line[0])));
-        if (kind != 'S' && kind != 'P' && kind != 'C' && kind != 'L') continue;
+        if (importLineTooLong()) {
+            noteSkippedLine("line longer than " + std::to_string(kMaxImportLineLength) +
+                            " characters");
+            continue;
+        }
+        // Blank lines and "#" notes separate and describe; they are no records.
+        std::size_t first = line.find_first_not_of(" \t");
+        if (first == std::string::npos || line[0] == '#') continue;
+        char kind = static_cast<char>(std::toupper(static_cast<unsigned char>(line[0])));
+        if (kind != 'S' && kind != 'P' && kind != 'C' && kind != 'L') {
+            noteSkippedLine(kNotObjectLine);
+            continue;
+        }
         std::vector<std::string> fields = splitImportFields(line);
+        std::string reason = checkObjectFields(kind, fields);
+        if (reason == kNotObjectLine) {
+            noteSkippedLine(reason);
+            continue;
+        }
+        if (!reason.empty()) {
+            noteSkippedLine(reason);
+            return kRecordFailed;
+        }
         switch (kind) {
         case 'S':
             *object = buildCatalogObject(fields);
@@ -544,12 +780,11 @@ int readTextRecord(std::FILE* stream, SkyObject** object) {
             *object = BuildSite(fields);
             break;
         case 'C':
-            if (fields[0].size() >= 2 && fields[0][1] == '1')
-                *object = BuildFigureLine(fields);
-            else if (fields[0].size() >= 2 && fields[0][1] == '2')
-                *object = BuildBoundaryLine(fields);
+            *object = fields[0][1] == '1' ? BuildFigureLine(fields) : BuildBoundaryLine(fields);
             break;
         }
+        if (*object == nullptr && (kind == 'P' || kind == 'C'))
+            noteSkippedLine("an object it names is not in the database");
         return *object != nullptr ? kRecordRead : kRecordFailed;
     }
 }
@@ -560,16 +795,22 @@ bool importFile(const std::string& path, RecordReader readRecord) {
         ShowMessage(ButtonsOK, kReadOnlyString);
         return false;
     }
-    std::FILE* source = OpenFile(path, "rb");
-    if (source == nullptr) {
-        ShowMessage(ButtonsOK, kCannotOpenString, path.c_str());
-        return false;
-    }
+    std::FILE* source = OpenSource(path, path);
+    if (source == nullptr) return false;
     std::string name;
     ObjectID replaced = 0;
     if (chooseDataFileName(title, name, replaced) != kStatusSuccess) {
         CloseFile(source);
         return false;
+    }
+    // A source named like the index, or like a file the index does not list,
+    // must not write over it: it gets a numbered name as other clashes do.
+    if (replaced == 0 && dataFileNameTaken(name)) {
+        name = numberedDataFileName(title);
+        if (name.empty()) {
+            CloseFile(source);
+            return false;
+        }
     }
     // A file being replaced stays in the database, untouched, until its
     // successor has been written in full: a cancelled or failed import must
@@ -596,23 +837,39 @@ bool importFile(const std::string& path, RecordReader readRecord) {
     std::fseek(source, 0, SEEK_END);
     long length = std::ftell(source);
     std::fseek(source, 0, SEEK_SET);
+    SkipByteOrderMark(source);
     BeginProgress(true, 1);
     ProgressStage(FormatMessage(kImportingString, title.c_str()), 0, length > 0 ? length : 1);
 
+    FileTally tally;
+    gTally = &tally;
     bool cancelled = false;
+    bool full = false;
     for (;;) {
         SkyObject* object = nullptr;
+        tally.noted = false;
         int result = readRecord(source, &object);
         if (result == kRecordEndOfFile) break;
         if (result == kRecordRead && object != nullptr) {
-            if (addObject(object, fileId) == 0) {
-                std::string shown = DisplayName(object);
-                ShowMessage(ButtonsOK, kCannotAddString, shown.c_str());
+            if (addObject(object, fileId) != 0) {
+                ++tally.imported;
+            } else {
+                const std::string shown = DisplayName(object);
                 FreeObject(object);
+                const DatabaseFile* filling = getFile(fileId);
+                // One data file holds so many objects; the rest would be
+                // dropped, so the whole file is refused below.
+                if (filling != nullptr && filling->highestIndex >= kMaxObjectsPerFile) {
+                    full = true;
+                    break;
+                }
+                ShowMessage(ButtonsOK, kCannotAddString, shown.c_str());
+                noteSkippedLine("the object could not be added");
                 result = kRecordFailed;
             }
         }
         if (result != kRecordRead) {
+            if (!tally.noted) noteSkippedLine("not a complete record");
             // A Yes/No question: anything but Yes stops.
             if (ShowMessage(ButtonsYesNoCancel, kKeepReadingString, path.c_str()) != AnswerYes)
                 break;
@@ -622,9 +879,33 @@ bool importFile(const std::string& path, RecordReader readRecord) {
             break;
         }
     }
+    gTally = nullptr;
     EndProgress();
     CloseFile(source);
     gFileBeingReplaced = 0;
+    gTotals.lines += tally.lines;
+    gTotals.skipped += tally.skipped;
+    for (const std::string& problem : tally.problems)
+        if (gTotals.firstProblems.size() < kProblemsNamed)
+            gTotals.firstProblems.push_back(title + " line " + problem);
+
+    if (full) {
+        DiscardImportFile(fileId);
+        ShowMessage(ButtonsOK, kTooManyObjectsString, title.c_str(),
+                    static_cast<long>(kMaxObjectsPerFile));
+        ++gTotals.refusedFiles;
+        return false;
+    }
+    // Lines passed over are said, with the first few and why; so is a file
+    // that gave nothing at all.
+    if (!cancelled && (tally.skipped > 0 || tally.imported == 0)) {
+        std::string details;
+        for (const std::string& problem : tally.problems)
+            details += "\nLine " + problem;
+        if (tally.skipped > static_cast<long>(tally.problems.size())) details += "\n...";
+        ShowMessage(ButtonsOK, kImportSummaryString, tally.lines, title.c_str(), tally.imported,
+                    tally.skipped, details.c_str());
+    }
 
     DatabaseFile* imported = getFile(fileId);
     bool anything = imported != nullptr && imported->highestIndex > 0;
@@ -637,6 +918,7 @@ bool importFile(const std::string& path, RecordReader readRecord) {
     // planet a moon orbits) still name the same objects; its own objects'
     // references to each other are written with that number already.
     if (replaced != 0) RenumberReferences(imported, fileId, replaced);
+    const bool indexWasModified = gObjectStore.indexModified;
     if (writeDataFile(fileId) != kStatusSuccess) {
         DiscardImportFile(fileId);
         return false;
@@ -662,6 +944,19 @@ bool importFile(const std::string& path, RecordReader readRecord) {
             fileId = at;
         }
     }
+    // The index learns of the new file at once: a data file it does not list
+    // can never be found. When the index can't be written (writeIndex has
+    // said so), a new data file is taken away again, leaving the database as
+    // it was; a replacement keeps its name, so the index still lists it.
+    if (!gObjectStore.indexPath.empty() && !writeIndex(gObjectStore.indexPath)) {
+        if (replaced == 0 && fileId != 0) {
+            deleteDataFile(name);
+            freeFile(detachFile(fileId));
+            gObjectStore.indexModified = indexWasModified;
+        }
+        return false;
+    }
+    gTotals.imported += tally.imported;
     if (gFileWrittenHandler != nullptr && fileId != 0) gFileWrittenHandler(fileId);
     return true;
 }
@@ -671,11 +966,8 @@ bool importTextFile(const std::string& path) {
     bool isList = title.size() >= 8 && strncasecmp(title.c_str(), "FileList", 8) == 0;
     if (!isList) return importFile(path, readTextRecord);
 
-    std::FILE* list = OpenFile(path, "rb");
-    if (list == nullptr) {
-        ShowMessage(ButtonsOK, kCannotOpenString, title.c_str());
-        return false;
-    }
+    std::FILE* list = OpenSource(path, title);
+    if (list == nullptr) return false;
     std::string directory = StripFileName(path);
     std::string line;
     bool ok = true;

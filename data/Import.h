@@ -9,8 +9,9 @@
 #include <string>
 #include <vector>
 
-// A line is read in pieces of at most this many characters.
-constexpr int kImportLineLength = 1022;
+// Lines are read whole up to this many characters; a longer line is read to
+// its end, kept cut to this length and reported too long.
+constexpr std::size_t kMaxImportLineLength = 65536;
 // Fields after the 16th stay inside it.
 constexpr int kImportFieldCount = 16;
 // The name fields and the lines of a list are read up to these lengths.
@@ -35,9 +36,30 @@ bool importFile(const std::string& path, RecordReader readRecord);
 // record failed, kRecordEndOfFile at the end.
 int readTextRecord(std::FILE* stream, SkyObject** object);
 
-// Reads one line piece (at most kImportLineLength characters) ending at CR,
-// LF or CR LF. False at the end of the file with nothing read.
+// Reads one line ending at CR, LF or CR LF. False at the end of the file
+// with nothing read. A line longer than kMaxImportLineLength comes back cut,
+// with importLineTooLong() true until the next line is read.
 bool readImportLine(std::FILE* stream, std::string& line);
+bool importLineTooLong();
+
+// What imports have read since resetImportTotals(): lines, objects imported,
+// lines and records skipped (with the first few line numbers and reasons).
+struct ImportTotals {
+    long lines = 0;
+    long imported = 0;
+    long skipped = 0;
+    long refusedFiles = 0; // files refused whole (unreadable, UTF-16, too many objects)
+    std::vector<std::string> firstProblems;
+};
+void resetImportTotals();
+const ImportTotals& importTotals();
+// A record reader's note that the line just read is skipped, and why.
+void noteSkippedLine(const std::string& reason);
+
+// Checks the fields of an object line of kind 'S', 'P', 'C' or 'L' before
+// anything is built of them: "" when every field the kind requires reads
+// and lies in range, otherwise the reason the line can't be an object.
+std::string checkObjectFields(char kind, const std::vector<std::string>& fields);
 // Splits a line at TABs into kImportFieldCount fields (missing ones empty).
 std::vector<std::string> splitImportFields(const std::string& line);
 

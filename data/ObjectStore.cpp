@@ -7,8 +7,8 @@
 #include "data/DatabaseFiles.h"
 #include "shell/Platform.h"
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <new>
 #include <numbers>
@@ -20,6 +20,8 @@ std::int32_t gDrawGeneration = 0;
 namespace {
 
 constexpr int kOutOfMemoryString = 256;
+constexpr int kCantOpenString = 257;
+constexpr int kCantReadString = 258;
 // Memory charged for each slot of a file's object table.
 constexpr std::int32_t kSlotCharge = 4;
 // The budget never goes below this, however small the machine.
@@ -559,6 +561,7 @@ int loadFile(ObjectID fileId) {
     DatabaseFile* file = getFile(fileId);
     if (file == nullptr) return kStatusNotFound;
     if (isLoaded(file)) return kStatusSuccess;
+    if (file->loadFailure != 0) return file->loadFailure;
     fileId = file->fileId;
     const std::int16_t listedCount = file->highestIndex;
 
@@ -582,10 +585,19 @@ int loadFile(ObjectID fileId) {
         return kStatusSuccess;
     }
     DiscardObjects(file);
-    // A file whose data file has gone drops out of the database, unless
-    // someone holds it (a file being filled by an import has no data file
-    // until it is written).
-    if (status == kStatusCannotOpen && file->lockCount == 0) freeFile(detachFile(fileId));
+    // A data file that is missing, unreadable or damaged is the user's to
+    // mend (a medium not mounted, a file moved away for a moment): its record
+    // stays in the database and in the index exactly as it was, and it is
+    // reported once and passed over for the rest of the run, rather than read
+    // again at every object of every drawing. A file being filled by an
+    // import is held locked and has no data file until it is written.
+    if ((status == kStatusCannotOpen || status == kStatusReadError) && file->lockCount == 0) {
+        file->loadFailure = static_cast<std::int16_t>(status);
+        const std::string name = file->name ? file->name.get() : "";
+        std::string path = dataFilePath(name);
+        ShowMessage(ButtonsOK, status == kStatusCannotOpen ? kCantOpenString : kCantReadString,
+                    FileTitle(path.empty() ? name : path).c_str());
+    }
     return status;
 }
 

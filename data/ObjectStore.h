@@ -27,20 +27,24 @@ constexpr std::uint16_t kFileReadOnly = 8;
 // Start values of a file's summary.
 constexpr std::int16_t kFaintestStart = -32768;
 constexpr std::int16_t kBrightestStart = 32767;
-constexpr std::int32_t kQuarterTurn = 0x10000000;  // 90 degrees in 2^30 units per turn
+constexpr std::int32_t kQuarterTurn = 0x10000000; // 90 degrees in 2^30 units per turn
 constexpr std::int32_t kFullTurn = 0x40000000;
 
 struct DatabaseFile {
-    OwnedText name;              // relative to the database directory; "\", "/" or ":" separate
-    SkyObject** objects = nullptr;  // capacity slots (slot i-1 holds index i); null while unloaded
-    std::int32_t memoryBytes = 0;   // charged: 4 bytes per slot plus the loaded objects
+    OwnedText name;                // relative to the database directory; "\", "/" or ":" separate
+    SkyObject** objects = nullptr; // capacity slots (slot i-1 holds index i); null while unloaded
+    std::int32_t memoryBytes = 0;  // charged: 4 bytes per slot plus the loaded objects
     std::int32_t lastDrawGeneration = 0;
-    std::int32_t loadStamp = 0;     // the store's load counter when last loaded; 0 unloaded
+    std::int32_t loadStamp = 0; // the store's load counter when last loaded; 0 unloaded
     std::uint16_t flags = 0;
     std::int16_t lockCount = 0;
-    ObjectID fileId = 0;            // number << 14; 0 while not attached
+    // Why its data file could not be loaded in this run (a data-layer status),
+    // 0 when it could or has not been tried. Such a file stays in the index as
+    // it was and is tried again in the next run, but not again in this one.
+    std::int16_t loadFailure = 0;
+    ObjectID fileId = 0; // number << 14; 0 while not attached
     std::int16_t capacity = 0;
-    std::int16_t highestIndex = 0;  // the object count as written to disk
+    std::int16_t highestIndex = 0; // the object count as written to disk
     // Every slot below this one is occupied (kept in memory only, so that
     // filling a file takes linear time).
     std::int16_t firstFreeHint = 1;
@@ -63,15 +67,15 @@ struct DatabaseFile {
 };
 
 struct ObjectStore {
-    DatabaseFile** files = nullptr;  // kMaxFiles slots, by file number - 1
+    DatabaseFile** files = nullptr; // kMaxFiles slots, by file number - 1
     int highestFile = 0;
     // Charged memory and its limit. Kept in 64 bits: a quarter of a modern
     // machine's memory does not fit in 32.
     std::int64_t totalMemory = 0;
     std::int64_t memoryLimit = 0;
     std::int32_t loadCounter = 0;
-    std::string indexPath;          // empty when no database is open
-    std::string databaseDirectory;  // indexPath without its last component
+    std::string indexPath;         // empty when no database is open
+    std::string databaseDirectory; // indexPath without its last component
     bool indexModified = false;
     bool databaseReadOnly = false;
 };

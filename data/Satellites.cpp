@@ -34,6 +34,7 @@ struct Column {
 constexpr Column kLengthColumn = {16, 4};    // metres
 constexpr Column kMagnitudeColumn = {30, 4}; // standard magnitude
 // Line 1.
+constexpr Column kSatelliteNumberColumn = {2, 5};
 constexpr Column kEpochYearColumn = {18, 2};
 constexpr Column kEpochDayColumn = {20, 12};
 constexpr Column kMeanMotionRateColumn = {33, 10};
@@ -156,6 +157,13 @@ public:
     }
     bool integer(const std::string& line, Column column, long* value) {
         return ok_ = ok_ && ReadInteger(line, column, value) != ColumnRead::Bad;
+    }
+    // A column the orbit can't do without: an empty one fails too.
+    bool needReal(const std::string& line, Column column, double* value) {
+        return ok_ = ok_ && ReadReal(line, column, value) == ColumnRead::Number;
+    }
+    bool needInteger(const std::string& line, Column column, long* value) {
+        return ok_ = ok_ && ReadInteger(line, column, value) == ColumnRead::Number;
     }
     bool ok() const { return ok_; }
 
@@ -316,9 +324,13 @@ SkyObject* ParseTwoLineElements(const std::string& nameLine, const std::string& 
     double day = 0.0, meanMotionRate = 0.0, secondMantissa = 0.0, dragMantissa = 0.0;
     double inclination = 0.0, node = 0.0, eccentricity = 0.0, perigee = 0.0, meanAnomaly = 0.0;
     double revolutionsPerDay = kDefaultMeanMotion;
+    // Both element lines name the same satellite (a catalogue number, or
+    // its newer form with a letter in front).
+    std::string_view number = ColumnText(line1, kSatelliteNumberColumn);
+    if (number.empty() || number != ColumnText(line2, kSatelliteNumberColumn)) return nullptr;
     ElementReader read;
-    read.integer(line1, kEpochYearColumn, &year);
-    read.real(line1, kEpochDayColumn, &day);
+    read.needInteger(line1, kEpochYearColumn, &year);
+    read.needReal(line1, kEpochDayColumn, &day);
     read.real(line1, kMeanMotionRateColumn, &meanMotionRate);
     read.real(line1, kSecondTermMantissaColumn, &secondMantissa);
     read.integer(line1, kSecondTermExponentColumn, &secondExponent);
@@ -326,12 +338,12 @@ SkyObject* ParseTwoLineElements(const std::string& nameLine, const std::string& 
     // with the rest of the line but not kept.
     read.real(line1, kDragMantissaColumn, &dragMantissa);
     read.integer(line1, kDragExponentColumn, &dragExponent);
-    read.real(line2, kInclinationColumn, &inclination);
-    read.real(line2, kNodeColumn, &node);
-    read.real(line2, kEccentricityColumn, &eccentricity);
-    read.real(line2, kPerigeeColumn, &perigee);
-    read.real(line2, kMeanAnomalyColumn, &meanAnomaly);
-    read.real(line2, kMeanMotionColumn, &revolutionsPerDay);
+    read.needReal(line2, kInclinationColumn, &inclination);
+    read.needReal(line2, kNodeColumn, &node);
+    read.needReal(line2, kEccentricityColumn, &eccentricity);
+    read.needReal(line2, kPerigeeColumn, &perigee);
+    read.needReal(line2, kMeanAnomalyColumn, &meanAnomaly);
+    read.needReal(line2, kMeanMotionColumn, &revolutionsPerDay);
     if (!read.ok()) return nullptr;
 
     const double n0 = revolutionsPerDay * kRevolutionsPerDayToRadiansPerMinute;
@@ -430,8 +442,10 @@ int readSatelliteRecord(std::FILE* stream, SkyObject** object) {
         if (!readImportLine(stream, line)) {
             // A name and a first element line at the very end: a file cut short.
             if (count >= 2 && IsNameLine(window[count - 2]) &&
-                LooksLikeFirstElementLine(window[count - 1]))
+                LooksLikeFirstElementLine(window[count - 1])) {
+                noteSkippedLine("the file ends before the second element line");
                 return kRecordFailed;
+            }
             return kRecordEndOfFile;
         }
         if (count == 3) {
@@ -447,6 +461,7 @@ int readSatelliteRecord(std::FILE* stream, SkyObject** object) {
         if (count < 3 || !IsNameLine(window[0]) || !StartsWith(window[1], '1')) continue;
         if (StartsWith(window[2], '2')) {
             *object = ParseTwoLineElements(window[0], window[1], window[2]);
+            if (*object == nullptr) noteSkippedLine("element set incomplete or out of range");
             return *object != nullptr ? kRecordRead : kRecordFailed;
         }
         if (LooksLikeFirstElementLine(window[1])) {
@@ -455,6 +470,7 @@ int readSatelliteRecord(std::FILE* stream, SkyObject** object) {
             // so that the lines after it are seen just as they would be
             // without the failure.
             if (starts[1] >= 0) std::fseek(stream, starts[1], SEEK_SET);
+            noteSkippedLine("second element line missing");
             return kRecordFailed;
         }
     }

@@ -71,6 +71,19 @@ const StringEntry kStrings[] = {
     {540, "This object is currently below the horizon.  Since the horizon mask is on, the object "
           "will not be visible.  Do you want to remove the horizon mask now?"},
 
+    {541, "Norvane read %ld lines from the file \"%s\": %ld objects imported, %ld lines "
+          "skipped.%s"},
+    {542, "The file \"%s\" is UTF-16 text, which Norvane can't import.  Save it as UTF-8 or "
+          "plain 8-bit text and import it again."},
+    {543, "\"%s\" is not a regular file, and Norvane can't import it."},
+    {544, "The file \"%s\" holds more objects than one database file can take (%ld).  Nothing "
+          "was imported; split it into smaller files and import those."},
+    {545, "The settings file \"%s\" ends early; it may have been cut short.  The settings read "
+          "before its end are in use."},
+    {546, "The database index \"%s\" gives the file \"%s\" a number that another file "
+          "already has; it has been given a number of its own."},
+    {547, "The value \"%s\" of \"%s\" is out of range and was not used."},
+
     // File dialog titles, each followed by its filter of description|pattern| pairs
     {700, "Open a Norvane settings file..."},
     {701, "Norvane Settings (*.nvs)|*.nvs|All Files (*.*)|*.*|"},

@@ -27,12 +27,22 @@ std::string gSettingsDescription;
 
 namespace {
 
+// Whether the file being read has shown its end tag.
+bool gSawFileEnd = false;
+
 constexpr int kOutOfMemoryMessage = 256;
 constexpr int kCannotOpenMessage = 257;
 constexpr int kCannotReadMessage = 258;
 constexpr int kCannotWriteMessage = 259;
 constexpr int kNoSuchObjectMessage = 523;
 constexpr int kCannotOpenForWritingMessage = 530;
+constexpr int kTruncatedMessage = 545;
+constexpr int kOutOfRangeMessage = 547;
+
+// A trail holds at most this many positions: a day of animation steps a
+// second apart, far beyond any trail drawn, and a bound on the memory a file
+// can ask for.
+constexpr std::int32_t kMaxTrailPoints = 100000;
 
 constexpr const char* kFileTag = "<NorvaneSettingsFile>";
 constexpr const char* kFileEndTag = "</NorvaneSettingsFile>";
@@ -324,6 +334,14 @@ long long ParseInteger(const std::string& text) {
     return ParseInteger(text.c_str());
 }
 
+// A text whose number reads as a NaN, an infinity or beyond a double's range.
+bool NotFinite(const std::string& text) {
+    const char* start = text.c_str();
+    char* stop = nullptr;
+    double value = std::strtod(start, &stop);
+    return stop != start && !std::isfinite(value);
+}
+
 // A real into a 16-bit count, truncated toward zero, held within the range.
 std::int16_t TruncateTo16(double value) {
     if (!(value > INT16_MIN)) return INT16_MIN;
@@ -557,10 +575,14 @@ int FindNamedObject(const std::string& name, ObjectID& id) {
 int ApplyEntry(const KeyEntry& e, const std::string& value) {
     switch (e.kind) {
     case Kind::Object: {
+        // A name that matches nothing is reported and its key keeps its value;
+        // the rest of the file is read on (one renamed object must not cost
+        // the user every setting after it).
         ObjectID id = 0;
         if (!value.empty()) {
             int result = FindNamedObject(value, id);
-            if (result != kStatusSuccess) return result;
+            if (result == kStatusCancelled) return result;
+            if (result != kStatusSuccess) break;
         }
         *static_cast<ObjectID*>(e.field) = id;
         break;
@@ -588,9 +610,20 @@ int ApplyEntry(const KeyEntry& e, const std::string& value) {
     case Kind::SiteName:
         SetViewerSiteName(value.c_str());
         break;
-    case Kind::Real:
-        *static_cast<double*>(e.field) = FromFile(ParseReal(value), e.convert);
+    case Kind::Real: {
+        // A number that is not finite, or an instant beyond any calendar the
+        // program keeps, is refused: the field keeps its value.
+        double read = ParseReal(value);
+        double converted = FromFile(read, e.convert);
+        bool refused = (NotFinite(value) || (read != 0.0 && converted == 0.0)) ||
+                       (e.field == &gViewer.julianDate && !IsSaneJulianDate(converted));
+        if (refused) {
+            ShowMessage(ButtonsOK, kOutOfRangeMessage, value.c_str(), e.key);
+            break;
+        }
+        *static_cast<double*>(e.field) = converted;
         break;
+    }
     case Kind::Flag:
         // Kept as an 8-bit value: any value whose low byte is not zero is on.
         *static_cast<bool*>(e.field) = static_cast<std::uint8_t>(ParseInteger(value)) != 0;
@@ -684,7 +717,8 @@ std::string KeyOf(const std::string& line) {
 
 // A trail block after its "<Trail>" line.
 int ReadTrailBlock(std::FILE* stream) {
-    std::string name;
+    std::string name, pointsText;
+    bool pointsOutOfRange = false;
     std::int32_t type = 0, points = 0, ticks = 0, dates = 0;
     SettingsLine line;
     for (;;) {
@@ -697,17 +731,27 @@ int ReadTrailBlock(std::FILE* stream) {
         } else if (key == "TrailType") {
             if (const Keyword* k = KeywordNamed(kTrailWords, 3, value)) type = k->value;
         } else if (key == "TrailPoints") {
-            points = static_cast<std::int32_t>(ParseInteger(value));
+            long long read = ParseInteger(value);
+            pointsText = value;
+            pointsOutOfRange = read < 0 || read > kMaxTrailPoints;
+            points = pointsOutOfRange ? 0 : static_cast<std::int32_t>(read);
         } else if (key == "TrailTicksInterval") {
             ticks = static_cast<std::int32_t>(ParseInteger(value));
         } else if (key == "TrailDatesInterval") {
             dates = static_cast<std::int32_t>(ParseInteger(value));
         }
     }
+    // A trail whose object is not found, or that asks for more positions than
+    // a trail may hold, is reported and passed over; reading goes on.
+    if (pointsOutOfRange) {
+        ShowMessage(ButtonsOK, kOutOfRangeMessage, pointsText.c_str(), "TrailPoints");
+        return kStatusSuccess;
+    }
     ObjectID id = 0;
     int result = FindNamedObject(name, id);
-    if (result != kStatusSuccess) return result;
-    // A trail that can't be made (no slot, no capacity, no memory) is passed over.
+    if (result == kStatusCancelled) return result;
+    if (result != kStatusSuccess) return kStatusSuccess;
+    // A trail that can't be made (no slot, no memory) is passed over.
     CreateTrail(id, type, points, ticks, dates);
     return kStatusSuccess;
 }
@@ -726,6 +770,10 @@ int ReadSettingsSection(std::FILE* stream) {
             continue;
         }
         if (key == kEndOfSettings) return kStatusSuccess;
+        if (key == kFileEndTag) {
+            gSawFileEnd = true;
+            return kStatusSuccess;
+        }
         if (const KeyEntry* entry = EntryNamed(key)) {
             int result = ApplyEntry(*entry, value);
             if (result != kStatusSuccess) return result;
@@ -858,17 +906,32 @@ bool readSettingsFile(const std::string& path) {
 
         // Trails belong to the settings as a whole: the file's replace them all.
         DeleteAllTrails();
-        while (ReadSettingsLine(stream, line)) {
+        gSawFileEnd = false;
+        bool stopped = false; // the user cancelled, or a block could not be read
+        while (!gSawFileEnd && ReadSettingsLine(stream, line)) {
             std::string key = KeyOf(line.text);
-            if (key == kFileEndTag) break;
-            if (key == kDescriptionTag) {
-                if (!ReadDescription(stream)) break;
+            if (key == kFileEndTag) {
+                gSawFileEnd = true;
+            } else if (key == kDescriptionTag) {
+                if (!ReadDescription(stream)) {
+                    stopped = true;
+                    break;
+                }
             } else if (key == kSettingsTag) {
-                if (ReadSettingsSection(stream) != kStatusSuccess) break;
+                if (ReadSettingsSection(stream) == kStatusCancelled) {
+                    stopped = true;
+                    break;
+                }
             } else if (key == kTrailTag) {
-                if (ReadTrailBlock(stream) != kStatusSuccess) break;
+                if (ReadTrailBlock(stream) == kStatusCancelled) {
+                    stopped = true;
+                    break;
+                }
             }
         }
+        // A file cut short (a full disk, a copy broken off) is used as far as
+        // it goes, and the user is told.
+        if (!stopped && !gSawFileEnd) ShowMessage(ButtonsOK, kTruncatedMessage, title.c_str());
     } catch (const std::bad_alloc&) {
         ShowMessage(ButtonsOK, kOutOfMemoryMessage);
     }

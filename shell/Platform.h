@@ -49,10 +49,10 @@ enum AppEvent : int {
 // Codes carried by ControlNotify.
 enum NotifyCode : int {
     NotifyClicked = 0,
-    NotifySelectionChanged = 1,  // list or combo box selection
+    NotifySelectionChanged = 1, // list or combo box selection
     NotifyDoubleClicked = 5,
     NotifyEditChanged = 768,
-    NotifyTabChanged = 1,  // a tab change is a selection change of the tab bar
+    NotifyTabChanged = 1, // a tab change is a selection change of the tab bar
     // Scroll bars.
     ScrollThumbReleased = 1,
     ScrollPageUp = 2,
@@ -173,9 +173,9 @@ bool SetMainMenu(int number);
 bool CreateScrollBar(WindowRef window, int control, const Rect& rect, bool visible, int position,
                      int minimum, int maximum);
 struct ScrollAreas {
-    Rect vertical;    // a vertical bar along the right edge
-    Rect horizontal;  // a horizontal bar along the bottom edge
-    Rect client;      // what is left for drawing
+    Rect vertical;   // a vertical bar along the right edge
+    Rect horizontal; // a horizontal bar along the bottom edge
+    Rect client;     // what is left for drawing
 };
 ScrollAreas GetScrollAreas(WindowRef window);
 void ShowScrollBars(WindowRef window, bool on);
@@ -218,7 +218,7 @@ void EnableMenuItem(MenuRef menu, int item, bool enabled);
 void CheckMenuItem(MenuRef menu, int item, bool checked);
 bool IsMenuItemEnabled(MenuRef menu, int item);
 bool IsMenuItemChecked(MenuRef menu, int item);
-std::string GetMenuItemText(MenuRef menu, int item);  // without the '&' marks
+std::string GetMenuItemText(MenuRef menu, int item); // without the '&' marks
 void SetMenuItemText(MenuRef menu, int item, const std::string& text);
 // Chooses a menu item as the user would (dispatches MenuCommand if enabled).
 bool InvokeMenuItem(int menu, int item);
@@ -230,7 +230,7 @@ bool InvokeAccelerator(const std::string& key);
 // Dialogs
 
 // Template numbers name the dialog forms; the prompt box has a name of its own.
-constexpr int kAskBoxTemplate = -1;  // "ASKBOX"
+constexpr int kAskBoxTemplate = -1; // "ASKBOX"
 constexpr int kProgressTemplate = 275;
 constexpr int kAboutTemplate = 256;
 
@@ -267,7 +267,7 @@ void ListAddText(WindowRef dialog, int control, const std::string& text);
 void ListInsertText(WindowRef dialog, int control, int position, const std::string& text);
 void ListClear(WindowRef dialog, int control);
 int ListCount(WindowRef dialog, int control);
-std::string ListGetText(WindowRef dialog, int control, int position);  // position from 1
+std::string ListGetText(WindowRef dialog, int control, int position); // position from 1
 void ListFillFromStrings(WindowRef dialog, int control, int firstString, int lastString);
 void PressButton(WindowRef dialog, int control);
 
@@ -277,7 +277,7 @@ int Ask(const std::string& prompt, std::string& text);
 // The progress box.
 void BeginProgress(bool cancellable, int stages);
 void ProgressStage(const std::string& text, long from, long to);
-int ProgressUpdate(long value);  // 0 once Cancel was pressed
+int ProgressUpdate(long value); // 0 once Cancel was pressed
 void EndProgress();
 // The progress box while it is shown, else nullptr.
 WindowRef ProgressWindow();
@@ -397,7 +397,7 @@ WindowRef HelpWindow();
 constexpr std::size_t kPathSize = 260;
 
 std::string ProgramPath();
-std::string ProgramDirectory();  // with a trailing '/'
+std::string ProgramDirectory(); // with a trailing '/'
 // Uses another directory as the program's own (norvane-tool --program-dir, tests).
 void SetProgramDirectory(const std::string& directory);
 std::string StripFileName(const std::string& path);
@@ -407,6 +407,8 @@ std::string FileTitle(const std::string& path);
 bool SamePath(const std::string& a, const std::string& b);
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
+// A plain file: not a directory, device, FIFO or socket.
+bool IsRegularFile(const std::string& path);
 bool IsReadOnly(const std::string& path);
 bool MakeDirectory(const std::string& path);
 bool RemoveDirectory(const std::string& path);
@@ -423,6 +425,12 @@ std::FILE* OpenFile(const std::string& path, const char* mode);
 bool CloseFile(std::FILE* file);
 // Closes a file opened for writing without replacing the old one.
 void AbandonFile(std::FILE* file);
+// Removes the temporary files that a replacement cut short (a crash, a kill)
+// left beside files ending in `extension` in `directory` (and its
+// subdirectories with `recursive`), when untouched for `minimumAgeSeconds`.
+// Returns how many were removed.
+int RemoveStaleTemporaryFiles(const std::string& directory, const std::string& extension,
+                              bool recursive, long minimumAgeSeconds);
 
 // ---------------------------------------------------------------------------
 // Input state and time
@@ -473,6 +481,12 @@ void SetFontChooserResponder(FontChooserResponder responder);
 // Answers the prompt box: return false for Cancel.
 using AskResponder = std::function<bool(const std::string& prompt, std::string& text)>;
 void SetAskResponder(AskResponder responder);
+
+// Makes the nth write, flush, close or rename of a replaced file fail from
+// now on (1 = the next one), as a full disk or a pulled medium would.
+enum class FileFault : int { Write = 0, Flush = 1, Close = 2, Rename = 3 };
+void SetFileFaultForTest(FileFault fault, int nth);
+void ClearFileFaultsForTest();
 
 // Pretends the screen has this many bits per pixel (0 = the real screen).
 void SetFakeScreenDepth(int bitsPerPixel);

@@ -145,15 +145,20 @@ int ToolImport(const ToolDatabaseOptions& options, const std::vector<std::string
         std::string path = file;
         if (!path.empty() && path[0] != '/')
             path = AppendPathComponent(GetCurrentDirectory(), path);
-        if (!FileExists(path)) {
+        if (!FileExists(path) && !DirectoryExists(path)) {
             ShowMessage(ButtonsOK, 257, FileTitle(path).c_str());
             ok = false;
             continue;
         }
         // Two-line element files by their name, everything else as object text.
+        resetImportTotals();
         bool imported =
             isSatelliteFileName(path) ? importSatelliteFile(path) : importTextFile(path);
-        if (!imported) ok = false;
+        // Success is everything imported: a line skipped, a record dropped or
+        // a file that gave nothing fails the command, so a script notices.
+        const ImportTotals& totals = importTotals();
+        if (!imported || totals.skipped > 0 || totals.refusedFiles > 0 || totals.imported == 0)
+            ok = false;
     }
     closeDatabase();
     return ok ? 0 : kExitFailure;
@@ -168,7 +173,7 @@ int ToolFind(const ToolDatabaseOptions& options, const std::string& query) {
         const SkyObject* object = getObject(id);
         if (object == nullptr) break;
         PrintText(stdout, "%d\t%s\t%s\n", id, TypeName(object->type).c_str(),
-                    DisplayName(object).c_str());
+                  DisplayName(object).c_str());
         ++found;
         if (!options.all) break;
     }
@@ -180,7 +185,7 @@ int ToolFiles(const ToolDatabaseOptions& options) {
     StartHeadless(options);
     if (!OpenDatabase(false)) return kExitFailure;
     PrintText(stdout, "file\tname\tbodies\tdeep-sky\tstars\tlines\tsites\tbrightest star\t"
-                "brightest deep-sky\tdeclination\tright ascension\tloaded\n");
+                      "brightest deep-sky\tdeclination\tright ascension\tloaded\n");
     for (ObjectID id = firstFile(); id != 0; id = nextFile(id)) {
         const DatabaseFile* f = getFile(id);
         bool hasBox = f->leastDeclination <= f->greatestDeclination;
@@ -192,11 +197,11 @@ int ToolFiles(const ToolDatabaseOptions& options) {
                           f->leastRightAscension * kDegreesPerTurnUnit,
                           f->greatestRightAscension * kDegreesPerTurnUnit);
         PrintText(stdout, "%d\t%s\t%d\t%d\t%d\t%d\t%d\t%s\t%s\t%s\t%s\n", FileNumber(id),
-                    f->name ? f->name.get() : "", f->solarSystemCount, f->deepSkyCount,
-                    f->starCount, f->lineCount, f->siteCount,
-                    MagnitudeText(f->starBrightest, kBrightestStart).c_str(),
-                    MagnitudeText(f->deepSkyBrightest, kBrightestStart).c_str(), box,
-                    isLoaded(f) ? "loaded" : "not loaded");
+                  f->name ? f->name.get() : "", f->solarSystemCount, f->deepSkyCount, f->starCount,
+                  f->lineCount, f->siteCount,
+                  MagnitudeText(f->starBrightest, kBrightestStart).c_str(),
+                  MagnitudeText(f->deepSkyBrightest, kBrightestStart).c_str(), box,
+                  isLoaded(f) ? "loaded" : "not loaded");
     }
     closeDatabase();
     return 0;

@@ -248,8 +248,9 @@ int CommandJulianDate(const Options& options, const std::vector<std::string>& ar
 int CommandDate(const Options& options, const std::vector<std::string>& arguments) {
     if (arguments.size() != 1) return UsageError("date takes one Julian date");
     double jd = 0.0;
-    if (!ParseNumber(arguments[0].c_str(), &jd))
-        return UsageError("not a Julian date: \"" + arguments[0] + "\"");
+    if (!ParseNumber(arguments[0].c_str(), &jd) || !IsSaneJulianDate(jd))
+        return UsageError("not a Julian date within 100,000,000 days of J2000: \"" + arguments[0] +
+                          "\"");
     std::printf("%s\n", FormatDateTime(jd, options.zoneDays, options.calendar).c_str());
     return 0;
 }
@@ -351,7 +352,8 @@ int main(int argc, char** argv) {
             options.haveCalendar = true;
         } else if (arg == "--jd") {
             const char* v = value("--jd");
-            if (!ParseNumber(v, &options.instant)) return UsageError("--jd needs a Julian date");
+            if (!ParseNumber(v, &options.instant) || !IsSaneJulianDate(options.instant))
+                return UsageError("--jd needs a Julian date within 100,000,000 days of J2000");
             options.haveInstant = true;
             options.dateText.clear();
         } else if (arg == "--date") {
@@ -367,7 +369,8 @@ int main(int argc, char** argv) {
             (arg == "--from" ? options.fromFrame : options.toFrame) = frame;
         } else if (arg == "--epoch") {
             const char* v = value("--epoch");
-            if (!ParseNumber(v, &options.epochYear))
+            if (!ParseNumber(v, &options.epochYear) ||
+                !IsSaneJulianDate(JulianDateFromYear(options.epochYear)))
                 return UsageError("--epoch needs a year, such as 2000.0");
             options.haveEpoch = true;
         } else if (arg == "--site") {
@@ -499,8 +502,7 @@ int main(int argc, char** argv) {
         info.haveEpoch = options.haveEpoch;
         info.epochYear = options.epochYear;
         if (command == "render") return ToolRender(options.database, info, options.render);
-        if (command == "settings")
-            return ToolSettings(options.database, info, options.render, out);
+        if (command == "settings") return ToolSettings(options.database, info, options.render, out);
         return ToolInfo(options.database, info, arguments[0]);
     }
     if (command == "files" || command == "stats") {

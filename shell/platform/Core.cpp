@@ -6,7 +6,6 @@
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 
-#include <clocale>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QDragEnterEvent>
@@ -25,6 +24,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <QWindowStateChangeEvent>
+#include <clocale>
 
 #include <dlfcn.h>
 
@@ -148,7 +148,8 @@ void InitPlatform(int argc, char** argv) {
 void ResetPlatform() {
     ResetDialogs();
     ResetDrawing();
-    for (WindowRecord* record : std::vector<WindowRecord*>(gRecords)) DestroyWindow(record);
+    for (WindowRecord* record : std::vector<WindowRecord*>(gRecords))
+        DestroyWindow(record);
     ForgetMenus();
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -167,13 +168,16 @@ void ResetPlatform() {
     SetFontChooserResponder(nullptr);
     SetAskResponder(nullptr);
     SetFakeScreenDepth(0);
+    ClearFileFaultsForTest();
     gAppHandler = nullptr;
 }
 
 // ---------------------------------------------------------------------------
 // Loop
 
-void SetApplicationHandler(EventHandler handler) { gAppHandler = handler; }
+void SetApplicationHandler(EventHandler handler) {
+    gAppHandler = handler;
+}
 
 long SendAppEvent(int event, long arg1, long arg2) {
     if (gAppHandler == nullptr) return 1;
@@ -233,12 +237,20 @@ void SetIdleInterval(int milliseconds) {
     ApplyIdleInterval();
 }
 
-int IdleInterval() { return gIdleInterval; }
+int IdleInterval() {
+    return gIdleInterval;
+}
 
-bool ModalLoopRunning() { return gIdleBlock > 0; }
+bool ModalLoopRunning() {
+    return gIdleBlock > 0;
+}
 
-IdleBlocker::IdleBlocker() { ++gIdleBlock; }
-IdleBlocker::~IdleBlocker() { --gIdleBlock; }
+IdleBlocker::IdleBlocker() {
+    ++gIdleBlock;
+}
+IdleBlocker::~IdleBlocker() {
+    --gIdleBlock;
+}
 
 // ---------------------------------------------------------------------------
 // Window records
@@ -277,13 +289,19 @@ long SendWindowEvent(WindowRef window, int event, long arg1, long arg2) {
     return DeliverWindowEvent(window, event, arg1, arg2);
 }
 
-EventHandler WindowHandler(WindowRef window) { return window ? window->handler : nullptr; }
-long WindowParameter(WindowRef window) { return window ? window->parameter : 0; }
+EventHandler WindowHandler(WindowRef window) {
+    return window ? window->handler : nullptr;
+}
+long WindowParameter(WindowRef window) {
+    return window ? window->parameter : 0;
+}
 void SetWindowFlags(WindowRef window, int flags) {
     if (window) window->flags = flags;
 }
 
-WindowRef MainWindow() { return gMainRecord; }
+WindowRef MainWindow() {
+    return gMainRecord;
+}
 
 QString MessageTitle() {
     if (gMainWidget != nullptr) return gMainWidget->windowTitle();
@@ -386,7 +404,8 @@ void CanvasWidget::paintNow() {
     ensureBacking();
     if (needsPaint_) {
         needsPaint_ = false;
-        if (record_->flags & kWindowEraseBackground) backing_.fill(palette().color(QPalette::Window));
+        if (record_->flags & kWindowEraseBackground)
+            backing_.fill(palette().color(QPalette::Window));
         PaintWindowSurface(record_);
     }
 }
@@ -412,7 +431,8 @@ bool MayReceiveMoves(QWidget* widget) {
 } // namespace
 
 void CanvasWidget::mousePressEvent(QMouseEvent* e) {
-    DeliverWindowEvent(record_, MouseDown, e->position().toPoint().x(), e->position().toPoint().y());
+    DeliverWindowEvent(record_, MouseDown, e->position().toPoint().x(),
+                       e->position().toPoint().y());
 }
 void CanvasWidget::mouseReleaseEvent(QMouseEvent* e) {
     DeliverWindowEvent(record_, MouseUp, e->position().toPoint().x(), e->position().toPoint().y());
@@ -497,10 +517,10 @@ bool SetMainMenu(int number) {
 bool CreateScrollBar(WindowRef window, int control, const Rect& rect, bool visible, int position,
                      int minimum, int maximum) {
     if (window == nullptr) return false;
-    QWidget* parent = window->canvas ? static_cast<QWidget*>(window->canvas) : window->widget.data();
+    QWidget* parent =
+        window->canvas ? static_cast<QWidget*>(window->canvas) : window->widget.data();
     if (parent == nullptr) return false;
-    Qt::Orientation orientation =
-        rect.height() >= rect.width() ? Qt::Vertical : Qt::Horizontal;
+    Qt::Orientation orientation = rect.height() >= rect.width() ? Qt::Vertical : Qt::Horizontal;
     auto* bar = new QScrollBar(orientation, parent);
     bar->setObjectName(QString("c%1").arg(control));
     bar->setRange(minimum, maximum);
@@ -596,7 +616,8 @@ void UpdateWindow(WindowRef window) {
 
 Rect GetClientRect(WindowRef window) {
     if (window == nullptr) return {};
-    QWidget* client = window->canvas ? static_cast<QWidget*>(window->canvas) : window->widget.data();
+    QWidget* client =
+        window->canvas ? static_cast<QWidget*>(window->canvas) : window->widget.data();
     if (client == nullptr) return {};
     return {0, 0, client->width(), client->height()};
 }
@@ -703,36 +724,59 @@ int VirtualKeyOf(int key) {
     if (key >= Qt::Key_0 && key <= Qt::Key_9) return '0' + (key - Qt::Key_0);
     if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return VKF1 + (key - Qt::Key_F1);
     switch (key) {
-    case Qt::Key_Backspace: return VKBackspace;
-    case Qt::Key_Tab: return VKTab;
+    case Qt::Key_Backspace:
+        return VKBackspace;
+    case Qt::Key_Tab:
+        return VKTab;
     case Qt::Key_Return:
-    case Qt::Key_Enter: return VKReturn;
-    case Qt::Key_Shift: return VKShift;
-    case Qt::Key_Control: return VKControl;
-    case Qt::Key_Alt: return VKAlt;
-    case Qt::Key_Escape: return VKEscape;
-    case Qt::Key_Space: return VKSpace;
-    case Qt::Key_PageUp: return VKPageUp;
-    case Qt::Key_PageDown: return VKPageDown;
-    case Qt::Key_End: return VKEnd;
-    case Qt::Key_Home: return VKHome;
-    case Qt::Key_Left: return VKLeft;
-    case Qt::Key_Up: return VKUp;
-    case Qt::Key_Right: return VKRight;
-    case Qt::Key_Down: return VKDown;
-    case Qt::Key_Insert: return VKInsert;
-    case Qt::Key_Delete: return VKDelete;
-    default: return 0;
+    case Qt::Key_Enter:
+        return VKReturn;
+    case Qt::Key_Shift:
+        return VKShift;
+    case Qt::Key_Control:
+        return VKControl;
+    case Qt::Key_Alt:
+        return VKAlt;
+    case Qt::Key_Escape:
+        return VKEscape;
+    case Qt::Key_Space:
+        return VKSpace;
+    case Qt::Key_PageUp:
+        return VKPageUp;
+    case Qt::Key_PageDown:
+        return VKPageDown;
+    case Qt::Key_End:
+        return VKEnd;
+    case Qt::Key_Home:
+        return VKHome;
+    case Qt::Key_Left:
+        return VKLeft;
+    case Qt::Key_Up:
+        return VKUp;
+    case Qt::Key_Right:
+        return VKRight;
+    case Qt::Key_Down:
+        return VKDown;
+    case Qt::Key_Insert:
+        return VKInsert;
+    case Qt::Key_Delete:
+        return VKDelete;
+    default:
+        return 0;
     }
 }
 
 bool IsKeyDown(int virtualKey) {
     Qt::KeyboardModifiers modifiers = QGuiApplication::queryKeyboardModifiers();
     switch (virtualKey) {
-    case VKShift: return modifiers & Qt::ShiftModifier;
-    case VKControl: return modifiers & Qt::ControlModifier;
-    case VKAlt: return modifiers & Qt::AltModifier;
-    default: return gKeysDown.count(virtualKey) != 0;
+    case VKShift:
+        return modifiers & Qt::ShiftModifier;
+    case VKControl:
+        return modifiers & Qt::ControlModifier;
+    case VKAlt:
+        return modifiers & Qt::AltModifier;
+    default:
+        return gKeysDown.count(virtualKey) != 0;
     }
 }
 
@@ -748,7 +792,8 @@ bool IsMouseButtonDown(bool left, bool right) {
 Point CursorPosition(WindowRef window) {
     QPoint global = QCursor::pos();
     if (window == nullptr) return {global.x(), global.y()};
-    QWidget* client = window->canvas ? static_cast<QWidget*>(window->canvas) : window->widget.data();
+    QWidget* client =
+        window->canvas ? static_cast<QWidget*>(window->canvas) : window->widget.data();
     if (client == nullptr) return {global.x(), global.y()};
     QPoint local = client->mapFromGlobal(global);
     return {local.x(), local.y()};
@@ -756,7 +801,8 @@ Point CursorPosition(WindowRef window) {
 
 void CaptureMouse(WindowRef window) {
     if (window == nullptr) return;
-    QWidget* client = window->canvas ? static_cast<QWidget*>(window->canvas) : window->widget.data();
+    QWidget* client =
+        window->canvas ? static_cast<QWidget*>(window->canvas) : window->widget.data();
     if (client == nullptr) return;
     gCaptureWidget = client;
     client->grabMouse();
@@ -768,7 +814,8 @@ void ReleaseMouse() {
 }
 
 void SetArrowCursor() {
-    while (QApplication::overrideCursor() != nullptr) QApplication::restoreOverrideCursor();
+    while (QApplication::overrideCursor() != nullptr)
+        QApplication::restoreOverrideCursor();
 }
 
 void SetWaitCursor() {

@@ -2,10 +2,13 @@
 
 #include "shell/Platform.h"
 
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <map>
 #include <strings.h>
@@ -14,7 +17,7 @@
 
 namespace {
 
-std::string gProgramDirectory;  // set by SetProgramDirectory; empty = the executable's
+std::string gProgramDirectory; // set by SetProgramDirectory; empty = the executable's
 
 struct PendingWrite {
     std::string temporary;
@@ -22,7 +25,52 @@ struct PendingWrite {
 };
 std::map<std::FILE*, PendingWrite> gPendingWrites;
 
-bool WritesWholeFile(const char* mode) { return mode != nullptr && mode[0] == 'w'; }
+bool WritesWholeFile(const char* mode) {
+    return mode != nullptr && mode[0] == 'w';
+}
+
+// The temporary name of a file being replaced: the final name, a dot and six
+// characters of mkstemp's.
+constexpr const char* kTemporarySuffix = ".XXXXXX";
+constexpr std::size_t kTemporaryTailLength = 7;
+
+// Test seam: the Nth operation of a kind on a written file fails.
+int gFaultCountdown[4] = {0, 0, 0, 0};
+
+bool Faulted(FileFault fault) {
+    int& countdown = gFaultCountdown[static_cast<int>(fault)];
+    if (countdown <= 0) return false;
+    return --countdown == 0;
+}
+
+// Opens an existing regular file for reading without ever blocking: a FIFO
+// or a device opened for reading may wait for ever or never end, and neither
+// is a file the program can take as input.
+std::FILE* OpenRegularFile(const std::string& path, const char* mode) {
+    bool update = std::strchr(mode, '+') != nullptr;
+    int fd = open(path.c_str(), (update ? O_RDWR : O_RDONLY) | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        errno = EINVAL;
+        return nullptr;
+    }
+    int flags = fcntl(fd, F_GETFL);
+    if (flags >= 0) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    std::FILE* file = fdopen(fd, mode);
+    if (file == nullptr) close(fd);
+    return file;
+}
+
+bool IsTemporaryName(const std::string& name) {
+    if (name.size() <= kTemporaryTailLength) return false;
+    std::size_t dot = name.size() - kTemporaryTailLength;
+    if (name[dot] != '.') return false;
+    for (std::size_t i = dot + 1; i < name.size(); ++i)
+        if (!std::isalnum(static_cast<unsigned char>(name[i]))) return false;
+    return true;
+}
 
 } // namespace
 
@@ -78,6 +126,11 @@ bool DirectoryExists(const std::string& path) {
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool IsRegularFile(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 bool IsReadOnly(const std::string& path) {
     struct stat st {};
     if (stat(path.c_str(), &st) != 0) return false;
@@ -86,9 +139,15 @@ bool IsReadOnly(const std::string& path) {
     return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 }
 
-bool MakeDirectory(const std::string& path) { return mkdir(path.c_str(), 0777) == 0; }
-bool RemoveDirectory(const std::string& path) { return rmdir(path.c_str()) == 0; }
-bool DeleteFile(const std::string& path) { return unlink(path.c_str()) == 0; }
+bool MakeDirectory(const std::string& path) {
+    return mkdir(path.c_str(), 0777) == 0;
+}
+bool RemoveDirectory(const std::string& path) {
+    return rmdir(path.c_str()) == 0;
+}
+bool DeleteFile(const std::string& path) {
+    return unlink(path.c_str()) == 0;
+}
 
 std::string GetCurrentDirectory() {
     char buffer[PATH_MAX];
@@ -96,12 +155,15 @@ std::string GetCurrentDirectory() {
     return buffer;
 }
 
-bool SetCurrentDirectory(const std::string& path) { return chdir(path.c_str()) == 0; }
+bool SetCurrentDirectory(const std::string& path) {
+    return chdir(path.c_str()) == 0;
+}
 
 std::FILE* OpenFile(const std::string& path, const char* mode) {
     if (path.empty() || mode == nullptr) return nullptr;
     // fopen opens a directory for reading; the program wants files only.
     if (DirectoryExists(path)) return nullptr;
+    if (mode[0] == 'r') return OpenRegularFile(path, mode);
     if (!WritesWholeFile(mode)) return std::fopen(path.c_str(), mode);
     // Writing through a symbolic link replaces the file it points to, not the link.
     std::string final = path;
@@ -110,7 +172,7 @@ std::FILE* OpenFile(const std::string& path, const char* mode) {
     if (lstat(path.c_str(), &linkInfo) == 0 && S_ISLNK(linkInfo.st_mode) &&
         realpath(path.c_str(), resolved) != nullptr)
         final = resolved;
-    std::string temporary = final + ".XXXXXX";
+    std::string temporary = final + kTemporarySuffix;
     int fd = mkstemp(temporary.data());
     if (fd < 0) return nullptr;
     // New files get the usual permissions; a replaced file keeps its own.
@@ -140,9 +202,12 @@ bool CloseFile(std::FILE* file) {
     if (it == gPendingWrites.end()) return std::fclose(file) == 0;
     PendingWrite pending = it->second;
     gPendingWrites.erase(it);
-    bool ok = std::fflush(file) == 0 && std::ferror(file) == 0 && fsync(fileno(file)) == 0;
-    ok = std::fclose(file) == 0 && ok;
-    if (ok) ok = std::rename(pending.temporary.c_str(), pending.final.c_str()) == 0;
+    bool ok = !Faulted(FileFault::Write) && std::ferror(file) == 0;
+    ok = ok && !Faulted(FileFault::Flush) && std::fflush(file) == 0 && fsync(fileno(file)) == 0;
+    ok = std::fclose(file) == 0 && !Faulted(FileFault::Close) && ok;
+    if (ok)
+        ok = !Faulted(FileFault::Rename) &&
+             std::rename(pending.temporary.c_str(), pending.final.c_str()) == 0;
     if (!ok) unlink(pending.temporary.c_str());
     return ok;
 }
@@ -155,4 +220,45 @@ void AbandonFile(std::FILE* file) {
         unlink(it->second.temporary.c_str());
         gPendingWrites.erase(it);
     }
+}
+
+void SetFileFaultForTest(FileFault fault, int nth) {
+    gFaultCountdown[static_cast<int>(fault)] = nth;
+}
+
+void ClearFileFaultsForTest() {
+    for (int& countdown : gFaultCountdown)
+        countdown = 0;
+}
+
+int RemoveStaleTemporaryFiles(const std::string& directory, const std::string& extension,
+                              bool recursive, long minimumAgeSeconds) {
+    DIR* dir = opendir(directory.c_str());
+    if (dir == nullptr) return 0;
+    int removed = 0;
+    const std::time_t now = std::time(nullptr);
+    while (dirent* entry = readdir(dir)) {
+        std::string name = entry->d_name;
+        if (name == "." || name == "..") continue;
+        std::string path = AppendPathComponent(directory, name);
+        struct stat st {};
+        if (lstat(path.c_str(), &st) != 0) continue;
+        if (S_ISDIR(st.st_mode)) {
+            if (recursive)
+                removed += RemoveStaleTemporaryFiles(path, extension, true, minimumAgeSeconds);
+            continue;
+        }
+        // Only our own leftovers: "<name><extension>.XXXXXX", a regular file
+        // that nobody has written to for a while (another copy of the program
+        // may be replacing a file right now).
+        if (!S_ISREG(st.st_mode) || !IsTemporaryName(name)) continue;
+        std::string final = name.substr(0, name.size() - kTemporaryTailLength);
+        if (final.size() <= extension.size() ||
+            strcasecmp(final.c_str() + final.size() - extension.size(), extension.c_str()) != 0)
+            continue;
+        if (now - st.st_mtime < minimumAgeSeconds) continue;
+        if (unlink(path.c_str()) == 0) ++removed;
+    }
+    closedir(dir);
+    return removed;
 }

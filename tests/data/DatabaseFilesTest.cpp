@@ -336,9 +336,11 @@ TEST_F(DatabaseFilesTest, DamagedRecordsNeverLeaveTheStoreHalfLoaded) {
         EXPECT_EQ(gObjectStore.totalMemory, goodMemory) << c.what;
         freeFile(detachFile(id));
     }
-    EXPECT_TRUE(RecordedMessages().empty()) << "on-demand loads are silent";
+    // Each damaged file is said once, by name.
+    EXPECT_EQ(Numbers(), Messages(std::size(cases), 258));
 
     // Read directly, the user hears of it.
+    ClearRecordedMessages();
     ObjectID id = attachFile(newFile("Bad.nvd"));
     EXPECT_EQ(readDataFile(id), kStatusReadError);
     EXPECT_EQ(Numbers(), Messages{258});

@@ -50,6 +50,20 @@ std::string StarLine(const std::string& kind, const std::string& name,
     return Line({kind, "2000", ra, dec, "", "", magnitudes, "", "", "", "", name});
 }
 
+// A body line whose empty orbit fields (semimajor axis, eccentricity, the four
+// angles and the epoch, without which no orbit is made) take plain values.
+std::string BodyLine(std::initializer_list<std::string> given) {
+    std::vector<std::string> fields(given);
+    fields.resize(std::max<std::size_t>(fields.size(), 9));
+    const char* plain[] = {"1", "0", "0", "0", "0", "0", "2000/1/1.5"};
+    for (std::size_t k = 2; k <= 8; ++k)
+        if (fields[k].empty()) fields[k] = plain[k - 2];
+    std::string line;
+    for (std::size_t k = 0; k < fields.size(); ++k)
+        line += (k == 0 ? "" : "\t") + fields[k];
+    return line;
+}
+
 std::FILE* StreamOf(const std::string& text) {
     std::FILE* stream = std::tmpfile();
     std::fwrite(text.data(), 1, text.size(), stream);
@@ -188,19 +202,12 @@ protected:
 // ---------------------------------------------------------------------------
 // Lines and fields
 
-TEST_F(ImportTest, LinesEndAtAnyLineEndAndLongLinesComeInPieces) {
+TEST_F(ImportTest, LinesEndAtAnyLineEndAndAreReadWhole) {
     std::FILE* stream =
         StreamOf("one\rtwo\nthree\r\nfour\r\r\n" + std::string(2500, 'x') + "\n" + "last");
     ASSERT_NE(stream, nullptr);
-    const std::vector<std::string> expected = {"one",
-                                               "two",
-                                               "three",
-                                               "four",
-                                               "",
-                                               std::string(1022, 'x'),
-                                               std::string(1022, 'x'),
-                                               std::string(456, 'x'),
-                                               "last"};
+    const std::vector<std::string> expected = {
+        "one", "two", "three", "four", "", std::string(2500, 'x'), "last"};
     std::vector<std::string> pieces;
     std::string line;
     while (readImportLine(stream, line) && pieces.size() < 20)
@@ -260,7 +267,8 @@ TEST_F(ImportTest, OnlyLinesOfTheFourKindsAreRecords) {
     // Every kind letter, in either case.
     for (const char* kind : {"p11", "P11", "l", "L"}) {
         int result = 0;
-        Owned o = ReadRecord(std::string(kind) + "\t2000", &result);
+        Owned o =
+            ReadRecord(std::string(kind) + "\t20\t1\t0\t0\t0\t0\t0\t2000/1/1.5\t\t\t\tX", &result);
         EXPECT_EQ(result, kRecordRead) << kind;
         EXPECT_NE(o, nullptr) << kind;
     }
@@ -347,7 +355,8 @@ TEST_F(ImportTest, MagnitudeFieldsFollowTheType) {
         std::int16_t colour;
     } colours[] = {{"0.29", 29}, {"-0.03", -3}, {"1.57", 157}, {"", kNone}, {"red", kNone}};
     for (const auto& c : colours) {
-        Owned object = ReadRecord(Line({"S1", "", "", "", "", "", "1", c.text, "", "", "", "x"}));
+        Owned object =
+            ReadRecord(Line({"S1", "", "0 0 0", "0 0 0", "", "", "1", c.text, "", "", "", "x"}));
         ASSERT_NE(AsCatalog(object.get()), nullptr) << c.text;
         EXPECT_EQ(AsCatalog(object.get())->colorIndex, c.colour) << '"' << c.text << '"';
     }
@@ -366,8 +375,23 @@ TEST_F(ImportTest, SexagesimalFieldsAndTheSignOfTheDeclination) {
         {"6 30", "45", 6.5, 45.0},
         {"23 59 59.9", "-89 59 59", 23.0 + 59.0 / 60.0 + 59.9 / 3600.0,
          -(89.0 + 59.0 / 60.0 + 59.0 / 3600.0)},
-        {"", "", 0.0, 0.0},
     };
+    // A position that does not read, or lies outside the sky, makes no star.
+    for (const auto& [ra, dec] :
+         std::vector<std::pair<const char*, const char*>>{{"", "0"},
+                                                          {"0", ""},
+                                                          {"x", "0"},
+                                                          {"24 0 1", "0"},
+                                                          {"-1 0 0", "0"},
+                                                          {"12 60 0", "0"},
+                                                          {"0", "+90 0 1"},
+                                                          {"0", "45 0 60"},
+                                                          {"0", "nan"},
+                                                          {"1 2 3 4", "0"}}) {
+        int result = 0;
+        EXPECT_EQ(ReadRecord(StarLine("S1", "x", ra, dec), &result), nullptr) << ra << " / " << dec;
+        EXPECT_EQ(result, kRecordFailed) << ra << " / " << dec;
+    }
     for (const auto& c : cases) {
         Owned object = ReadRecord(StarLine("S1", "x", c.ra, c.dec));
         const CatalogObject* star = AsCatalog(object.get());
@@ -384,28 +408,32 @@ TEST_F(ImportTest, SexagesimalFieldsAndTheSignOfTheDeclination) {
 
 TEST_F(ImportTest, SizesDistancesAndVelocitiesInTheProgramsUnits) {
     // Separation of a star's companion in arcseconds, a deep-sky size in arcminutes.
-    Owned star = ReadRecord(Line({"S2", "", "", "", "", "", "", "", "", "", "10", "x"}));
+    Owned star = ReadRecord(Line({"S2", "", "0 0 0", "0 0 0", "", "", "", "", "", "", "10", "x"}));
     EXPECT_NEAR(AsCatalog(star.get())->size, 10.0 * kArcsec, 1e-12);
-    Owned guide = ReadRecord(Line({"S6", "", "", "", "", "", "", "", "", "", "10", "x"}));
+    Owned guide = ReadRecord(Line({"S6", "", "0 0 0", "0 0 0", "", "", "", "", "", "", "10", "x"}));
     EXPECT_NEAR(AsCatalog(guide.get())->size, 10.0 * kArcsec, 1e-12);
-    Owned galaxy = ReadRecord(Line({"S15", "", "", "", "", "", "", "", "", "", "10", "x"}));
+    Owned galaxy =
+        ReadRecord(Line({"S15", "", "0 0 0", "0 0 0", "", "", "", "", "", "", "10", "x"}));
     EXPECT_NEAR(AsCatalog(galaxy.get())->size, 10.0 * kArcmin, 1e-9);
-    Owned cluster = ReadRecord(Line({"S11", "", "", "", "", "", "", "", "", "", "0.5", "x"}));
+    Owned cluster =
+        ReadRecord(Line({"S11", "", "0 0 0", "0 0 0", "", "", "", "", "", "", "0.5", "x"}));
     EXPECT_NEAR(AsCatalog(cluster.get())->size, 0.5 * kArcmin, 1e-11);
 
     // Distance in parsecs; a radial velocity without a distance moves nothing.
-    Owned far = ReadRecord(Line({"S1", "", "", "", "", "", "", "", "20", "10", "", "x"}));
+    Owned far = ReadRecord(Line({"S1", "", "0 0 0", "0 0 0", "", "", "", "", "20", "10", "", "x"}));
     const CatalogObject* c = AsCatalog(far.get());
     EXPECT_NEAR(c->catalogDistance, 10.0 * kAUPerParsec, 0.2);
     EXPECT_NEAR(c->radialVelocity, 20.0 * kSecondsPerDay / kKilometresPerAU, 1e-9);
     EXPECT_NE(c->motion[0], 0) << "receding along +x";
-    Owned noDistance = ReadRecord(Line({"S1", "", "", "", "", "", "", "", "20", "", "", "x"}));
+    Owned noDistance =
+        ReadRecord(Line({"S1", "", "0 0 0", "0 0 0", "", "", "", "", "20", "", "", "x"}));
     c = AsCatalog(noDistance.get());
     EXPECT_TRUE(std::isinf(c->catalogDistance));
     EXPECT_NEAR(c->radialVelocity, 20.0 * kSecondsPerDay / kKilometresPerAU, 1e-9);
     for (int k = 0; k < 3; ++k)
         EXPECT_EQ(c->motion[k], 0);
-    Owned zeroDistance = ReadRecord(Line({"S1", "", "", "", "", "", "", "", "20", "0", "", "x"}));
+    Owned zeroDistance =
+        ReadRecord(Line({"S1", "", "0 0 0", "0 0 0", "", "", "", "", "20", "0", "", "x"}));
     c = AsCatalog(zeroDistance.get());
     EXPECT_EQ(c->catalogDistance, 0.0f);
     for (int k = 0; k < 3; ++k)
@@ -414,7 +442,7 @@ TEST_F(ImportTest, SizesDistancesAndVelocitiesInTheProgramsUnits) {
 
 TEST_F(ImportTest, UnreadableStarFieldsTakeTheirDefaults) {
     Owned object = ReadRecord(
-        Line({"S1", "year", "x", "y", "?", "?", "?", "?", "?", "?", "?", "Junk", "more"}));
+        Line({"S1", "", "0 0 0", "0 0 0", "?", "?", "?", "?", "?", "?", "?", "Junk", "more"}));
     const CatalogObject* star = AsCatalog(object.get());
     ASSERT_NE(star, nullptr);
     EXPECT_EQ(star->position[0], 1073741824) << "equinox 2000: not precessed";
@@ -429,7 +457,8 @@ TEST_F(ImportTest, UnreadableStarFieldsTakeTheirDefaults) {
     EXPECT_EQ(star->size, 0.0f);
     EXPECT_EQ(DisplayName(star), "Junk");
     // Designations in the name field become identifiers.
-    object = ReadRecord(Line({"S11", "", "", "", "", "", "", "", "", "", "", "M45; Pleiades"}));
+    object = ReadRecord(
+        Line({"S11", "", "0 0 0", "0 0 0", "", "", "", "", "", "", "", "M45; Pleiades"}));
     ASSERT_EQ(AsCatalog(object.get())->identifierCount, 1);
     EXPECT_EQ(IdentifierCatalog(AsCatalog(object.get())->identifiers[0]), kCatalogMessier);
 
@@ -437,9 +466,9 @@ TEST_F(ImportTest, UnreadableStarFieldsTakeTheirDefaults) {
     const struct {
         const char* kind;
         int type;
-    } types[] = {{"S1", 51},  {"S6", 56},  {"S11", 61}, {"S15", 65},  {"S99", 51},
-                 {"S", 51},   {"Sx", 51},  {"S0", 51},  {"S-49", 51}, {"S7", 51},
-                 {"S10", 51}, {"S16", 51}, {"s12", 62}, {"S 3", 53}};
+    } types[] = {{"S1", 51},  {"S6", 56},  {"S11", 61},  {"S15", 65}, {"S99", 51},
+                 {"S", 51},   {"S0", 51},  {"S-49", 51}, {"S7", 51},  {"S10", 51},
+                 {"S16", 51}, {"s12", 62}, {"S 3", 53}};
     for (const auto& t : types) {
         int result = 0;
         Owned o = ReadRecord(StarLine(t.kind, "x"), &result);
@@ -454,9 +483,10 @@ TEST_F(ImportTest, NamesLongerThan255CharactersAreCut) {
     const std::string longName(300, 'n');
     Owned star = ReadRecord(StarLine("S1", longName));
     EXPECT_EQ(DisplayName(star.get()), longName.substr(0, 255));
-    Owned comet = ReadRecord(Line({"P11", "", "", "", "", "", "", "", "", "", "", "", longName}));
+    Owned comet =
+        ReadRecord(BodyLine({"P11", "", "", "", "", "", "", "", "", "", "", "", longName}));
     EXPECT_EQ(DisplayName(comet.get()), longName.substr(0, 255));
-    Owned site = ReadRecord(Line({"L", "", "", "", "", longName}));
+    Owned site = ReadRecord(Line({"L", "0", "0", "", "", longName}));
     EXPECT_EQ(DisplayName(site.get()), longName.substr(0, 255));
     Store(StarLine("S1", "First"));
     Store(StarLine("S1", "Second"));
@@ -542,8 +572,8 @@ TEST_F(ImportTest, NutationOptionAddsTheNutationOfJ2000) {
 
 TEST_F(ImportTest, SolarSystemElementsConverted) {
     Owned object =
-        ReadRecord(Line({"P12", "2000", "2.767", "0.0785", "10.59", "73.6", "80.3", "95.99",
-                         "2000/1/1.5", "3.34 0.12", "469.7", "0.000157", "Ceres"}));
+        ReadRecord(BodyLine({"P12", "2000", "2.767", "0.0785", "10.59", "73.6", "80.3", "95.99",
+                             "2000/1/1.5", "3.34 0.12", "469.7", "0.000157", "Ceres"}));
     const SolarSystemObject* ceres = AsSolarSystem(object.get());
     ASSERT_NE(ceres, nullptr);
     EXPECT_EQ(ceres->type, kTypeAsteroid);
@@ -572,11 +602,13 @@ TEST_F(ImportTest, SolarSystemElementsConverted) {
     const struct {
         const char* text;
         double mjd;
-    } epochs[] = {{"1957/10/4.81", 36115.81}, {"1986/2/9.45891", 46470.45891},
-                  {"2000/1/1.5", 51544.5},    {"", 51544.5},
-                  {"soon", 51544.5},          {"1582/10/15", -100840.0}}; // the first Gregorian day
+    } epochs[] = {{"1957/10/4.81", 36115.81},
+                  {"1986/2/9.45891", 46470.45891},
+                  {"2000/1/1.5", 51544.5},
+                  {"", 51544.5},
+                  {"1582/10/15", -100840.0}}; // the first Gregorian day
     for (const auto& e : epochs) {
-        Owned o = ReadRecord(Line({"P11", "", "1", "", "", "", "", "", e.text}));
+        Owned o = ReadRecord(BodyLine({"P11", "", "1", "", "", "", "", "", e.text}));
         ASSERT_NE(AsSolarSystem(o.get()), nullptr) << e.text;
         EXPECT_NEAR(AsSolarSystem(o.get())->epoch, e.mjd, 0.008) << '"' << e.text << '"';
     }
@@ -591,7 +623,7 @@ TEST_F(ImportTest, SolarSystemElementsConverted) {
                   {"g k", kNone, kNone},
                   {"-0.29", -29, kNone}};
     for (const auto& p : params) {
-        Owned o = ReadRecord(Line({"P11", "", "1", "", "", "", "", "", "", p.text}));
+        Owned o = ReadRecord(BodyLine({"P11", "", "1", "", "", "", "", "", "", p.text}));
         EXPECT_EQ(AsSolarSystem(o.get())->magnitudeParam1, p.first) << '"' << p.text << '"';
         EXPECT_EQ(AsSolarSystem(o.get())->magnitudeParam2, p.second) << '"' << p.text << '"';
     }
@@ -613,7 +645,7 @@ TEST_F(ImportTest, PerihelionDistanceAndMeanMotionForEveryConic) {
         {"3", "1", 0.0, 0.0},                                       // a parabola needs q
     };
     for (const auto& c : cases) {
-        Owned o = ReadRecord(Line({"P11", "", c.a, c.e}));
+        Owned o = ReadRecord(BodyLine({"P11", "", c.a, c.e}));
         const SolarSystemObject* body = AsSolarSystem(o.get());
         ASSERT_NE(body, nullptr) << c.a << " " << c.e;
         EXPECT_NEAR(body->elements[kPerihelionDistance], c.q, 1e-7) << c.a << " " << c.e;
@@ -623,15 +655,15 @@ TEST_F(ImportTest, PerihelionDistanceAndMeanMotionForEveryConic) {
 
 TEST_F(ImportTest, MeanMotionAboutAPrimaryUsesBothMasses) {
     ObjectID earth =
-        Store(Line({"P4", "2000", "1.00000011", "0.01671022", "0.00005", "102.94719", "-11.26064",
-                    "100.46435", "2000/1/1.5", "", "6378.14", "1", "Earth"}));
+        Store(BodyLine({"P4", "2000", "1.00000011", "0.01671022", "0.00005", "102.94719",
+                        "-11.26064", "100.46435", "2000/1/1.5", "", "6378.14", "1", "Earth"}));
     ASSERT_NE(earth, 0);
     // The Moon about the Earth at 384,400 km: the two-body mean motion with the
     // Earth's and the Moon's GM, 403,503 km^3/s^2, is 0.23028 radians a day.
     for (const char* primary : {"Earth", "EARTH", " earth "}) {
-        Owned object =
-            ReadRecord(Line({"P15", "2000", "0.0025695553", "0.0549", "5.145", "318.15", "125.08",
-                             "135.27", "2000/1/1.5", "0.21", "1737.4", "0.0123", "Moon", primary}));
+        Owned object = ReadRecord(
+            BodyLine({"P15", "2000", "0.0025695553", "0.0549", "5.145", "318.15", "125.08",
+                      "135.27", "2000/1/1.5", "0.21", "1737.4", "0.0123", "Moon", primary}));
         const SolarSystemObject* moon = AsSolarSystem(object.get());
         ASSERT_NE(moon, nullptr) << primary;
         EXPECT_EQ(moon->primary, earth) << primary;
@@ -644,7 +676,7 @@ TEST_F(ImportTest, MeanMotionAboutAPrimaryUsesBothMasses) {
 
     int result = 0;
     Owned orphan = ReadRecord(
-        Line({"P15", "2000", "0.00257", "", "", "", "", "", "", "", "", "", "Moon", "Terra"}),
+        BodyLine({"P15", "2000", "0.00257", "", "", "", "", "", "", "", "", "", "Moon", "Terra"}),
         &result);
     EXPECT_EQ(orphan, nullptr);
     EXPECT_EQ(result, kRecordFailed);
@@ -656,16 +688,30 @@ TEST_F(ImportTest, UnknownAndUnreadableSolarSystemFields) {
     const struct {
         const char* kind;
         int type;
-    } types[] = {{"P77", kTypeComet}, {"P", kTypeComet},      {"P0", kTypeComet},
-                 {"P39", kTypeComet}, {"Pxyz", kTypeComet},   {"P-4", kTypeComet},
-                 {"P4", kTypeEarth},  {"p12", kTypeAsteroid}, {"P38", kTypeCharon}};
+    } types[] = {{"P77", kTypeComet},    {"P", kTypeComet},   {"P0", kTypeComet},
+                 {"P39", kTypeComet},    {"P-4", kTypeComet}, {"P4", kTypeEarth},
+                 {"p12", kTypeAsteroid}, {"P38", kTypeCharon}};
     for (const auto& t : types) {
-        Owned o = ReadRecord(Line({t.kind, "2000", "1"}));
+        Owned o = ReadRecord(BodyLine({t.kind, "2000", "1"}));
         ASSERT_NE(o, nullptr) << t.kind;
         EXPECT_EQ(o->type, t.type) << t.kind;
     }
-    Owned object = ReadRecord(
-        Line({"P12", "when", "far", "odd", "x", "x", "x", "x", "x", "x x", "big", "heavy", ""}));
+    // An orbit field that does not read makes no body; the optional ones
+    // (magnitudes, radius, mass) take their defaults.
+    for (const std::string& line :
+         {Line({"P12", "when", "1", "0", "0", "0", "0", "0", "2000/1/1.5"}),
+          Line({"P12", "", "far", "0", "0", "0", "0", "0", "2000/1/1.5"}),
+          Line({"P12", "", "1", "-0.1", "0", "0", "0", "0", "2000/1/1.5"}),
+          Line({"P12", "", "1", "0", "x", "0", "0", "0", "2000/1/1.5"}),
+          Line({"P12", "", "1", "0", "0", "0", "0", "nan", "2000/1/1.5"}),
+          Line({"P12", "", "1", "0", "0", "0", "0", "0", "soon"}),
+          Line({"P12", "", "1", "0", "0", "0", "0", "0", "2000/13/1"}), Line({"Pxyz", "", "1"})}) {
+        int result = 0;
+        EXPECT_EQ(ReadRecord(line, &result), nullptr) << line;
+        EXPECT_NE(result, kRecordRead) << line;
+    }
+    Owned object =
+        ReadRecord(BodyLine({"P12", "", "", "", "", "", "", "", "", "x x", "big", "heavy", ""}));
     const SolarSystemObject* body = AsSolarSystem(object.get());
     ASSERT_NE(body, nullptr);
     const float* el = body->elements;
@@ -688,8 +734,9 @@ TEST_F(ImportTest, UnknownAndUnreadableSolarSystemFields) {
 TEST_F(ImportTest, ElementsOfAnotherEquinoxAreCarriedToJ2000) {
     // Comet Encke for B1950 (Meeus, example 24.a): at J2000 i = 11.94524,
     // node = 334.75006 and perihelion argument = 186.23352 degrees.
-    Owned encke = ReadRecord(Line({"P11", "1950", "2.2091404", "0.8502196", "11.93911", "186.24444",
-                                   "334.04096", "0", "1990/10/28.54502", "", "", "", "Encke"}));
+    Owned encke =
+        ReadRecord(BodyLine({"P11", "1950", "2.2091404", "0.8502196", "11.93911", "186.24444",
+                             "334.04096", "0", "1990/10/28.54502", "", "", "", "Encke"}));
     const SolarSystemObject* body = AsSolarSystem(encke.get());
     ASSERT_NE(body, nullptr);
     EXPECT_NEAR(body->elements[kInclination] / kDegree, 11.94524, 5e-5);
@@ -712,7 +759,7 @@ TEST_F(ImportTest, ElementsOfAnotherEquinoxAreCarriedToJ2000) {
         std::snprintf(i, sizeof i, "%.5f", o.i);
         std::snprintf(node, sizeof node, "%.5f", o.node);
         std::snprintf(w, sizeof w, "%.5f", o.w);
-        Owned object = ReadRecord(Line({"P11", "1950", "3", "0.5", i, w, node}));
+        Owned object = ReadRecord(BodyLine({"P11", "1950", "3", "0.5", i, w, node}));
         const float* el = AsSolarSystem(object.get())->elements;
         double ei, enode, ew;
         MeeusReduceElements(jd1950, kEpoch2000, o.i, o.node, o.w, &ei, &enode, &ew);
@@ -723,13 +770,13 @@ TEST_F(ImportTest, ElementsOfAnotherEquinoxAreCarriedToJ2000) {
 
     // A polar orbit's node slides along the ecliptic with the equinox: by the
     // general precession in longitude, 50.29" a year, so 0.698 degrees.
-    Owned polar = ReadRecord(Line({"P11", "1950", "3", "0.5", "90", "0", "0"}));
+    Owned polar = ReadRecord(BodyLine({"P11", "1950", "3", "0.5", "90", "0", "0"}));
     EXPECT_NEAR(AsSolarSystem(polar.get())->elements[kAscendingNode] / kDegree, 0.6984, 0.001);
 
     // An orbit in the ecliptic of 1950 keeps within the ecliptic's own motion of
     // the J2000 one (47" a century, so 23.5"), and its longitude of perihelion
     // advances by the general precession.
-    Owned flat = ReadRecord(Line({"P11", "1950", "3", "0.5", "0", "30", "0"}));
+    Owned flat = ReadRecord(BodyLine({"P11", "1950", "3", "0.5", "0", "30", "0"}));
     const float* el = AsSolarSystem(flat.get())->elements;
     EXPECT_NEAR(el[kInclination] / kArcsec, 23.51, 0.1);
     const double perihelionLongitude = std::remainder(
@@ -743,8 +790,8 @@ TEST_F(ImportTest, EarthSatelliteMeanMotionFromItsSemiMajorAxis) {
     char axis[32];
     std::snprintf(axis, sizeof axis, "%.12g", a / kKilometresPerAU);
     // The equinox is not applied: such elements refer to the equator of the date.
-    Owned object = ReadRecord(Line({"P14", "1950", axis, "0.0005", "51.6", "90", "250", "10",
-                                    "2024/3/1.25", "-1.8", "0.05", "", "Station"}));
+    Owned object = ReadRecord(BodyLine({"P14", "1950", axis, "0.0005", "51.6", "90", "250", "10",
+                                        "2024/3/1.25", "-1.8", "0.05", "", "Station"}));
     const SolarSystemObject* station = AsSolarSystem(object.get());
     ASSERT_NE(station, nullptr);
     EXPECT_EQ(station->type, kTypeEarthSatellite);
@@ -799,13 +846,17 @@ TEST_F(ImportTest, FigureLinesJoinObjectsFoundByExactName) {
         const char* missing;
     } bad[] = {{Line({"C1", "Alpha", "Beta"}), "Alpha"}, // a word is not a name
                {Line({"C1", "Beta", "Gamma"}), "Gamma"},
-               {Line({"C1", "", "Beta"}), ""},
-               {Line({"C1", "Beta"}), ""}};
+               {Line({"C1", "", "Beta"}), nullptr}, // no name to look for
+               {Line({"C1", "Beta"}), nullptr}};
     for (const auto& b : bad) {
         ClearRecordedMessages();
         Owned none = ReadRecord(b.line, &result);
         EXPECT_EQ(none, nullptr) << b.line;
         EXPECT_EQ(result, kRecordFailed) << b.line;
+        if (b.missing == nullptr) {
+            EXPECT_EQ(Numbers(), Messages{}) << b.line;
+            continue;
+        }
         EXPECT_EQ(Numbers(), Messages{523}) << b.line;
         EXPECT_EQ(Text(0), "There's no object containing the name \"" + std::string(b.missing) +
                                "\" in memory!");
@@ -816,7 +867,7 @@ TEST_F(ImportTest, FigureLinesJoinObjectsFoundByExactName) {
         ClearRecordedMessages();
         Owned none = ReadRecord(Line({kind, "Alpha Star", "Beta"}), &result);
         EXPECT_EQ(none, nullptr) << kind;
-        EXPECT_EQ(result, kRecordFailed) << kind;
+        EXPECT_NE(result, kRecordRead) << kind;
         EXPECT_EQ(Numbers(), Messages{}) << kind;
     }
 }
@@ -851,15 +902,11 @@ TEST_F(ImportTest, BoundaryPointsArePrecessedFromTheirEquinox) {
     EXPECT_NEAR(line->endpointPositions[1][0], 0.0, 1.0);
     EXPECT_NEAR(line->endpointPositions[1][2], kFixedScale, 1.0);
 
-    // Unreadable fields: equinox 2000 and both points at 0h, 0 degrees.
-    object = ReadRecord(Line({"C2", "x", "a", "b"}));
-    line = AsLine(object.get());
-    ASSERT_NE(line, nullptr);
-    for (int k = 0; k < 2; ++k) {
-        EXPECT_EQ(line->endpointPositions[k][0], 1073741824);
-        EXPECT_EQ(line->endpointPositions[k][1], 0);
-        EXPECT_EQ(line->endpointPositions[k][2], 0);
-    }
+    // A point that does not read or lies off the sky makes no line.
+    for (const std::string& bad :
+         {Line({"C2", "x", "1", "2", "3", "4"}), Line({"C2", "", "a", "b"}),
+          Line({"C2", "", "25", "0", "1", "1"}), Line({"C2", "", "1", "0", "1", "-91"})})
+        EXPECT_EQ(ReadRecord(bad), nullptr) << bad;
 }
 
 TEST_F(ImportTest, SitesInRadiansAndDays) {
@@ -872,14 +919,12 @@ TEST_F(ImportTest, SitesInRadiansAndDays) {
     EXPECT_NEAR(site->timeZone, -5.0 / 24.0, 1e-7);
     EXPECT_EQ(DisplayName(site), "Boston");
 
-    object = ReadRecord(Line({"L", "east", "north", "high", "zone"}));
-    site = AsSite(object.get());
-    ASSERT_NE(site, nullptr);
-    EXPECT_EQ(site->longitude, 0.0f);
-    EXPECT_EQ(site->latitude, 0.0f);
-    EXPECT_EQ(site->altitude, 0.0f);
-    EXPECT_EQ(site->timeZone, 0.0f);
-    EXPECT_EQ(DisplayName(site), "");
+    // A site needs a place on the Earth and a name.
+    for (const std::string& bad :
+         {Line({"L", "east", "north", "high", "zone", "Nowhere"}),
+          Line({"L", "10", "91", "", "", "Pole"}), Line({"L", "10", "50", "", "25", "Far"}),
+          Line({"L", "10", "50", "", "", ""})})
+        EXPECT_EQ(ReadRecord(bad), nullptr) << bad;
 }
 
 // ---------------------------------------------------------------------------
@@ -887,15 +932,16 @@ TEST_F(ImportTest, SitesInRadiansAndDays) {
 
 TEST_F(ImportTest, ImportedFileIsWrittenUnloadedAndSummarised) {
     setImportFileWrittenHandler(RecordWrittenFile);
-    const std::string path = Source(
-        "Sky.txt", StarLine("S1", "Origin", "0 0 0", "0 0 0", "1.00") + "\r\n" +
-                       StarLine("S1", "South", "6 0 0", "-30 0 0", "5.5") + "\n" +
-                       StarLine("S12", "Globular", "18 0 0", "60 0 0", "7.25") + "\r" +
-                       StarLine("S15", "Galaxy", "12 0 0", "10 0 0", "9") + "\r\n" +
-                       Line({"P11", "2000", "-0.5", "1", "", "", "", "", "", "", "", "", "Comet"}) +
-                       "\r\n" + Line({"C1", "Origin", "South", "Label"}) + "\r\n" +
-                       Line({"C2", "2000", "1", "2", "3", "4"}) + "\r\n" +
-                       Line({"L", "10", "50", "100", "1", "Home"}));
+    const std::string path =
+        Source("Sky.txt",
+               StarLine("S1", "Origin", "0 0 0", "0 0 0", "1.00") + "\r\n" +
+                   StarLine("S1", "South", "6 0 0", "-30 0 0", "5.5") + "\n" +
+                   StarLine("S12", "Globular", "18 0 0", "60 0 0", "7.25") + "\r" +
+                   StarLine("S15", "Galaxy", "12 0 0", "10 0 0", "9") + "\r\n" +
+                   BodyLine({"P11", "2000", "-0.5", "1", "", "", "", "", "", "", "", "", "Comet"}) +
+                   "\r\n" + Line({"C1", "Origin", "South", "Label"}) + "\r\n" +
+                   Line({"C2", "2000", "1", "2", "3", "4"}) + "\r\n" +
+                   Line({"L", "10", "50", "100", "1", "Home"}));
     EXPECT_TRUE(importTextFile(path));
     EXPECT_EQ(Numbers(), Messages{});
     const ObjectID id = Attached("Sky.nvd");
@@ -906,7 +952,7 @@ TEST_F(ImportTest, ImportedFileIsWrittenUnloadedAndSummarised) {
     EXPECT_FALSE(isLoaded(file)) << "an imported file is unloaded";
     EXPECT_FALSE(isModified(file));
     EXPECT_EQ(file->lockCount, 0);
-    EXPECT_TRUE(gObjectStore.indexModified) << "the index learns of it when closed";
+    EXPECT_FALSE(gObjectStore.indexModified) << "the index learns of it at once";
 
     auto expectSummary = [](const DatabaseFile* f) {
         EXPECT_EQ(f->highestIndex, 8);
@@ -955,7 +1001,7 @@ TEST_F(ImportTest, TextWithoutRecordsCreatesNoDataFileNorTouchesOne) {
         ClearRecordedMessages();
         gWrittenFiles.clear();
         EXPECT_TRUE(importTextFile(Source("Empty.txt", text)));
-        EXPECT_EQ(Numbers(), Messages{});
+        EXPECT_EQ(Numbers(), Messages{541}) << "nothing imported is said";
         EXPECT_EQ(AttachedNames(), before);
         EXPECT_FALSE(OnDisk("Empty.nvd"));
         EXPECT_EQ(ProgressWindow(), nullptr) << "the progress box is closed";
@@ -1084,9 +1130,9 @@ TEST_F(ImportTest, FailedOrCancelledReplacementKeepsTheOldFile) {
          StarLine("S1", "Gamma") + "\r\n" + Line({"C1", "Gamma", "Gamma"}) + "\r\n" +
              StarLine("S1", "Delta"),
          true, -1, true, Messages{531}},
-        {"nothing to import", "# nothing\r\n", false, -1, true, Messages{531}},
+        {"nothing to import", "# nothing\r\n", false, -1, true, Messages{531, 541}},
         {"every record failed", Line({"C1", "Nobody", "Gamma"}), false, -1, true,
-         Messages{531, 523, 524}},
+         Messages{531, 523, 524, 541}},
         {"disk full", StarLine("S1", "Gamma") + "\r\n" + StarLine("S1", "Delta"), false, 300, false,
          Messages{531, 259}},
     };
@@ -1147,7 +1193,7 @@ TEST_F(ImportTest, FailedRecordAsksWhetherToKeepReading) {
                            "\r\n" + StarLine("S1", "Gamma") + "\r\n");
     // Yes: the failed records are passed over.
     EXPECT_TRUE(importTextFile(path));
-    EXPECT_EQ(Numbers(), (Messages{523, 524, 524}));
+    EXPECT_EQ(Numbers(), (Messages{523, 524, 524, 541}));
     EXPECT_EQ(Text(0), "There's no object containing the name \"Nobody\" in memory!");
     EXPECT_EQ(Text(1), "Do you want to keep reading the file \"" + path + "\"?");
     EXPECT_EQ(NamesIn(Attached("Figures.nvd")),
@@ -1158,7 +1204,7 @@ TEST_F(ImportTest, FailedRecordAsksWhetherToKeepReading) {
     Answer(531, AnswerNo);
     Answer(524, AnswerNo);
     EXPECT_TRUE(importTextFile(path));
-    EXPECT_EQ(Numbers(), (Messages{531, 523, 524}));
+    EXPECT_EQ(Numbers(), (Messages{531, 523, 524, 541}));
     const ObjectID stopped = Attached("Figures1.nvd");
     ASSERT_NE(stopped, 0);
     EXPECT_TRUE(OnDisk("Figures1.nvd"));
@@ -1170,7 +1216,7 @@ TEST_F(ImportTest, FailedRecordAsksWhetherToKeepReading) {
     Answer(524, AnswerNo);
     Source("Figures.txt", Line({"C1", "Nobody", "Alpha"}) + "\r\n" + StarLine("S1", "Beta"));
     EXPECT_TRUE(importTextFile(path));
-    EXPECT_EQ(Numbers(), (Messages{531, 523, 524}));
+    EXPECT_EQ(Numbers(), (Messages{531, 523, 524, 541}));
     EXPECT_EQ(Attached("Figures2.nvd"), 0);
     EXPECT_FALSE(OnDisk("Figures2.nvd"));
 }
@@ -1180,14 +1226,14 @@ TEST_F(ImportTest, LookupsBeforeTheFirstObjectLeaveTheNewFileAlone) {
     // that is not there: the failed lookup walks every file, the new one too.
     Store(StarLine("S1", "Alpha"));
     Store(StarLine("S1", "Beta"));
-    const std::string path = Source(
-        "Figures.txt",
-        Line({"C1", "Alpha", "Nobody"}) + "\r\n" +
-            Line({"P11", "2000", "1", "", "", "", "", "", "", "", "", "", "Moonlet", "Nobody"}) +
-            "\r\n" + Line({"C1", "Alpha", "Beta", "AB"}) + "\r\n" +
-            Line({"C1", "Beta", "Alpha", "BA"}) + "\r\n");
+    const std::string path =
+        Source("Figures.txt", Line({"C1", "Alpha", "Nobody"}) + "\r\n" +
+                                  BodyLine({"P11", "2000", "1", "", "", "", "", "", "", "", "", "",
+                                            "Moonlet", "Nobody"}) +
+                                  "\r\n" + Line({"C1", "Alpha", "Beta", "AB"}) + "\r\n" +
+                                  Line({"C1", "Beta", "Alpha", "BA"}) + "\r\n");
     EXPECT_TRUE(importTextFile(path));
-    EXPECT_EQ(Numbers(), (Messages{523, 524, 523, 524}));
+    EXPECT_EQ(Numbers(), (Messages{523, 524, 523, 524, 541}));
     const ObjectID id = Attached("Figures.nvd");
     ASSERT_NE(id, 0);
     EXPECT_EQ(getFile(id)->highestIndex, 2);
@@ -1198,7 +1244,7 @@ TEST_F(ImportTest, LookupsBeforeTheFirstObjectLeaveTheNewFileAlone) {
     ClearRecordedMessages();
     Answer(531, AnswerYes);
     EXPECT_TRUE(importTextFile(path));
-    EXPECT_EQ(Numbers(), (Messages{531, 523, 524, 523, 524}));
+    EXPECT_EQ(Numbers(), (Messages{531, 523, 524, 523, 524, 541}));
     const ObjectID replacement = Attached("Figures.nvd");
     ASSERT_NE(replacement, 0);
     EXPECT_EQ(replacement, id);
@@ -1211,21 +1257,16 @@ TEST_F(ImportTest, LookupsBeforeTheFirstObjectLeaveTheNewFileAlone) {
     EXPECT_EQ(line->endpointObjects[1], customId + 2);
 }
 
-TEST_F(ImportTest, FullFileReportsTheObjectThatDoesNotFit) {
+TEST_F(ImportTest, MoreObjectsThanAFileHoldsAreRefusedWhole) {
     std::string text;
-    text.reserve(16001 * 24);
+    text.reserve(16001 * 32);
     for (int n = 1; n <= 16001; ++n)
-        text += "S1\t\t\t\t\t\t5\t\t\t\t\tN" + std::to_string(n) + "\n";
-    Answer(524, AnswerNo);
-    EXPECT_TRUE(importTextFile(Source("Big.txt", text)));
-    ASSERT_EQ(Numbers(), (Messages{527, 524}));
-    EXPECT_NE(Text(0).find("\"N16001\""), std::string::npos) << Text(0);
-    const ObjectID id = Attached("Big.nvd");
-    ASSERT_NE(id, 0);
-    EXPECT_EQ(getFile(id)->highestIndex, 16000);
-    EXPECT_EQ(getFile(id)->starCount, 16000);
-    EXPECT_FALSE(isLoaded(getFile(id)));
-    EXPECT_EQ(DisplayName(getObject(id + 16000)), "N16000");
+        text += "S1\t\t0 0 0\t0 0 0\t\t\t5\t\t\t\t\tN" + std::to_string(n) + "\n";
+    const std::vector<std::string> before = AttachedNames();
+    EXPECT_FALSE(importTextFile(Source("Big.txt", text)));
+    ASSERT_EQ(Numbers(), Messages{544});
+    EXPECT_EQ(AttachedNames(), before);
+    EXPECT_FALSE(OnDisk("Big.nvd"));
 }
 
 TEST_F(ImportTest, FileListImportsEveryFileNamed) {
@@ -1295,20 +1336,18 @@ TEST_F(ImportTest, BinaryGarbageIsReadWithoutHarm) {
     const std::string path = Source("Garbage.txt", text);
     EXPECT_TRUE(importTextFile(path));
     for (const MessageRecord& m : RecordedMessages())
-        EXPECT_TRUE(m.number == 523 || m.number == 524 || m.number == 527) << m.number;
-    const ObjectID id = Attached("Garbage.nvd");
-    ASSERT_NE(id, 0);
-    // Whatever was made survives the trip through its data file.
-    int count = 0;
-    for (ObjectID object = firstObjectInFile(id); object != 0; object = nextObjectInFile(object))
-        ++count;
-    EXPECT_GT(count, 500);
+        EXPECT_TRUE(m.number == 523 || m.number == 524 || m.number == 527 || m.number == 541)
+            << m.number;
+    // Whatever was made, if anything, survives the trip through its data file.
     EXPECT_EQ(ReadAll(In("Custom.nvd")), customBytes);
+    const bool made = Attached("Garbage.nvd") != 0;
     const std::string index = gObjectStore.indexPath;
     closeDatabase();
     ASSERT_TRUE(readIndex(index));
-    ASSERT_NE(Attached("Garbage.nvd"), 0);
-    EXPECT_EQ(loadFile(Attached("Garbage.nvd")), kStatusSuccess);
+    EXPECT_EQ(Attached("Garbage.nvd") != 0, made);
+    if (made) {
+        EXPECT_EQ(loadFile(Attached("Garbage.nvd")), kStatusSuccess);
+    }
 }
 
 } // namespace

@@ -27,7 +27,7 @@ constexpr double kMinutesPerDay = 1440.0, kSecondsPerDay = 86400.0, kMjdOffset =
 // WGS-72, the constants two-line elements are made with: km^3/s^2, km.
 constexpr double kEarthMu = 398600.8, kEarthRadiusKm = 6378.135, kJ2 = 0.001082616;
 constexpr std::int16_t kNone = 32767;
-constexpr int kNoSuchObject = 523, kKeepReading = 524;
+constexpr int kNoSuchObject = 523, kKeepReading = 524, kImportSummary = 541;
 
 // Element lines put together column by column, so that every field sits
 // exactly where the format puts it.
@@ -216,18 +216,13 @@ TEST_F(SatellitesTest, ColumnsAreReadWithinTheirWidthOnly) {
     ASSERT_NE(Body(object), nullptr);
     EXPECT_NEAR(Body(object)->elements[kMeanMotion] / (1.00275283 * kTurn), 1.0, 1e-7);
 
-    // Lines cut short: the missing columns are empty, the mean motion then
-    // one revolution a day; nothing past the end is read.
-    Owned shortLines = Parse("SHORT", "1 00001U 99001A   00001.00", "2 00001  10.0000");
-    const SolarSystemObject* sat = Body(shortLines);
-    ASSERT_NE(sat, nullptr);
-    EXPECT_EQ(sat->epoch, 2451544.5 - kMjdOffset);
-    EXPECT_NEAR(sat->elements[kInclination], 10.0 * kDegree, 1e-6);
-    EXPECT_EQ(sat->elements[kEccentricity], 0.0f);
-    EXPECT_EQ(sat->elements[kMeanMotionRate], 0.0f);
-    EXPECT_NEAR(sat->elements[kMeanMotion] / kTurn, 1.0, 1e-6);
-    // Only the leading "1" and "2".
-    EXPECT_NE(Body(Parse("BARE", "1", "2")), nullptr);
+    // Lines cut short, or only the leading "1" and "2": an orbit needs every
+    // element, none is made up. Two lines of different satellites are no set.
+    EXPECT_EQ(Body(Parse("SHORT", "1 00001U 99001A   00001.00", "2 00001  10.0000")), nullptr);
+    EXPECT_EQ(Body(Parse("BARE", "1", "2")), nullptr);
+    std::string other = kTerra[2];
+    other.replace(2, 5, "99999");
+    EXPECT_EQ(Body(Parse("MIXED", kTerra[1], other)), nullptr);
     EXPECT_EQ(Numbers(), Messages{});
 }
 
@@ -504,7 +499,7 @@ TEST_F(SatellitesTest, LinesBetweenSatellitesAndBlankNamesAreSkipped) {
     const std::string blank = std::string("\r\n") + kTerra[1] + "\r\n" + kTerra[2] + "\r\n" +
                               "        \r\n" + kFlock[1] + "\r\n" + kFlock[2] + "\r\n";
     ASSERT_TRUE(importSatelliteFile(Source("Blank.tle", blank)));
-    EXPECT_EQ(Numbers(), Messages{});
+    EXPECT_EQ(Numbers(), Messages{541}) << "nothing imported is said";
     EXPECT_EQ(AttachedNames(), before);
     EXPECT_FALSE(OnDisk("Blank.nvd"));
     for (const std::string& empty : {std::string(), std::string("\n\n\n"), std::string("1\n2\n")}) {
@@ -536,10 +531,9 @@ TEST_F(SatellitesTest, ReaderWindowAndLineEnds) {
 TEST_F(SatellitesTest, DamagedElementSetsAskWhetherToKeepReading) {
     StoreEarth();
     // A satellite missing its line 2 (the next name follows its line 1), one
-    // with letters in a numeric column, one whose line 1 runs past 1022
-    // characters (its tail is read as a line of its own, so its line 2 is not
-    // next), then a good one, and last a name and line 1 cut off by the end
-    // of the file.
+    // with letters in a numeric column, one whose line 1 runs on past its
+    // columns (read whole, its columns are what counts), then a good one, and
+    // last a name and line 1 cut off by the end of the file.
     std::string damaged2 = kFlock[2];
     damaged2.replace(9, 3, "abc");
     const std::string longLine1 = std::string(kFlock[1]) + std::string(1100, ' ') + "X";
@@ -548,10 +542,11 @@ TEST_F(SatellitesTest, DamagedElementSetsAskWhetherToKeepReading) {
                              "\r\n" + "LONG\r\n" + longLine1 + "\r\n" + kFlock[2] + "\r\n" +
                              ElementText(kFengyun) + "CUT SHORT\r\n" + kFlock[1] + "\r\n";
     ASSERT_TRUE(importSatelliteFile(Source("Damaged.tle", text)));
-    EXPECT_EQ(Numbers(), (Messages{kKeepReading, kKeepReading, kKeepReading, kKeepReading}));
+    EXPECT_EQ(Numbers(), (Messages{kKeepReading, kKeepReading, kKeepReading, kImportSummary}));
     for (const MessageRecord& m : RecordedMessages())
         EXPECT_NE(m.text.find("Damaged.tle"), std::string::npos) << m.text;
-    EXPECT_EQ(NamesIn(Attached("Damaged.nvd")), (std::vector<std::string>{"TERRA", "FENGYUN 4A"}));
+    EXPECT_EQ(NamesIn(Attached("Damaged.nvd")),
+              (std::vector<std::string>{"TERRA", "LONG", "FENGYUN 4A"}));
     ExpectResidentIntact();
 
     // No stops the import; what was read before stays.
@@ -560,15 +555,14 @@ TEST_F(SatellitesTest, DamagedElementSetsAskWhetherToKeepReading) {
     ASSERT_TRUE(importSatelliteFile(Source("Stop.tle", ElementText(kTerra) + "DAMAGED\r\n" +
                                                            kFlock[1] + "\r\n" + damaged2 + "\r\n" +
                                                            ElementText(kFengyun))));
-    EXPECT_EQ(Numbers(), Messages{kKeepReading});
+    EXPECT_EQ(Numbers(), (Messages{kKeepReading, kImportSummary}));
     EXPECT_EQ(NamesIn(Attached("Stop.nvd")), std::vector<std::string>{"TERRA"});
     ExpectResidentIntact();
 }
 
-TEST_F(SatellitesTest, OverlongLinesAreReadInPieces) {
+TEST_F(SatellitesTest, OverlongNamesAreCut) {
     StoreEarth();
-    // A name line of 1500 characters is two lines of 1022 and 478: the
-    // second is the name, cut to what the store keeps.
+    // A name line of 1500 characters is read whole and cut to what the store keeps.
     const std::string text = std::string(1500, 'N') + "\n" + kTerra[1] + "\n" + kTerra[2] + "\n";
     ASSERT_TRUE(importSatelliteFile(Source("Long.tle", text)));
     EXPECT_EQ(Numbers(), Messages{});
@@ -587,7 +581,8 @@ TEST_F(SatellitesTest, WithoutTheEarthTheImportAsksAndLeavesNothing) {
     const std::vector<std::string> before = AttachedNames();
     const std::string text = ElementText(kTerra) + ElementText(kFlock);
     ASSERT_TRUE(importSatelliteFile(Source("Orphans.tle", text)));
-    EXPECT_EQ(Numbers(), (Messages{kNoSuchObject, kKeepReading, kNoSuchObject, kKeepReading}));
+    EXPECT_EQ(Numbers(),
+              (Messages{kNoSuchObject, kKeepReading, kNoSuchObject, kKeepReading, kImportSummary}));
     EXPECT_EQ(AttachedNames(), before);
     EXPECT_FALSE(OnDisk("Orphans.nvd"));
     EXPECT_EQ(ReadAll(In("Custom.nvd")), custom);
@@ -595,7 +590,7 @@ TEST_F(SatellitesTest, WithoutTheEarthTheImportAsksAndLeavesNothing) {
     ClearRecordedMessages();
     Answer(kKeepReading, AnswerNo);
     ASSERT_TRUE(importSatelliteFile(Source("Orphans.tle", text)));
-    EXPECT_EQ(Numbers(), (Messages{kNoSuchObject, kKeepReading}));
+    EXPECT_EQ(Numbers(), (Messages{kNoSuchObject, kKeepReading, kImportSummary}));
     EXPECT_EQ(AttachedNames(), before);
 }
 
@@ -625,7 +620,7 @@ TEST_F(SatellitesTest, SatelliteFilesByNameAndInLists) {
 
     StoreEarth();
     Source("Weather.tle", ElementText(kFengyun));
-    Source("Bodies.txt", "P11\t2000\t-0.5\t1\t\t\t\t\t\t\t\t\tComet\r\n");
+    Source("Bodies.txt", "P11\t2000\t-0.5\t1\t0\t0\t0\t0\t2000/1/1.5\t\t\t\tComet\r\n");
     ASSERT_TRUE(importTextFile(Source("FileList.txt", "Bodies.txt\r\nWeather.tle\r\n")));
     EXPECT_EQ(Numbers(), Messages{});
     EXPECT_EQ(NamesIn(Attached("Weather.nvd")), std::vector<std::string>{"FENGYUN 4A"});
@@ -636,14 +631,15 @@ TEST_F(SatellitesTest, ReplacingTheFileThatHoldsTheEarthIsRefused) {
     // The Earth lives in "Planets"; an element file of that name replaces it,
     // and its satellites can't orbit an Earth that is on its way out.
     ASSERT_TRUE(importTextFile(Source(
-        "Planets.txt", "P4\t2000\t1.000001018\t0.01670863\t0\t102.937348\t0\t357.529109\t\t\t\t1\t"
-                       "Earth\r\n")));
+        "Planets.txt",
+        "P4\t2000\t1.000001018\t0.01670863\t0\t102.937348\t0\t357.529109\t2000/1/1.5\t\t\t1\t"
+        "Earth\r\n")));
     ASSERT_NE(Attached("Planets.nvd"), 0);
     ClearRecordedMessages();
     Answer(531, AnswerYes); // replace the data file
     Answer(kKeepReading, AnswerNo);
     ASSERT_TRUE(importSatelliteFile(Source("Planets.tle", ElementText(kTerra))));
-    EXPECT_EQ(Numbers(), (Messages{531, kNoSuchObject, kKeepReading}));
+    EXPECT_EQ(Numbers(), (Messages{531, kNoSuchObject, kKeepReading, kImportSummary}));
     const ObjectID planets = Attached("Planets.nvd");
     ASSERT_NE(planets, 0);
     EXPECT_EQ(NamesIn(planets), std::vector<std::string>{"Earth"}) << "the old file stays";

@@ -266,6 +266,12 @@ struct ReadCase {
 };
 
 const std::string kNoObject = "523: There's no object containing the name ";
+const std::string kEndsEarly = "545: The settings file \"test.nvs\" ends early; it may have been "
+                               "cut short.  The settings read before its end are in use.\n";
+std::string Refused(const std::string& value, const std::string& key) {
+    return "547: The value \"" + value + "\" of \"" + key +
+           "\" is out of range and was not used.\n";
+}
 
 const ReadCase kReadCases[] = {
     // Flags are on for any non-zero byte.
@@ -318,15 +324,21 @@ const ReadCase kReadCases[] = {
     // Numbers that don't parse read as 0 (a NaN would spread into every
     // computation); an offset stops at its first bad number, and a comma must
     // follow a number directly.
+    // A number that is not finite, or becomes so in the program's units, is
+    // refused and said; the key keeps its value.
     {"JulianDate=soon|ViewerAltitude=nan|ChartZoomFactor=1e999|ViewerObjectOffset=1,x,3|"
      "TelescopeConnectionPort=COM3|TelescopeLonEncoderSteps=+|StarColor=255, 7,x|"
      "PlanetColor=1 ,2,3|TelescopeUpdatesPerSec=12.9|PrecessionEpoch=1e307|"
-     "StarMotionThreshold=-1e307",
-     "JulianDate=0.000000|ViewerAltitude=0.0|ChartZoomFactor=0.000|"
+     "StarMotionThreshold=-1e307|JulianDate=1e9",
+     "JulianDate=0.000000|ViewerAltitude=0.0|"
      "ViewerObjectOffset=+1.000000000E+00,+0.000000000E+00,+0.000000000E+00|"
      "TelescopeConnectionPort=0|TelescopeLonEncoderSteps=+0|StarColor=255,007,000|"
-     "PlanetColor=001,000,000|TelescopeUpdatesPerSec=12|PrecessionEpoch=-4712.0|"
-     "StarMotionThreshold=0.0"},
+     "PlanetColor=001,000,000|TelescopeUpdatesPerSec=12|PrecessionEpoch=2000.0|"
+     "!ChartZoomFactor=0.000|!StarMotionThreshold=0.0",
+     "",
+     Refused("nan", "ViewerAltitude") + Refused("1e999", "ChartZoomFactor") +
+         Refused("1e307", "PrecessionEpoch") + Refused("-1e307", "StarMotionThreshold") +
+         Refused("1e9", "JulianDate")},
     // Integers keep the low bits of their width.
     {"TelescopeConnectionPort=65539|StarColor=256,-1,511|TelescopeLatEncoderSteps=-99999999999|"
      "TelescopeLonEncoderSteps=+4294967297",
@@ -341,16 +353,16 @@ const ReadCase kReadCases[] = {
     {"ViewerObject=MARS|CenteredObject=sirius", "ViewerObject=Mars|CenteredObject=Sirius"},
     {"ViewerObject=Mars|CenteredObject=Vega|ViewerObject=|CenteredObject=",
      "ViewerObject=|CenteredObject="},
-    // An unknown name (a part of one is unknown) ends the reading; what was
-    // read stays, and a file read in part is still a file read.
+    // An unknown name (a part of one is unknown) is said, its key keeps its
+    // value, and the rest of the file is read on.
     {"JulianDate=2450000.5|CenteredObject=Sirius|ViewerObject=Sir|ShowStars=0|CenteredObject=|"
      "<Trail>|TrailObject=Vega|TrailPoints=5|</Trail>",
-     "JulianDate=2450000.500000|ViewerObject=|ShowStars=1|CenteredObject=Sirius|!<Trail>", "",
+     "JulianDate=2450000.500000|ViewerObject=|ShowStars=0|CenteredObject=|TrailObject=Vega", "",
      kNoObject + "\"Sir\" in memory!\n"},
     // EndOfSettings ends a section; another section is read as well.
     {"<NorvaneSettingsFile>|FileVersion=3.1.1|<Settings>|ShowStars=0|EndOfSettings|ShowPlanets=0|"
      "<Settings>|ShowDeepSkyObjects=0|EndOfSettings=anything|ShowColors=0",
-     "ShowStars=0|ShowPlanets=1|ShowDeepSkyObjects=0|ShowColors=1"},
+     "ShowStars=0|ShowPlanets=1|ShowDeepSkyObjects=0|ShowColors=1", "", kEndsEarly},
     // Keys outside a section and unknown keys are passed over; "</Settings>"
     // is no key, so the section runs on to the end of the file.
     {"<NorvaneSettingsFile>|FileVersion=3.1.1|ShowStars=0|<Settings>|NoSuchKey=1|</Settings>|"
@@ -367,19 +379,22 @@ const ReadCase kReadCases[] = {
      "TrailTicksInterval=5|TrailDatesInterval=10|</Trail>||<Trail>|TrailObject=Vega|"
      "TrailType=InCurrentCoordinates|TrailPoints=50|TrailTicksInterval=0|TrailDatesInterval=0|"
      "</Trail>||<Trail>|TrailObject=Sirius|TrailPoints=1|TrailTicksInterval=0|"
-     "TrailDatesInterval=3|</Trail>||</NorvaneSettingsFile>"},
-    // No trail without positions to hold; an unknown object stops the reading.
+     "TrailDatesInterval=3|</Trail>||</NorvaneSettingsFile>",
+     kEndsEarly},
+    // No trail without positions to hold, nor with more than a trail may hold
+    // (said); a trail of an unknown object is said and passed over.
     {"<Trail>|TrailObject=Mars|TrailPoints=0|</Trail>|<Trail>|TrailObject=Mars|TrailPoints=-5|"
-     "</Trail>|<Trail>|TrailObject=Vega|TrailPoints=3|</Trail>|<Trail>|TrailObject=Pluto|"
-     "TrailPoints=3|</Trail>|ShowStars=0",
-     "ShowStars=1",
+     "</Trail>|<Trail>|TrailObject=Mars|TrailPoints=2147483647|</Trail>|<Trail>|TrailObject=Vega|"
+     "TrailPoints=3|</Trail>|<Trail>|TrailObject=Pluto|TrailPoints=3|</Trail>|ShowStars=0",
+     "ShowStars=0",
      "</Settings>||<Trail>|TrailObject=Vega|TrailPoints=3|TrailTicksInterval=0|"
      "TrailDatesInterval=0|</Trail>||</NorvaneSettingsFile>",
-     kNoObject + "\"Pluto\" in memory!\n"},
-    {"<NorvaneSettingsFile>||<Trail>|TrailPoints=4|</Trail>|<Settings>|ShowStars=0", "ShowStars=1",
-     "", kNoObject + "\"\" in memory!\n"},
-    // A block cut off by the end of the file makes no trail.
-    {"<NorvaneSettingsFile>||<Trail>|TrailObject=Mars", "!<Trail>"},
+     Refused("-5", "TrailPoints") + Refused("2147483647", "TrailPoints") + kNoObject +
+         "\"Pluto\" in memory!\n"},
+    {"<NorvaneSettingsFile>||<Trail>|TrailPoints=4|</Trail>|<Settings>|ShowStars=0", "ShowStars=0",
+     "", kNoObject + "\"\" in memory!\n" + kEndsEarly},
+    // A block cut off by the end of the file makes no trail, and is said.
+    {"<NorvaneSettingsFile>||<Trail>|TrailObject=Mars", "!<Trail>", "", kEndsEarly},
 };
 
 TEST_F(ReadSettings, ValuesKeysAndTrails) {
@@ -420,7 +435,8 @@ TEST_F(ReadSettings, OnlyTheFirstLineDeletesTrailsAndChangesNothingElse) {
         EXPECT_EQ(Written(), before) << "something besides the trails changed: " << text;
     }
     EXPECT_EQ(descriptionDialogs, 0);
-    EXPECT_EQ(Messages(), "");
+    EXPECT_EQ(Messages(), kEndsEarly + kEndsEarly + kEndsEarly)
+        << "a file of one line is cut short";
 }
 
 TEST_F(ReadSettings, RefusedFilesChangeNothing) {

@@ -837,15 +837,16 @@ TEST_F(ToolSettings, FilesThatCantBeReadWriteNothing) {
     EXPECT_EQ(nowhere.status, 1);
     EXPECT_NE(nowhere.err, "");
 
-    // An unknown viewer body ends the section with message 523; what was read
-    // before it stays, and the tool goes on.
+    // An unknown viewer body is said (message 523) and the rest is read on; a
+    // file without its end is said to be cut short.
     WriteFile(Path("unknown.nvs"), "<NorvaneSettingsFile>\r\n\r\n<Settings>\r\nTimeZone=+1.0\r\n"
                                    "ViewerObject=Planet Nine\r\nChartFieldWidth=10.0\r\n");
     ToolRun unknown =
         Shipped("--settings " + Quoted("unknown.nvs") + " settings --out " + Quoted("out.nvs"));
     EXPECT_EQ(unknown.status, 0) << unknown.err;
     EXPECT_NE(unknown.err.find("Planet Nine"), std::string::npos) << unknown.err;
-    ExpectLines(ReadFile(Path("out.nvs")), "TimeZone=+1.0|ChartFieldWidth=180.000000");
+    EXPECT_NE(unknown.err.find("ends early"), std::string::npos) << unknown.err;
+    ExpectLines(ReadFile(Path("out.nvs")), "TimeZone=+1.0|ChartFieldWidth=10.000000");
 }
 
 TEST_F(ToolSettings, RenderAndInfoUseTheSettings) {
