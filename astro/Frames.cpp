@@ -71,6 +71,11 @@ void HorizonMatrix(Matrix3& m, double siderealTime, double latitude, bool forwar
 
 void BuildFrameMatrices(FrameMatrices& frames, double epoch, bool nutation, double siderealTime,
                         double latitude) {
+    BuildFrameMatrices(frames, epoch, nutation, siderealTime, latitude, epoch);
+}
+
+void BuildFrameMatrices(FrameMatrices& frames, double epoch, bool nutation, double siderealTime,
+                        double latitude, double date) {
     PrecessionMatrix(frames.equatorial, kJ2000, epoch, nutation);
 
     Matrix3 rotation;
@@ -80,8 +85,16 @@ void BuildFrameMatrices(FrameMatrices& frames, double epoch, bool nutation, doub
 
     GalacticMatrix(frames.galactic, true);
 
+    // The sky turns about the pole of the date, whatever equinox the charts'
+    // coordinates are given in: the horizon is always reached from the
+    // equator of the date (a J2000 equator would tilt it by the precession
+    // since 2000, a tenth of a degree by 2026).
+    if (date == epoch)
+        CopyMatrix(frames.equatorial, frames.ofDate);
+    else
+        PrecessionMatrix(frames.ofDate, kJ2000, date, nutation);
     HorizonMatrix(rotation, siderealTime, latitude, true);
-    CopyMatrix(frames.equatorial, frames.horizon);
+    CopyMatrix(frames.ofDate, frames.horizon);
     MultiplyMatrix(rotation, frames.horizon);
 }
 

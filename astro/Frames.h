@@ -19,8 +19,10 @@ struct FrameMatrices {
     Matrix3 equatorial; // precession (and nutation) to the precession epoch
     Matrix3 ecliptic;   // the equatorial frame turned onto the mean ecliptic of the epoch
     Matrix3 galactic;   // fixed
-    Matrix3 horizon;    // the equatorial frame turned to the site's horizon: x north,
+    Matrix3 horizon;    // the equator of the date turned to the site's horizon: x north,
                         // y east, z zenith
+    Matrix3 ofDate;     // precession (and nutation) to the equator of the date, about
+                        // whose pole the sky turns; no frame of its own on the chart
 };
 
 // The matrix of a frame code, or nullptr for a code that names no frame. The
@@ -40,8 +42,12 @@ void GalacticMatrix(Matrix3& m, bool forward);
 void HorizonMatrix(Matrix3& m, double siderealTime, double latitude, bool forward);
 
 // Fills the four frame matrices for an instant, in the order Equatorial,
-// Ecliptic (from Equatorial), Galactic, Horizon (from Equatorial). The epoch is
-// the Julian date of the equinox of the Equatorial and Ecliptic frames.
+// Ecliptic (from Equatorial), Galactic, Horizon. The epoch is the Julian date
+// of the equinox of the Equatorial and Ecliptic frames; the Horizon frame is
+// reached from the equator of `date` (the instant's JDE), with nutation when
+// it is on. Without a date, the epoch is the date.
+void BuildFrameMatrices(FrameMatrices& frames, double epoch, bool nutation, double siderealTime,
+                        double latitude, double date);
 void BuildFrameMatrices(FrameMatrices& frames, double epoch, bool nutation, double siderealTime,
                         double latitude);
 

@@ -195,9 +195,12 @@ bool RelativePosition(const SolarSystemObject* body, Vector3& position) {
     bool major = (type >= kTypeSun && type <= kTypePluto) || type == kTypeMoon;
     if (major) {
         switch (gComputationOptions.planetComputation) {
-        case kPlanetsVFP: return VfpPosition(type, gInstant.jde, position);
-        case kPlanetsVSOP87: return Vsop87Position(type, gInstant.jde, position);
-        default: break;  // from the orbital elements below
+        case kPlanetsVFP:
+            return VfpPosition(type, gInstant.jde, position);
+        case kPlanetsVSOP87:
+            return Vsop87Position(type, gInstant.jde, position);
+        default:
+            break; // from the orbital elements below
         }
     }
     // Comets, asteroids, spacecraft, any other type, and the major bodies in
@@ -270,7 +273,7 @@ void PrepareComputation() {
     s.siderealTime = LocalSiderealTime(gViewer.julianDate, gViewer.longitude);
     if (options.precession) options.precessionEpoch = s.jde;
     BuildFrameMatrices(s.frames, options.precessionEpoch, options.nutation, s.siderealTime,
-                       gViewer.latitude);
+                       gViewer.latitude, s.jde);
 
     // Whether space motion applies depends on the instant alone; it is decided
     // before the viewer is placed, since a star chosen as the viewpoint moves
@@ -340,8 +343,8 @@ void PrepareComputation() {
     // its direction is the zero vector; its altitude would come out 0, a
     // daytime sky at any hour. Without a Sun there is no daylight.
     if (VectorLength(s.sunDirection) > 0.0) {
-        double zenith = DotProduct(s.sunDirection, s.frames.horizon[2]) /
-                        VectorLength(s.sunDirection);
+        double zenith =
+            DotProduct(s.sunDirection, s.frames.horizon[2]) / VectorLength(s.sunDirection);
         s.sunAltitude = std::asin(std::fmax(-1.0, std::fmin(1.0, zenith)));
     } else {
         s.sunAltitude = -kHalfPi;

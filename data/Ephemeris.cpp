@@ -28,10 +28,14 @@ double MagnitudeParameter(std::int16_t hundredths) {
 
 // The object's right ascension and declination in the Equatorial frame of
 // the instant, from its stored direction.
-void EquatorialPlace(const SkyObject* object, double* rightAscension, double* declination) {
+// Right ascension and declination on the equator of the precession epoch (as
+// reports show them) or, `ofDate`, on the equator of the date, whose hour
+// angles rising and setting are reckoned in.
+void EquatorialPlace(const SkyObject* object, double* rightAscension, double* declination,
+                     bool ofDate = false) {
     Vector3 v;
     ObjectDirection(object, v);
-    TransformVector(gInstant.frames.equatorial, v);
+    TransformVector(ofDate ? gInstant.frames.ofDate : gInstant.frames.equatorial, v);
     RectangularToSpherical(v, rightAscension, declination, nullptr);
 }
 
@@ -59,8 +63,10 @@ ObjectPositionResult ObjectPosition(SkyObject* object) {
         result.set = result.rise;
         return result;
     }
-    bool rises = RiseSetTime(result.rightAscension, result.declination, kRise, result.rise);
-    bool sets = RiseSetTime(result.rightAscension, result.declination, kSet, result.set);
+    double rightAscension = 0.0, declination = 0.0;
+    EquatorialPlace(object, &rightAscension, &declination, true);
+    bool rises = RiseSetTime(rightAscension, declination, kRise, result.rise);
+    bool sets = RiseSetTime(rightAscension, declination, kSet, result.set);
     if (gComputationOptions.preciseRiseSet) {
         if (rises) RefineRiseSet(object, kRise, result.rise);
         if (sets) RefineRiseSet(object, kSet, result.set);
@@ -111,7 +117,7 @@ void RefineRiseSet(SkyObject* object, int sign, RiseSet& result) {
         PrepareComputation();
         ForceCompute(object);
         double rightAscension = 0.0, declination = 0.0;
-        EquatorialPlace(object, &rightAscension, &declination);
+        EquatorialPlace(object, &rightAscension, &declination, true);
         double previous = result.timeAngle;
         bool event = RiseSetTime(rightAscension, declination, sign, result);
         if (!event || std::fabs(result.timeAngle - previous) <= kRiseSetTolerance) break;

@@ -266,20 +266,17 @@ int CommandConvert(const Options& options, const std::vector<std::string>& argum
         return UsageError("not a latitude between -90 and +90: \"" + arguments[1] + "\"");
 
     FrameMatrices frames;
-    BuildFrameMatrices(frames, JulianDateFromYear(options.epochYear), false, 0.0, 0.0);
+    const double epoch = JulianDateFromYear(options.epochYear);
     if (options.fromFrame == kFrameHorizon || options.toFrame == kFrameHorizon) {
         if (!options.haveInstant) return UsageError("convert with Horizon needs --jd or --date");
         if (!options.haveSite) return UsageError("convert with Horizon needs --site LON,LAT");
-        // The horizon turns with the equator of the date, whatever equinox the
-        // other frame is given in: as the program does when precession follows
-        // the time.
         double jd = options.instant;
-        double siderealTime =
-            LocalSiderealTime(jd, options.siteLongitude * kSettingsRadiansPerDegree);
-        FrameMatrices ofDate;
-        BuildFrameMatrices(ofDate, DynamicalJulianDate(jd, false), false, siderealTime,
-                           options.siteLatitude * kSettingsRadiansPerDegree);
-        CopyMatrix(ofDate.horizon, frames.horizon);
+        BuildFrameMatrices(frames, epoch, false,
+                           LocalSiderealTime(jd, options.siteLongitude * kSettingsRadiansPerDegree),
+                           options.siteLatitude * kSettingsRadiansPerDegree,
+                           DynamicalJulianDate(jd, false));
+    } else {
+        BuildFrameMatrices(frames, epoch, false, 0.0, 0.0);
     }
     lon *= kSettingsRadiansPerDegree;
     lat *= kSettingsRadiansPerDegree;
