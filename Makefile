@@ -2,9 +2,10 @@
 
 BUILD      ?= build
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
+FUZZ_SECONDS ?= 60
 CMAKE_ARGS ?=
 
-.PHONY: all deps configure build run test bench asan clean
+.PHONY: all deps configure build run test bench asan fuzz clean
 
 all: build
 
@@ -26,6 +27,7 @@ run: build
 
 test: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	@scripts/test-share.sh
 
 bench: deps
 	@cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DNORVANE_BENCH=ON -DNORVANE_TESTS=OFF >/dev/null
@@ -39,5 +41,15 @@ asan: deps
 	@$(SANITIZER_ENV) cmake --build build-asan -j $(JOBS)
 	@cd build-asan && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
 
+# Each reader's harness for FUZZ_SECONDS, from its seed inputs, with clang's
+# libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer. Findings are kept
+# in build-fuzz/findings/.
+fuzz:
+	@scripts/install-deps.sh --fuzz
+	@cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	  -DNORVANE_FUZZ=ON -DNORVANE_TESTS=OFF >/dev/null
+	@$(SANITIZER_ENV) cmake --build build-fuzz -j $(JOBS) --target fuzz-harnesses
+	@$(SANITIZER_ENV) scripts/run-fuzzers.sh build-fuzz $(FUZZ_SECONDS)
+
 clean:
-	rm -rf build build-bench build-asan
+	rm -rf build build-bench build-asan build-fuzz

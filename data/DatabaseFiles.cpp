@@ -604,6 +604,7 @@ bool readIndex(const std::string& path) {
 
     bool complete = true;
     std::vector<DatabaseFile*> renumbered;
+    std::vector<ObjectID> listed;
     unsigned char buffer[kIndexRecordBufferSize];
     for (std::int32_t i = 0; i < header.count && complete; ++i) {
         int length = 0;
@@ -655,11 +656,11 @@ bool readIndex(const std::string& path) {
         record->leastRightAscension = box[3];
         // A number listed twice would make one file replace the other; the
         // later one is given a free number once every listed one is placed.
-        DatabaseFile* occupant = getFile(fileId);
-        if (occupant != nullptr && occupant->fileId == fileId) {
+        if (std::find(listed.begin(), listed.end(), fileId) != listed.end()) {
             renumbered.push_back(record);
             continue;
         }
+        listed.push_back(fileId);
         if (attachFile(record) == 0) {
             ShowMessage(ButtonsOK, kCantAddString, title.c_str());
             freeFile(record);

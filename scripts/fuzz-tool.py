@@ -61,7 +61,9 @@ class Fuzzer:
         try:
             done = subprocess.run([self.tool, "--program-dir", program_dir] + args, cwd=program_dir,
                                   capture_output=True, timeout=timeout,
-                                  env=dict(os.environ, QT_QPA_PLATFORM="offscreen"))
+                                  env=dict(os.environ, QT_QPA_PLATFORM="offscreen",
+                                           LSAN_OPTIONS="suppressions=%s:print_suppressions=0"
+                                           % os.path.join(ROOT, "scripts/lsan.supp")))
         except subprocess.TimeoutExpired:
             return None
         return done

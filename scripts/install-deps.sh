@@ -28,6 +28,10 @@ fonts-dejavu-core
 if [ "${1:-}" = "--theories" ]; then
     PACKAGES="$PACKAGES python3-numpy"
 fi
+# clang and its libFuzzer are needed only by `make fuzz`.
+if [ "${1:-}" = "--fuzz" ]; then
+    PACKAGES="$PACKAGES clang libclang-rt-dev"
+fi
 
 missing=""
 for p in $PACKAGES; do

@@ -58,7 +58,9 @@ protected:
         fs::copy_file(fs::path(NORVANE_SOURCE_DIR) / "data/catalog/SolarSystem.txt",
                       dir + "/SolarSystem.txt");
         WriteAll(dir + "/Stars.txt", kStars);
-        ASSERT_EQ(Tool("import SolarSystem.txt Stars.txt").status, 0);
+        ToolRun first = Tool("import SolarSystem.txt Stars.txt");
+        ASSERT_EQ(first.status, 0);
+        EXPECT_EQ(first.err, "") << "a new database has nothing to say";
     }
     void TearDown() override {
         std::error_code ignored;

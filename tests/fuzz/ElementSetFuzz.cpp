@@ -1,0 +1,23 @@
+// Two-line element files of any content through the satellite reader.
+
+#include "data/Satellites.h"
+#include "tests/fuzz/FuzzSupport.h"
+
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const bool ready = (fuzz::OpenScratchDatabase(), true);
+    (void)ready;
+    std::FILE* stream = std::tmpfile();
+    if (stream == nullptr) return 0;
+    if (size > 0) std::fwrite(data, 1, size, stream);
+    std::rewind(stream);
+    for (int records = 0; records < 10000; ++records) {
+        SkyObject* object = nullptr;
+        if (readSatelliteRecord(stream, &object) == kRecordEndOfFile) break;
+        FreeObject(object);
+    }
+    std::fclose(stream);
+    fuzz::Forget();
+    return 0;
+}
