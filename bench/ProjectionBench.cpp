@@ -5,6 +5,7 @@
 #include "astro/Vectors.h"
 #include "chart/ChartView.h"
 #include "chart/DisplayOptions.h"
+#include "chart/Overlays.h"
 #include "chart/Projection.h"
 #include "data/Driver.h"
 
@@ -48,7 +49,7 @@ void Prepare(int projection, double width) {
     gChartView.centerLongitude = 2.0;
     gChartView.centerLatitude = 0.6;
     gChartView.fieldRotation = 0.3;
-    PrepareChartFrame(Rect{0, 0, 1000, 700});
+    PrepareChartFrame(Rect{0, 0, 1000, 700}, ChartLegendHeight());
 }
 
 // state.range(0): projection; state.range(1): field width in arcminutes.

@@ -121,7 +121,6 @@ void WriteReadout(WindowRef window, int x, int y) {
     ReleaseWindowSurface(surface);
 }
 
-
 void ToggleRedrawTiming() {
     if (RedrawCount() == 0) {
         SetRedrawCount(1);
@@ -137,11 +136,20 @@ void ToggleRedrawTiming() {
 
 void HandleKey(WindowRef window, int virtualKey, int character) {
     switch (virtualKey) {
-    case VKLeft: HandleScroll(kHorizontalScrollBar, ScrollLineUp); return;
-    case VKRight: HandleScroll(kHorizontalScrollBar, ScrollLineDown); return;
-    case VKUp: HandleScroll(kVerticalScrollBar, ScrollLineUp); return;
-    case VKDown: HandleScroll(kVerticalScrollBar, ScrollLineDown); return;
-    default: break;
+    case VKLeft:
+        HandleScroll(kHorizontalScrollBar, ScrollLineUp);
+        return;
+    case VKRight:
+        HandleScroll(kHorizontalScrollBar, ScrollLineDown);
+        return;
+    case VKUp:
+        HandleScroll(kVerticalScrollBar, ScrollLineUp);
+        return;
+    case VKDown:
+        HandleScroll(kVerticalScrollBar, ScrollLineDown);
+        return;
+    default:
+        break;
     }
     if (virtualKey != 0) return;
     if ((character == 'A' || character == 'Z') && IsKeyDown(VKShift) &&
@@ -155,7 +163,27 @@ void HandleKey(WindowRef window, int virtualKey, int character) {
 } // namespace
 
 // The chart window is the main window.
-WindowRef ChartWindow() { return MainWindow(); }
+WindowRef ChartWindow() {
+    return MainWindow();
+}
+
+void ShowChart() {
+    if (ChartDepthChanged()) {
+        RenderChart();
+        RefreshMenuState();
+    }
+    UpdateScrollBars();
+    PictureRef picture = ChartPicture();
+    if (picture == nullptr) return;
+    SurfaceRef surface = GetWindowSurface(ChartWindow());
+    if (surface == nullptr) return;
+    BeginDrawing(surface);
+    DrawPicture(picture, nullptr);
+    // The telescope's fields are drawn over the copy here once the telescope
+    // code provides them.
+    EndDrawing();
+    ReleaseWindowSurface(surface);
+}
 
 void PlaceScrollBars(WindowRef window) {
     ScrollAreas areas = GetScrollAreas(window);
@@ -195,7 +223,9 @@ bool DoubleClickPoint(int x, int y) {
     return true;
 }
 
-bool DragInProgress() { return gDrag.active; }
+bool DragInProgress() {
+    return gDrag.active;
+}
 
 bool SlideViewpoint(bool toward) {
     ObjectID id = gChartView.centeredObject;
@@ -226,6 +256,7 @@ long ChartWindowHandler(int event, WindowRef window, long a, long b) {
     case Resize:
         PlaceScrollBars(window);
         RenderChart();
+        UpdateScrollBars();
         InvalidateWindow(window);
         break;
     case Activate:

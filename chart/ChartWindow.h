@@ -15,6 +15,10 @@ constexpr int kHorizontalScrollBar = 2;
 WindowRef CreateChartWindow();
 WindowRef ChartWindow();
 
+// Copies the chart's picture onto the window (rendering it again first when
+// the screen's depth changed) and sets the scroll bars from the view.
+void ShowChart();
+
 long ChartWindowHandler(int event, WindowRef window, long a, long b);
 
 // Puts the scroll bars along the right and bottom edges of the window.

@@ -317,12 +317,14 @@ void DrawCommand(int item) {
     case kScrollBarsItem:
         Toggle(o.showChartControls);
         RenderChart();
+        UpdateScrollBars();
         RefreshMenuState();
         InvalidateWindow(ChartWindow());
         return;
     case kSymbolsAndGridsItem:
         if (RunSymbolsAndGridsDialog()) {
             RenderChart();
+            UpdateScrollBars();
             RefreshMenuState();
             InvalidateWindow(ChartWindow());
         }

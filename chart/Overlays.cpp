@@ -8,8 +8,8 @@
 #include "astro/Viewer.h"
 #include "chart/ChartView.h"
 #include "chart/DisplayOptions.h"
+#include "chart/Primitives.h"
 #include "chart/Projection.h"
-#include "chart/Render.h"
 #include "data/Driver.h"
 #include "data/ObjectStore.h"
 #include "data/SkyObject.h"
@@ -740,6 +740,10 @@ int LegendHeight() {
         m.style = o.fontStyle;
     }
     return 4 * m.lineHeight + 1;
+}
+
+int ChartLegendHeight() {
+    return gDisplayOptions.showChartLegend ? LegendHeight() : 0;
 }
 
 namespace {

@@ -38,6 +38,8 @@ int DrawConstellations();
 void DrawLegend(const Rect& rect);
 // 4 x the chart font's line height + 1.
 int LegendHeight();
+// The legend band the chart keeps free: LegendHeight() when the legend is shown, else 0.
+int ChartLegendHeight();
 // Fills a rectangle with the current sky colour (behind labels and readouts).
 void FillWithSkyColor(const Rect& rect);
 // Writes text with its top-left at (x, y), moved left and up so it ends

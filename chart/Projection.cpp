@@ -4,7 +4,6 @@
 #include "astro/Frames.h"
 #include "chart/ChartView.h"
 #include "chart/DisplayOptions.h"
-#include "chart/Overlays.h"
 #include "data/Driver.h"
 #include "data/ObjectStore.h"
 
@@ -92,7 +91,7 @@ void setTelescopeCenterQuery(TelescopeCenterQuery query) {
     gTelescopeCenterQuery = query;
 }
 
-void PrepareChartFrame(const Rect& rect) {
+void PrepareChartFrame(const Rect& rect, int legendHeight) {
     ChartView& view = gChartView;
     ProjectionFrame& f = gFrame;
 
@@ -158,7 +157,7 @@ void PrepareChartFrame(const Rect& rect) {
     f.top = Clamp16(rect.top);
     f.right = Clamp16(rect.right);
     int bottom = rect.bottom;
-    if (gDisplayOptions.showChartLegend) bottom -= LegendHeight();
+    bottom -= legendHeight;
     f.bottom = Clamp16(bottom);
     f.centerX = static_cast<std::int16_t>((f.left + f.right) / 2);
     f.centerY = static_cast<std::int16_t>((f.top + f.bottom) / 2);

@@ -12,15 +12,15 @@
 
 #include <cstdint>
 
-constexpr std::int32_t kUnitFixed30 = 1073741824;  // 1.0 as 2^30
-constexpr std::int32_t kUnitFixed15 = 32768;       // 1.0 as 2^15
+constexpr std::int32_t kUnitFixed30 = 1073741824; // 1.0 as 2^30
+constexpr std::int32_t kUnitFixed15 = 32768;      // 1.0 as 2^15
 
 struct ProjectionFrame {
     // J2000 -> chart coordinates: X toward the centre (depth), Y toward the
     // left edge, Z toward the top edge.
     Matrix3 matrix;
-    std::int32_t matrixFixed15[3][3];  // x 32768, truncated
-    std::int32_t matrixFixed30[3][3];  // x 2^30, truncated
+    std::int32_t matrixFixed15[3][3]; // x 32768, truncated
+    std::int32_t matrixFixed30[3][3]; // x 2^30, truncated
     // The local zenith (J2000) and sin(horizon altitude), with fixed-point copies.
     Vector3 zenith;
     std::int32_t zenithFixed15[3];
@@ -31,12 +31,12 @@ struct ProjectionFrame {
     // The drawing area (the legend band excluded) and its centre, pixels.
     std::int16_t left, top, right, bottom;
     std::int16_t centerX, centerY;
-    std::int32_t scale;              // pixels per projected unit, truncated
-    double inverseScale;             // projected units per pixel
-    std::int32_t inverseScaleFixed;  // inverseScale x 2^30, truncated
-    std::int32_t depthLimit;         // 2^30 units
-    std::int16_t projection;         // the projection the frame was prepared for
-    std::int16_t coordinateSystem;   // the frame code the matrix starts from
+    std::int32_t scale;             // pixels per projected unit, truncated
+    double inverseScale;            // projected units per pixel
+    std::int32_t inverseScaleFixed; // inverseScale x 2^30, truncated
+    std::int32_t depthLimit;        // 2^30 units
+    std::int16_t projection;        // the projection the frame was prepared for
+    std::int16_t coordinateSystem;  // the frame code the matrix starts from
     // inverseScale x 2^30 untruncated: the divisor of the high-magnification
     // path, where the truncated copy would be only a few units.
     double fixedUnitsPerPixel;
@@ -62,14 +62,14 @@ using TelescopeCenterQuery = bool (*)(double* rightAscension, double* declinatio
 void setTelescopeCenterQuery(TelescopeCenterQuery query);
 
 // Rebuilds gFrame from gChartView, the computation driver's instant and the
-// display options for the drawing area `rect` (the legend band, when shown,
-// is taken off its bottom: LegendHeight() of the current font).
-void PrepareChartFrame(const Rect& rect);
+// display options for the drawing area `rect`, less a legend band of
+// `legendHeight` pixels along its bottom (0 when no legend is shown).
+void PrepareChartFrame(const Rect& rect, int legendHeight);
 
 struct ProjectedPoint {
-    std::int32_t x = 0, y = 0;  // pixels
-    std::int32_t depth = 0;     // X, 2^30 units
-    bool visible = false;       // not the zero vector and depth >= depthLimit
+    std::int32_t x = 0, y = 0; // pixels
+    std::int32_t depth = 0;    // X, 2^30 units
+    bool visible = false;      // not the zero vector and depth >= depthLimit
 };
 
 ProjectedPoint ProjectDirection(const std::int32_t v[3]);

@@ -1,20 +1,24 @@
 #pragma once
 
-// Drawing the chart: the off-screen picture, the layer order, the sky
-// background, stars and deep-sky objects, labels and the magnitude limits.
-// Solar-system bodies are drawn by Bodies.h, overlays by Overlays.h.
+// Drawing the chart: the off-screen picture and the one place that states the
+// order of the layers (sky, grids, constellations, trails, stars and deep-sky
+// objects, bodies, horizon, legend). The layers are drawn by Sky.h, Bodies.h
+// and Overlays.h with the primitives of Primitives.h, on the frame of
+// Projection.h; the chart window above copies the picture, and sets its
+// scroll bars and menus after a rendering.
 
+#include "chart/Primitives.h"
 #include "data/SkyObject.h"
 #include "shell/Platform.h"
 
 #include <cstdint>
 
-// Draws the whole chart into the off-screen picture (the chart window's
-// drawing area less the scroll bars when shown) and sets the scroll bars.
+// Draws the whole chart into the off-screen picture, sized to the drawing
+// area of the program's main window, the chart window (less the scroll bars
+// when shown).
 void RenderChart();
-// Copies the picture onto the chart window (re-rendering first when the
-// screen depth changed).
-void ShowChart();
+// Whether the screen's depth differs from the one the picture was drawn for.
+bool ChartDepthChanged();
 // The layer sequence into the current drawing surface, clipped to rect.
 void DrawChart(const Rect& rect);
 // The off-screen picture of the last RenderChart (nullptr before the first).
@@ -25,7 +29,7 @@ struct DrawCounts {
     long stars = 0;
     long deepSky = 0;
     long bodies = 0;
-    bool aborted = false;  // Esc stopped the object layers
+    bool aborted = false; // Esc stopped the object layers
 };
 const DrawCounts& LastDrawCounts();
 
@@ -43,63 +47,8 @@ void setTrailLayer(int (*drawTrails)());
 void SetRedrawCount(long count);
 long RedrawCount();
 
-// Set at every drawing from the brightest and faintest star limits.
-struct StarScale {
-    std::int16_t brightest;  // hundredths
-    std::int16_t faintest;
-    std::int16_t step;       // at least 1
-};
-const StarScale& CurrentStarScale();
-void SetStarScale();
-// Symbol size 1 to 6 of a star of magnitude m (hundredths).
-int StarSize(std::int16_t magnitude);
-
-// Visible position and radius (pixels) of an object under the display
-// options, or visible = false.
-struct ProjectedObject {
-    bool visible = false;
-    int x = 0, y = 0;
-    int radius = 0;
-};
-ProjectedObject ProjectObject(const SkyObject* object);
-
-enum StandardColorKind : int { kForeground = 0, kBackground = 1 };
-// Select pen, brush and text colour (pen width 0: no outline; not filled: a
-// hollow brush).
-void SetStandardColor(StandardColorKind which, int penWidth, bool filled);
-void SetColor(RGBColor color, int penWidth, bool filled);
-
-// Colour of a star by its B-V index (hundredths; 32767 none and -32768
-// unknown both give white).
-RGBColor StarColor(std::int16_t colorIndex);
-
-// Star symbols at (x, y) of size s (1 to 6) in the current colour.
-enum StarSymbol : int { kPlainStar = 0, kMultipleStar = 1, kVariableStar = 2, kMultipleVariableStar = 3 };
-void DrawStarSymbol(StarSymbol symbol, int x, int y, int size);
-// Deep-sky symbols (types 61 to 65) of projected radius r, hollow.
-void DrawDeepSkySymbol(int type, int x, int y, int radius);
-
-// The label rule: the object's name, else its first catalogue designation;
-// drawn at (x + d + 3, y - d - 3) with d from the type and radius, in the
-// current text colour (the caller chooses it).
-void DrawObjectLabel(const SkyObject* object, int x, int y, int radius);
-// Label text with its bottom at y ('$' + letter: Greek, a digit after it a
-// superscript). length 0: up to the first ';' or the end.
-void DrawLabel(const char* text, int length, int x, int y);
-
-// The sky colour slot for the Sun's altitude (night unless on the Earth).
-int SkyColorSlot();
-// The colour the sky is filled with: the slot's colour when colours are used
-// and the sky background is Color, else the background colour.
-RGBColor SkyFillColor();
-
 // Adds delta hundredths to every magnitude limit (Fainter / Brighter).
 void AdjustMagnitudeLimits(int delta);
-
-// The chart font of the display options, selected into the current surface,
-// with extra style bits (bold, italic) added. DrawLabel returns to the font
-// last selected here after a Greek letter.
-void SelectChartFont(int extraStyle = 0);
 
 // The red desktop colours follow the red-screen option (the shell removes
 // them while the program is in the background).

@@ -11,9 +11,9 @@
 #include "data/Driver.h"
 #include "data/ObjectStore.h"
 #include "settings/Settings.h"
-#include "timecontrol/Trails.h"
 #include "shell/Commands.h"
 #include "shell/MenuState.h"
+#include "timecontrol/Trails.h"
 
 #include <new>
 
@@ -29,7 +29,9 @@ constexpr int kTelescopeIdleMilliseconds = 10;
 std::vector<int> gStartupSteps;
 long gSplashMilliseconds = kDefaultSplashMilliseconds;
 
-void Step(int number) { gStartupSteps.push_back(number); }
+void Step(int number) {
+    gStartupSteps.push_back(number);
+}
 
 // Ids of the closed database mean nothing any more.
 void ForgetObjectIds() {
@@ -44,6 +46,7 @@ void ForgetObjectIds() {
 void ShowRecomputedState() {
     if (WindowRef chart = ChartWindow(); chart != nullptr && IsWindowVisible(chart)) {
         RenderChart();
+        UpdateScrollBars();
         InvalidateWindow(chart);
     }
     UpdateMenuState();
@@ -51,10 +54,13 @@ void ShowRecomputedState() {
 
 // After objects were added or removed every stored result is suspect: the
 // Earth or the viewer object may be among them.
-void RecomputeAfterDataChange() { RecomputeAndRedraw(true); }
+void RecomputeAfterDataChange() {
+    RecomputeAndRedraw(true);
+}
 
 void OpenStartupDatabase() {
-    std::string directory = AppendPathComponent(ProgramDirectory(), LoadString(kDatabaseDirectoryString));
+    std::string directory =
+        AppendPathComponent(ProgramDirectory(), LoadString(kDatabaseDirectoryString));
     std::string index = AppendPathComponent(directory, LoadString(kIndexFileNameString));
     if (FileExists(index)) {
         openDefaultDatabase();
@@ -157,6 +163,7 @@ void StartProgram() {
     // 15. The chart window, maximised, with the chart drawn for its size.
     MaximiseWindow(chart);
     RenderChart();
+    UpdateScrollBars();
     InvalidateWindow(chart);
     SetArrowCursor();
     Step(15);
@@ -217,9 +224,13 @@ long HandleAppEvent(int event, WindowRef, long arg1, long arg2) {
     }
 }
 
-const std::vector<int>& StartupSteps() { return gStartupSteps; }
+const std::vector<int>& StartupSteps() {
+    return gStartupSteps;
+}
 
-void SetSplashDuration(long milliseconds) { gSplashMilliseconds = milliseconds; }
+void SetSplashDuration(long milliseconds) {
+    gSplashMilliseconds = milliseconds;
+}
 
 bool TelescopePollDue(long now, long lastPoll, int updatesPerSec) {
     if (updatesPerSec <= 0) return false;

@@ -5,6 +5,7 @@
 #include "ChartTestSupport.h"
 
 #include "chart/Bodies.h"
+#include "chart/Overlays.h"
 
 #include <limits>
 #include <tuple>
@@ -50,7 +51,7 @@ protected:
         gChartView.centerLatitude = declination;
         gChartView.fieldWidth = 10.0 * kDegree;
         gFrame = ProjectionFrame{};
-        PrepareChartFrame(Rect{0, 0, 400, 400});
+        PrepareChartFrame(Rect{0, 0, 400, 400}, ChartLegendHeight());
     }
 
     // A body record outside the store, computed as far as the drawing cares:
@@ -161,7 +162,7 @@ TEST_F(BodiesTest, VisibleBodiesAreDrawnAtTheirPlacesAndStampTheirFiles) {
     gChartView.fieldWidth = 5.0 * kDegree;
     gDrawGeneration = 41;
     Canvas canvas(200, 200);
-    PrepareChartFrame(Rect{0, 0, 200, 200});
+    PrepareChartFrame(Rect{0, 0, 200, 200}, ChartLegendHeight());
     EXPECT_EQ(DrawSolarSystemBodies(), 1) << "Jupiter alone in a 5 degree field";
     EXPECT_NE(canvas.At(gFrame.centerX, gFrame.centerY), kBlack) << "its icon at the centre";
     EXPECT_EQ(getFile(jupiter->id)->lastDrawGeneration, 41);

@@ -54,7 +54,7 @@ protected:
         gChartView.centerLatitude = lat;
         gChartView.fieldWidth = width;
         PrepareComputation();
-        PrepareChartFrame(Rect{0, 0, kWidth, kHeight});
+        PrepareChartFrame(Rect{0, 0, kWidth, kHeight}, ChartLegendHeight());
     }
     std::vector<Point> PixelsOf(RGBColor color) { return picture->PixelsOf(color); }
 };
@@ -633,7 +633,7 @@ TEST_F(OverlaysTest, LegendBandHeightAndPlace) {
 
     // The chart's drawing area ends where the band begins.
     gDisplayOptions.showChartLegend = true;
-    PrepareChartFrame(Rect{0, 0, width, height});
+    PrepareChartFrame(Rect{0, 0, width, height}, ChartLegendHeight());
     EXPECT_EQ(gFrame.bottom, height - LegendHeight());
 
     SetStarScale();

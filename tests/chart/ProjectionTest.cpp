@@ -62,7 +62,7 @@ protected:
         gChartView.fieldWidth = width;
         gChartView.centerLongitude = lon;
         gChartView.centerLatitude = lat;
-        PrepareChartFrame(rect);
+        PrepareChartFrame(rect, ChartLegendHeight());
     }
     static ProjectedPoint Project(const Fixed& v) { return ProjectDirection(v.data()); }
 };

@@ -5,6 +5,7 @@
 #include "ChartTestSupport.h"
 
 #include "astro/CoordinateText.h"
+#include "chart/Overlays.h"
 #include "data/Driver.h"
 
 #include <limits>
@@ -244,7 +245,7 @@ TEST_F(ViewCommandsTest, CenterOnObjectAndTheHorizonMask) {
     ASSERT_GT(alt, 80 * kDeg);
     HorizonOf(down, &az, &alt);
     ASSERT_LT(alt, -80 * kDeg);
-    PrepareChartFrame(Rect{0, 0, 800, 600});
+    PrepareChartFrame(Rect{0, 0, 800, 600}, ChartLegendHeight());
 
     EXPECT_EQ(CenterOnObject(MakeObjectID(FileID(77), 5)), 0);
     EXPECT_EQ(gChartView.centeredObject, 0);
@@ -610,7 +611,7 @@ TEST_F(ViewCommandsTest, ShiftScrollOrbitsTheCentredObject) {
     ObjectID star = AddStar("Near", 1.0, 0.3, 2.0e5f);
     gChartView.coordinateSystem = kEquatorial;
     gChartView.centeredObject = star;
-    PrepareChartFrame(Rect{0, 0, 800, 600});
+    PrepareChartFrame(Rect{0, 0, 800, 600}, ChartLegendHeight());
     double lon = gChartView.centerLongitude, lat = gChartView.centerLatitude;
     EXPECT_NEAR(lon, 1.0, 1e-3);
     double distance = ObjectDistance(getObject(star));
