@@ -93,7 +93,6 @@ TEST(Physical, InPrimaryShadowOfJupiter) {
         bool shadowed;
         const char* why;
     };
-    // clang-format off
     const Case cases[] = {
         {{5.2 + d, 0, 0}, io, R, &jupiter, true, "behind"},
         {{5.2 + d, 0.8 * R, 0}, io, R, &jupiter, true, "just inside the umbra"},
@@ -105,7 +104,6 @@ TEST(Physical, InPrimaryShadowOfJupiter) {
         {{5.2 + d, 0, 0}, io, kInfinity, &jupiter, false, "unknown primary radius"},
         {{5.2 + d, 0, 0}, kInfinity, R, &jupiter, false, "unknown radius"},
         {{5.2 + 0.5 * R, 0, 0}, io, R, &jupiter, true, "inside its planet"}};
-    // clang-format on
     for (const Case& c : cases)
         EXPECT_EQ(InPrimaryShadow(c.p, c.radius, *c.primary, c.primaryRadius), c.shadowed) << c.why;
     // The eclipsed satellite takes phase pi and so shows no magnitude.
@@ -233,15 +231,27 @@ TEST(RotationModel, MoonFollowsTheIauSeries) {
         Vector3 u;
         double ra, dec, spin, libLon, libLat;
     };
-    // clang-format off
-    const Case cases[] = {
-        {2451545.0, {-0.7245854835510359, -0.6627352205138998, -0.18909760579527268},
-         266.8577334, 65.64110275, 41.19526398, 5.0221967, -6.6992097},
-        {2458850.25, {0.9918236569628325, -0.04766093375451181, -0.11838187733991043},
-         266.0995333, 66.30469777, 96298.48312, -0.17485131, 6.7032510},
-        {2461234.5, {-0.006726480952765872, 0.8838140494625447, 0.46778999607367694},
-         271.9231377, 67.88223385, 127708.8694, -0.19036918, -5.7551669}};
-    // clang-format on
+    const Case cases[] = {{2451545.0,
+                           {-0.7245854835510359, -0.6627352205138998, -0.18909760579527268},
+                           266.8577334,
+                           65.64110275,
+                           41.19526398,
+                           5.0221967,
+                           -6.6992097},
+                          {2458850.25,
+                           {0.9918236569628325, -0.04766093375451181, -0.11838187733991043},
+                           266.0995333,
+                           66.30469777,
+                           96298.48312,
+                           -0.17485131,
+                           6.7032510},
+                          {2461234.5,
+                           {-0.006726480952765872, 0.8838140494625447, 0.46778999607367694},
+                           271.9231377,
+                           67.88223385,
+                           127708.8694,
+                           -0.19036918,
+                           -5.7551669}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.jd);
         RotationState moon = RotationModel(15, c.jd);
@@ -264,7 +274,6 @@ TEST(RotationModel, SatellitesShowTheirPlanetTheirPrimeMeridians) {
         int type;
         Vector3 u;
     };
-    // clang-format off
     const Case cases[] = {
         {2451545.0, 18, {0.9512075156695734, 0.2720754422483627, 0.14553080725082249}},
         {2451545.0, 19, {-0.8440962609711458, -0.48057929116593806, -0.23779202492298981}},
@@ -274,7 +283,6 @@ TEST(RotationModel, SatellitesShowTheirPlanetTheirPrimeMeridians) {
         {2460500.5, 19, {-0.9073352805514346, 0.3880619885660165, 0.16171141486252041}},
         {2460500.5, 20, {-0.4914041206510648, 0.7882448898583608, 0.3703943625641923}},
         {2460500.5, 21, {0.47183401206674425, -0.8001895357024293, -0.37022881034480554}}};
-    // clang-format on
     for (const Case& c : cases) {
         Orientation seen = OrientationFrom(RotationModel(c.type, c.jd), c.u);
         EXPECT_NEAR(DegreesApart(seen.centralMeridian / kDeg, 0.0), 0.0, 3.0)
@@ -334,13 +342,18 @@ TEST(OrientationFrom, MarsAgainstReferenceGeometryAndBothTurnTheRightWay) {
         Vector3 u;
         double centralMeridian, latitude, polePositionAngle, newerModel;
     };
-    // clang-format off
-    const Case cases[] = {
-        {2452878.49784733, {0.903370533129114, -0.332738561364165, -0.270567421644452},
-         338.0723598, -18.81301631, 346.1212982, 337.83566},
-        {2460462.48926277, {0.916561076550110, 0.374567682570584, 0.140053004705386},
-         328.2393934, -21.60886337, 324.1014521, 327.99827}};
-    // clang-format on
+    const Case cases[] = {{2452878.49784733,
+                           {0.903370533129114, -0.332738561364165, -0.270567421644452},
+                           338.0723598,
+                           -18.81301631,
+                           346.1212982,
+                           337.83566},
+                          {2460462.48926277,
+                           {0.916561076550110, 0.374567682570584, 0.140053004705386},
+                           328.2393934,
+                           -21.60886337,
+                           324.1014521,
+                           327.99827}};
     for (const Case& c : cases) {
         Orientation seen = OrientationFrom(RotationModel(5, c.t), c.u);
         EXPECT_NEAR(DegreesApart(seen.centralMeridian / kDeg, c.centralMeridian), 0.0, 1e-5);
