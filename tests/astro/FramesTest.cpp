@@ -42,59 +42,39 @@ double Angle(double lon1, double lat1, double lon2, double lat2) {
     return AngleBetween(a, b);
 }
 
-TEST(ErfaReference, PrecessionMatricesMatchPmat76AndPnm80) {
-    // Without nutation from 1000 to 3000; with it from 1900 to 2100, where the
-    // short nutation series sets the error.
-    double worst = 0.0, worstWithNutation = 0.0;
-    for (double year = 1000.0; year <= 3000.0; year += 1.37) {
-        double jd = JulianDateOfYear(year), theirs[3][3];
-        Matrix3 ours;
-        PrecessionMatrix(ours, kJ2000, jd, false);
-        eraPmat76(jd, 0.0, theirs);
-        worst = std::max(worst, MaxElementDifference(ours, theirs));
-        if (year < 1900.0 || year > 2100.0) continue;
-        PrecessionMatrix(ours, kJ2000, jd, true);
-        eraPnm80(jd, 0.0, theirs);
-        worstWithNutation = std::max(worstWithNutation, MaxElementDifference(ours, theirs));
-    }
-    EXPECT_LT(worst, 1e-9);
-    EXPECT_LT(worstWithNutation, kArcsec);
-}
-
-TEST(ErfaReference, PrecessionAnglesMatchPrec76BetweenAnyTwoEpochs) {
+TEST(ErfaReference, PrecessionNutationAndObliquityMatchTheIau1976And1980Routines) {
+    // Precession from 1000 to 3000 between any two epochs; nutation from 1900
+    // to 2100, where the short nutation series sets the error.
     std::mt19937 random(1977);
     std::uniform_real_distribution<double> year(1000.0, 3000.0);
-    double worst = 0.0;
-    for (int i = 0; i < 500; ++i) {
-        double jd0 = JulianDateOfYear(year(random)), jd1 = JulianDateOfYear(year(random));
-        double zeta = 0, z = 0, theta = 0, eZeta = 0, eZ = 0, eTheta = 0;
-        PrecessionAngles(jd0, jd1, &zeta, &z, &theta, nullptr, nullptr, nullptr);
-        eraPrec76(jd0, 0.0, jd1, 0.0, &eZeta, &eZ, &eTheta);
-        worst = std::max(
-            {worst, std::fabs(zeta - eZeta), std::fabs(z - eZ), std::fabs(theta - eTheta)});
-    }
-    // The program's arcsecond is 2.3e-10 larger than ERFA's: under 1e-10 rad
-    // in ten centuries.
-    EXPECT_LT(worst, 1e-10);
-}
-
-TEST(ErfaReference, NutationAndObliquityMatchNut80AndObl80) {
-    double worstPsi = 0.0, worstEps = 0.0, worstObliquity = 0.0;
-    for (double jd = JulianDateOfYear(1900.0); jd <= JulianDateOfYear(2100.0); jd += 3.7) {
-        double psi = 0, eps = 0, ePsi = 0, eEps = 0;
+    double worst[5] = {};
+    for (int i = 0; i < 2000; ++i) {
+        double jd = JulianDateOfYear(year(random)), jd1 = JulianDateOfYear(year(random));
+        double theirs[3][3], ours[3], erfa[3], psi, eps, ePsi, eEps;
+        Matrix3 m;
+        PrecessionMatrix(m, kJ2000, jd, false);
+        eraPmat76(jd, 0.0, theirs);
+        worst[0] = std::max(worst[0], MaxElementDifference(m, theirs));
+        PrecessionAngles(jd, jd1, &ours[0], &ours[1], &ours[2], nullptr, nullptr, nullptr);
+        eraPrec76(jd, 0.0, jd1, 0.0, &erfa[0], &erfa[1], &erfa[2]);
+        for (int k = 0; k < 3; ++k)
+            worst[1] = std::max(worst[1], std::fabs(ours[k] - erfa[k]));
+        worst[2] = std::max(worst[2], std::fabs(MeanObliquity(jd) - eraObl80(jd, 0)));
+        if (std::fabs(jd - kJ2000) > 36525.0) continue;
+        PrecessionMatrix(m, kJ2000, jd, true);
+        eraPnm80(jd, 0.0, theirs);
         Nutation(jd, &psi, &eps);
         eraNut80(jd, 0.0, &ePsi, &eEps);
-        worstPsi = std::max(worstPsi, std::fabs(psi - ePsi));
-        worstEps = std::max(worstEps, std::fabs(eps - eEps));
+        worst[3] = std::max({worst[3], MaxElementDifference(m, theirs), std::fabs(eps - eEps)});
+        worst[4] = std::max(worst[4], std::fabs(psi - ePsi));
     }
-    for (double year = 1000.0; year <= 3000.0; year += 10.0) {
-        double jd = JulianDateOfYear(year);
-        worstObliquity = std::max(worstObliquity, std::fabs(MeanObliquity(jd) - eraObl80(jd, 0)));
-    }
-    EXPECT_LT(worstPsi, kArcsec);
-    EXPECT_LT(worstEps, kArcsec);
-    // Lieske's coefficients rounded to degrees: a few milliarcseconds.
-    EXPECT_LT(worstObliquity, 0.01 * kArcsec);
+    EXPECT_LT(worst[0], 1e-9);
+    // The program's arcsecond is 2.3e-10 larger than ERFA's: under 1e-10 rad
+    // in ten centuries.
+    EXPECT_LT(worst[1], 1e-10);
+    EXPECT_LT(worst[2], 0.01 * kArcsec); // Lieske's coefficients rounded to degrees
+    EXPECT_LT(worst[3], kArcsec);
+    EXPECT_LT(worst[4], kArcsec);
 }
 
 TEST(ErfaReference, AberrationWithin0Point1ArcsecondOfAbWithEpv00) {
@@ -225,8 +205,7 @@ TEST(Frames, ConvertFrameRoundTripsBetweenEveryPairAndRefusesUnknownCodes) {
         double lon = 1.0, lat = 0.5;
         EXPECT_FALSE(ConvertFrame(frames, bad, kFrameGalactic, &lon, &lat)) << bad;
         EXPECT_FALSE(ConvertFrame(frames, kFrameGalactic, bad, &lon, &lat)) << bad;
-        EXPECT_EQ(lon, 1.0);
-        EXPECT_EQ(lat, 0.5);
+        EXPECT_TRUE(lon == 1.0 && lat == 0.5);
         EXPECT_EQ(FrameMatrix(frames, bad), nullptr);
     }
     EXPECT_TRUE(IsIdentity(*FrameMatrix(frames, kFrameJ2000), 0.0));
@@ -277,28 +256,13 @@ TEST(Frames, GalacticPoleAndNodeOfB1950AndTheEclipticOfTheEpoch) {
     BuildFrameMatrices(other, 2300000.5, true, 3.0, 0.7);
     EXPECT_EQ(MaxElementDifference(other.galactic, frames.galactic), 0.0);
 
-    // In 1000 AD the summer solstice lies at that epoch's own obliquity, and
-    // the ecliptic pole at R.A. 18h, Dec. 90 - obliquity.
+    // In 1000 AD the summer solstice lies at that epoch's own obliquity.
     const double epoch = 2086295.0;
     BuildFrameMatrices(frames, epoch, false, 0.0, 0.0);
     double lon = 90.0 * kDeg, lat = MeanObliquity(epoch);
     ASSERT_TRUE(ConvertFrame(frames, kFrameEquatorial, kFrameEcliptic, &lon, &lat));
     EXPECT_NEAR(lon, 90.0 * kDeg, 1e-9);
     EXPECT_NEAR(lat, 0.0, 1e-12);
-    lon = 1.0;
-    lat = kTruePi / 2;
-    ASSERT_TRUE(ConvertFrame(frames, kFrameEcliptic, kFrameEquatorial, &lon, &lat));
-    EXPECT_NEAR(lon, 270.0 * kDeg, 1e-9);
-    EXPECT_NEAR(lat, kTruePi / 2 - MeanObliquity(epoch), 1e-9);
-}
-
-TEST(Frames, TheHorizonIsAReflection) {
-    // x north, y east, z up is a left-handed set.
-    Matrix3 m;
-    HorizonMatrix(m, 5.1, 0.9, true);
-    Vector3 xy;
-    CrossProduct(m[0], m[1], xy);
-    EXPECT_NEAR(DotProduct(xy, m[2]), -1.0, 1e-15);
 }
 
 TEST(ApparentPlace, Refraction) {

@@ -83,37 +83,28 @@ TEST(TimeScales, JulianDateAndCalendarOfKnownDates) {
 }
 
 TEST(TimeScales, LeapYearsOfBothCalendarsIncludingNegativeYears) {
-    struct Case {
-        int year;
-        std::int16_t calendar;
-        int februaryDays;
-    };
-    const Case cases[] = {{1900, kGreg, 28}, {-400, kGreg, 29}, {-3900, kGreg, 28},
-                          {-1, kGreg, 28},   {-100, kJul, 29},  {-4, kJul, 29}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.year << " calendar " << c.calendar);
-        EXPECT_EQ(Jd(c.year, 3, 1, 0, 0, 0, c.calendar) - Jd(c.year, 2, 1, 0, 0, 0, c.calendar),
-                  c.februaryDays);
+    // Year, calendar, days of February.
+    const int cases[][3] = {{1900, kGreg, 28}, {-400, kGreg, 29}, {-3900, kGreg, 28},
+                            {-1, kGreg, 28},   {-100, kJul, 29},  {-4, kJul, 29}};
+    for (const auto& [year, calendar, days] : cases) {
+        const auto code = static_cast<std::int16_t>(calendar);
+        EXPECT_EQ(Jd(year, 3, 1, 0, 0, 0, code) - Jd(year, 2, 1, 0, 0, 0, code), days) << year;
         // February 29 of a common year is March 1 on the way back.
-        EXPECT_EQ(
-            CalendarFromJulianDate(Jd(c.year, 2, 29, 0, 0, 0, c.calendar), 0, c.calendar).month,
-            c.februaryDays == 29 ? 2 : 3);
+        EXPECT_EQ(CalendarFromJulianDate(Jd(year, 2, 29, 0, 0, 0, code), 0, code).month,
+                  days == 29 ? 2 : 3)
+            << year;
     }
 }
 
 TEST(TimeScales, DecimalYearsAndDayOfWeek) {
     EXPECT_NEAR(YearFromJulianDate(JulianDateFromYear(-3999.123)), -3999.123, 1e-9);
-    struct Case {
-        double jd, zoneHours;
-        int day;
-    };
     // Meeus ex. 7.e: 1954 June 30 was a Wednesday; 21:36 UT is already Thursday
     // at +10 h, 02:24 UT still Tuesday at -5 h. Before Julian day 0 the
     // weekday still counts 0..6.
-    const Case cases[] = {
+    const double cases[][3] = {
         {2434923.5 + 0.9, 10, 4}, {2434923.5 + 0.1, -5, 2}, {-1.0, 0, 0}, {-9.0, 0, 6}};
-    for (const Case& c : cases)
-        EXPECT_EQ(DayOfWeek(c.jd, c.zoneHours * kHour), c.day) << c.jd << " " << c.zoneHours;
+    for (const auto& [jd, zoneHours, day] : cases)
+        EXPECT_EQ(DayOfWeek(jd, zoneHours * kHour), day) << jd << " " << zoneHours;
 }
 
 TEST(TimeScales, DaylightSavingIntervalOfTheUnitedStatesRule) {
@@ -140,18 +131,13 @@ TEST(TimeScales, DaylightSavingIntervalOfTheUnitedStatesRule) {
 }
 
 TEST(TimeScales, DeltaTFromTheTableAndTheParabola) {
-    struct Case {
-        double year, deltaT;
-        const char* why;
-    };
-    const Case cases[] = {{1992.5, 58.7825, "interpolated about the 1995 row"},
-                          {1622.5, 54.56667, "parabola at the lower bound"},
-                          {2025.0, 69.2, "the last observed row"},
-                          {2050.0, 93.0, "forecast: Espenak and Meeus"},
-                          {2150.0, 328.48, "forecast joins the long-term parabola"},
-                          {1000.0, 1799.85, "parabola in the past"}};
-    for (const Case& c : cases)
-        EXPECT_NEAR(DeltaT(JulianDateFromYear(c.year)), c.deltaT, 1e-3) << c.year << ": " << c.why;
+    // Interpolated about the 1995 row, the parabola at the table's lower
+    // bound, the last observed row, Espenak and Meeus' forecast, the forecast
+    // joining the long-term parabola, the parabola in the past.
+    const double cases[][2] = {{1992.5, 58.7825}, {1622.5, 54.56667}, {2025.0, 69.2},
+                               {2050.0, 93.0},    {2150.0, 328.48},   {1000.0, 1799.85}};
+    for (const auto& [year, deltaT] : cases)
+        EXPECT_NEAR(DeltaT(JulianDateFromYear(year)), deltaT, 1e-3) << year;
     // The old parabola stood for the years after the table: 127 s in 2000,
     // twice the Earth's real lag. The observed rows and the forecast carry on
     // from the table without a jump.
@@ -168,15 +154,12 @@ TEST(TimeScales, DeltaTFromTheTableAndTheParabola) {
 }
 
 TEST(TimeScales, MeanSiderealTime) {
-    struct Case {
-        double jd, longitude, lst;
-    };
     // Meeus ex. 12.b; GMST 1h35m20.2167s on 2000 October 15; west longitudes
     // subtract and wrap.
-    const Case cases[] = {{Jd(1987, 4, 10, 19, 21), 0.0, TimeToRadians(8, 34, 57.0896)},
-                          {2451832.5, -kTruePi / 2, TimeToRadians(19, 35, 20.2167)}};
-    for (const Case& c : cases)
-        EXPECT_NEAR(LocalSiderealTime(c.jd, c.longitude), c.lst, 1e-6) << c.jd;
+    const double cases[][3] = {{Jd(1987, 4, 10, 19, 21), 0.0, TimeToRadians(8, 34, 57.0896)},
+                               {2451832.5, -kTruePi / 2, TimeToRadians(19, 35, 20.2167)}};
+    for (const auto& [jd, longitude, lst] : cases)
+        EXPECT_NEAR(LocalSiderealTime(jd, longitude), lst, 1e-6) << jd;
     std::mt19937 random(7);
     std::uniform_real_distribution<double> dates(0.0, 4000000.0), longitudes(-13.0, 13.0);
     for (int i = 0; i < 500; ++i) {
