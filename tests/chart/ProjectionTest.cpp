@@ -119,25 +119,6 @@ TEST_F(ProjectionTest, DegenerateAreasAndExtremeFieldsNeverDivideByZero) {
     }
 }
 
-TEST_F(ProjectionTest, CentreAndAxesOfEveryProjection) {
-    for (int p = kPlanar; p <= kMollweide; ++p) {
-        SCOPED_TRACE(kNames[p]);
-        Prepare(p, 90 * kDeg, 30 * kDeg, 10 * kDeg);
-        ProjectedPoint centre = Project(FixedAt(30 * kDeg, 10 * kDeg));
-        EXPECT_TRUE(centre.visible);
-        EXPECT_NEAR(centre.x, 500, 1);
-        EXPECT_NEAR(centre.y, 300, 1);
-        EXPECT_GT(centre.depth, 1073600000); // 1 less the fixed-point loss
-        // Greater right ascension (east) is to the left, north is up.
-        ProjectedPoint east = Project(FixedAt(40 * kDeg, 10 * kDeg));
-        ProjectedPoint north = Project(FixedAt(30 * kDeg, 20 * kDeg));
-        EXPECT_LT(east.x, 450);
-        EXPECT_NEAR(east.y, 300, 40);
-        EXPECT_LT(north.y, 250);
-        EXPECT_NEAR(north.x, 500, 2);
-    }
-}
-
 TEST_F(ProjectionTest, DistanceFromTheCentreFollowsEachLaw) {
     // 20 degrees due north of the centre, on a 90 degree field, h = 500.
     double theta = 20 * kDeg;
@@ -158,6 +139,8 @@ TEST_F(ProjectionTest, DistanceFromTheCentreFollowsEachLaw) {
         // Mollweide truncates sin(latitude) to whole pixels before the pi/2.
         EXPECT_NEAR(300 - q.y, c.pixels, c.projection == kMollweide ? 3.0 : 2.0);
         EXPECT_EQ(q.x, 500);
+        EXPECT_GT(Project(FixedAt(0, 0)).depth, 1073600000); // 1 less the fixed-point loss
+        EXPECT_LT(Project(FixedAt(10 * kDeg, 0)).x, 450) << "east is to the left";
     }
     // The cylindrical ones spread longitude evenly along the equator.
     Prepare(kMercator, 360 * kDeg);
@@ -249,18 +232,15 @@ TEST_F(ProjectionTest, MirrorFlagsAndHorizonOrientation) {
 }
 
 TEST_F(ProjectionTest, RotationTurnsTheChartAboutItsCentre) {
-    Fixed north = FixedAt(0, 10 * kDeg);
-    gChartView.fieldRotation = 90 * kDeg;
-    Prepare(kLambert, 90 * kDeg);
-    ProjectedPoint q = Project(north);
-    // North turns from up to the left.
-    EXPECT_LT(q.x, 450);
-    EXPECT_NEAR(q.y, 300, 1);
-    gChartView.fieldRotation = 180 * kDeg;
-    Prepare(kLambert, 90 * kDeg);
-    q = Project(north);
-    EXPECT_GT(q.y, 350);
-    EXPECT_NEAR(q.x, 500, 1);
+    // North turns from up to the left, then down.
+    const std::tuple<double, int, int> cases[] = {{90, 394, 300}, {180, 500, 406}};
+    for (auto [degrees, x, y] : cases) {
+        gChartView.fieldRotation = degrees * kDeg;
+        Prepare(kLambert, 90 * kDeg);
+        ProjectedPoint q = Project(FixedAt(0, 10 * kDeg));
+        EXPECT_NEAR(q.x, x, 2) << degrees;
+        EXPECT_NEAR(q.y, y, 2) << degrees;
+    }
 }
 
 TEST_F(ProjectionTest, PointInChartBoundsAndHorizonMask) {
@@ -351,9 +331,8 @@ double PixelAngle(int x, int y) {
 }
 
 TEST_F(ProjectionTest, RoundTripsWithinAPixelAtEveryField) {
-    const double fields[] = {1 * kArcsec, 10 * kArcsec, 60 * kArcsec, 600 * kArcsec, 1 * kDeg,
-                             2 * kDeg,    5 * kDeg,     15 * kDeg,    45 * kDeg,     90 * kDeg,
-                             135 * kDeg,  180 * kDeg,   270 * kDeg,   360 * kDeg};
+    const double fields[] = {1 * kArcsec, 60 * kArcsec, 1 * kDeg,   15 * kDeg, 90 * kDeg,
+                             135 * kDeg,  180 * kDeg,   270 * kDeg, 360 * kDeg};
     const double widest[] = {
         0, kPlanarFieldLimit, kSphericalFieldLimit, kLambertFieldLimit, 360 * kDeg, 360 * kDeg};
     std::mt19937 random(20240601);
@@ -411,10 +390,7 @@ TEST_F(ProjectionTest, ProjectVectorMatchesTheFixedPointForm) {
     Vector3 v;
     SphericalToRectangular(15 * kDeg, 25 * kDeg, 1.0, v);
     ProjectedPoint a = ProjectVector(v), b = ProjectDirection(ToFixed(v).data());
-    EXPECT_EQ(a.x, b.x);
-    EXPECT_EQ(a.y, b.y);
-    EXPECT_EQ(a.depth, b.depth);
-    EXPECT_EQ(a.visible, b.visible);
+    EXPECT_EQ(std::tuple(a.x, a.y, a.depth, a.visible), std::tuple(b.x, b.y, b.depth, b.visible));
 }
 
 // The centred object moves the centre at every drawing; an object that left
