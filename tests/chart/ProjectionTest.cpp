@@ -67,38 +67,6 @@ protected:
     static ProjectedPoint Project(const Fixed& v) { return ProjectDirection(v.data()); }
 };
 
-TEST_F(ProjectionTest, FrameScalesAndLimitsFollowTheProjection) {
-    struct Case {
-        int projection;
-        double halfWidthUnits; // projected units across half the field
-        std::int32_t depthLimit;
-    } cases[] = {
-        {kPlanar, std::tan(0.5), -1073741},      {kSpherical, std::sin(0.5), -1073741},
-        {kLambert, std::tan(0.25), -1063004405}, {kMercator, 0.5, -1073741824},
-        {kMollweide, 0.5, -1073741824},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(kNames[c.projection]);
-        Prepare(c.projection, 1.0, 0, 0, kEquatorial, {10, 20, 1011, 621});
-        EXPECT_EQ(gFrame.left, 10);
-        EXPECT_EQ(gFrame.right, 1011);
-        EXPECT_EQ(gFrame.centerX, 510); // integer halves
-        EXPECT_EQ(gFrame.centerY, 320);
-        EXPECT_EQ(gFrame.scale, static_cast<std::int32_t>(500 / c.halfWidthUnits));
-        EXPECT_DOUBLE_EQ(gFrame.inverseScale, c.halfWidthUnits / 500);
-        EXPECT_EQ(gFrame.inverseScaleFixed,
-                  static_cast<std::int32_t>(c.halfWidthUnits / 500 * 1073741824.0));
-        EXPECT_EQ(gFrame.depthLimit, c.depthLimit);
-        EXPECT_EQ(gFrame.projection, c.projection);
-    }
-
-    // The legend band comes off the bottom.
-    gDisplayOptions.showChartLegend = true;
-    Prepare(kLambert, 1.0, 0, 0, kEquatorial, {0, 0, 800, 600});
-    EXPECT_EQ(gFrame.bottom, 600 - LegendHeight());
-    EXPECT_EQ(gFrame.centerY, (600 - LegendHeight()) / 2);
-}
-
 TEST_F(ProjectionTest, DegenerateAreasAndExtremeFieldsNeverDivideByZero) {
     // An empty rectangle, a 1" field on a huge area, a full turn on a tiny one.
     for (int p = kPlanar; p <= kMollweide; ++p) {
@@ -274,20 +242,6 @@ TEST_F(ProjectionTest, PointInChartBoundsAndHorizonMask) {
     EXPECT_FALSE(PointInChart(above.data()));
     EXPECT_EQ(gFrame.horizonSineFixed30,
               static_cast<std::int32_t>(std::sin(10 * kDeg) * 1073741824.0));
-}
-
-TEST_F(ProjectionTest, AltitudeSineUsesTheZenith) {
-    // A site at latitude 40 degrees, sidereal time 3h.
-    BuildFrameMatrices(gInstant.frames, 2451545.0, false, 45 * kDeg, 40 * kDeg);
-    Prepare(kLambert, 90 * kDeg, 0, 0, kHorizon);
-    for (double alt : {-60.0, -5.0, 0.0, 30.0, 89.0}) {
-        // Azimuth 123 degrees, altitude alt, back to J2000.
-        Vector3 v;
-        SphericalToRectangular(123 * kDeg, alt * kDeg, 1.0, v);
-        UntransformVector(gInstant.frames.horizon, v);
-        Fixed f = ToFixed(v);
-        EXPECT_NEAR(AltitudeSine(f.data()) / 1073741824.0, std::sin(alt * kDeg), 1e-4) << alt;
-    }
 }
 
 TEST_F(ProjectionTest, UnprojectOffTheSky) {

@@ -16,6 +16,7 @@ using namespace chart_test;
 constexpr double kDeg = 0.01745329252; // as the view commands convert
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kFloatInf = std::numeric_limits<float>::infinity();
+constexpr double kPole = 1.570796317 / kDeg; // where scrolling stops, in degrees
 
 const std::string kSwitchText =
     "This field of view is too large to be displayed with the current chart projection.  "
@@ -474,69 +475,49 @@ TEST_F(ViewCommandsTest, ScrollBarPositionsFollowTheCentre) {
     EXPECT_FALSE(IsItemVisible(window, kHorizontalScrollBar));
 }
 
-TEST_F(ViewCommandsTest, HorizontalScrollingRunsTheOtherWayOnHorizonCharts) {
+TEST_F(ViewCommandsTest, ScrollingStepsWrapAndStopShortOfThePoles) {
     OpenChartWindow();
     ChartView& v = gChartView;
-    v.fieldWidth = 36 * kDeg; // one arrow step: 1 degree at 36 per field
-    for (int system : {kHorizon, kEquatorial}) {
-        double sign = system == kHorizon ? -1 : 1;
-        v.coordinateSystem = static_cast<std::int16_t>(system);
-        v.centerLongitude = 100 * kDeg;
-        HandleScroll(kHorizontalScrollBar, ScrollLineUp); // line left
-        EXPECT_NEAR(v.centerLongitude, (100 + sign) * kDeg, 1e-12) << system;
-        HandleScroll(kHorizontalScrollBar, ScrollLineDown);
-        EXPECT_NEAR(v.centerLongitude, 100 * kDeg, 1e-12);
-        HandleScroll(kHorizontalScrollBar, ScrollPageUp); // page left: half the field
-        EXPECT_NEAR(v.centerLongitude, (100 + 18 * sign) * kDeg, 1e-12);
-        HandleScroll(kHorizontalScrollBar, ScrollPageDown);
-        HandleScroll(kHorizontalScrollBar, ScrollPageDown);
-        EXPECT_NEAR(v.centerLongitude, (100 - 18 * sign) * kDeg, 1e-12);
+    v.fieldWidth = 36 * kDeg; // one arrow step: 1 degree at 36 per field; a page half the field
+    struct Case {
+        int system, bar, action;
+        double from, to; // degrees of longitude or latitude
+    } cases[] = {
+        {kEquatorial, kHorizontalScrollBar, ScrollLineUp, 100, 101}, // line left
+        {kHorizon, kHorizontalScrollBar, ScrollLineUp, 100, 99},     // the other way
+        {kHorizon, kHorizontalScrollBar, ScrollPageDown, 100, 118},
+        {kEquatorial, kHorizontalScrollBar, ScrollLineUp, 359.5, 0.5}, // wraps into [0, 360)
+        {kEquatorial, kHorizontalScrollBar, ScrollLineDown, 0.5, 359.5},
+        {kEquatorial, kHorizontalScrollBar, 8, 10, 10}, // no scroll action
+        {kEquatorial, 3, ScrollLineUp, 10, 10},         // no scroll bar
+        {kEquatorial, kVerticalScrollBar, ScrollPageUp, 80, kPole},
+        {kEquatorial, kVerticalScrollBar, ScrollPageDown, -80, -kPole},
+        {kEquatorial, kVerticalScrollBar, ScrollLineDown, -89.5, -kPole}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.system) + " " + std::to_string(c.action) + " from " +
+                     std::to_string(c.from));
+        v.coordinateSystem = static_cast<std::int16_t>(c.system);
+        double& value = c.bar == kVerticalScrollBar ? v.centerLatitude : v.centerLongitude;
+        value = c.from * kDeg;
+        HandleScroll(c.bar, c.action);
+        EXPECT_NEAR(value, c.to * kDeg, 1e-9);
     }
-    // Wrapping into [0, 2 pi).
-    v.coordinateSystem = kEquatorial;
-    v.centerLongitude = 359.5 * kDeg;
-    HandleScroll(kHorizontalScrollBar, ScrollLineUp);
-    EXPECT_NEAR(v.centerLongitude, 0.5 * kDeg, 1e-9);
-    HandleScroll(kHorizontalScrollBar, ScrollLineDown);
-    EXPECT_NEAR(v.centerLongitude, 359.5 * kDeg, 1e-9);
-    EXPECT_LT(v.centerLongitude, 6.283185307);
-    // The thumb: 360 - position degrees (Horizon: position - 1).
-    SetItemValue(window, kHorizontalScrollBar, 100);
-    HandleScroll(kHorizontalScrollBar, ScrollThumbReleased);
-    EXPECT_DOUBLE_EQ(v.centerLongitude, 260 * kDeg);
-    v.coordinateSystem = kHorizon;
-    SetItemValue(window, kHorizontalScrollBar, 100);
-    HandleScroll(kHorizontalScrollBar, ScrollThumbTracking);
-    EXPECT_DOUBLE_EQ(v.centerLongitude, 99 * kDeg);
-    SetItemValue(window, kHorizontalScrollBar, 1);
-    HandleScroll(kHorizontalScrollBar, ScrollThumbTracking);
-    EXPECT_DOUBLE_EQ(v.centerLongitude, 0.0);
-    // Codes that are no scroll action change nothing.
-    HandleScroll(kHorizontalScrollBar, 8);
-    HandleScroll(3, ScrollLineUp);
-    EXPECT_DOUBLE_EQ(v.centerLongitude, 0.0);
-}
-
-TEST_F(ViewCommandsTest, VerticalScrollingStopsShortOfThePoles) {
-    OpenChartWindow();
-    ChartView& v = gChartView;
-    v.fieldWidth = 45 * kDeg;
-    v.centerLatitude = 80 * kDeg;
-    HandleScroll(kVerticalScrollBar, ScrollPageUp);
-    EXPECT_DOUBLE_EQ(v.centerLatitude, 1.570796317);
-    // After rendering, the bar shows the centre.
-    EXPECT_EQ(GetItemValue(window, kVerticalScrollBar), -90);
-    v.centerLatitude = -80 * kDeg;
-    HandleScroll(kVerticalScrollBar, ScrollPageDown);
-    EXPECT_DOUBLE_EQ(v.centerLatitude, -1.570796317);
-    HandleScroll(kVerticalScrollBar, ScrollLineUp);
-    EXPECT_DOUBLE_EQ(v.centerLatitude, -1.570796317 + 1.25 * kDeg);
-    HandleScroll(kVerticalScrollBar, ScrollLineDown);
-    HandleScroll(kVerticalScrollBar, ScrollLineDown);
-    EXPECT_DOUBLE_EQ(v.centerLatitude, -1.570796317);
-    SetItemValue(window, kVerticalScrollBar, -30);
-    HandleScroll(kVerticalScrollBar, ScrollThumbReleased);
-    EXPECT_DOUBLE_EQ(v.centerLatitude, 30 * kDeg);
+    EXPECT_EQ(GetItemValue(window, kVerticalScrollBar), 90) << "after rendering, the centre";
+    // The thumb: 360 - position degrees (Horizon: position - 1); latitude
+    // the negated position.
+    const std::tuple<int, int, int, int, double> thumbs[] = {
+        {kEquatorial, kHorizontalScrollBar, ScrollThumbReleased, 100, 260},
+        {kHorizon, kHorizontalScrollBar, ScrollThumbTracking, 100, 99},
+        {kHorizon, kHorizontalScrollBar, ScrollThumbTracking, 1, 0},
+        {kEquatorial, kVerticalScrollBar, ScrollThumbReleased, -30, 30}};
+    for (auto [system, bar, action, position, degrees] : thumbs) {
+        v.coordinateSystem = static_cast<std::int16_t>(system);
+        SetItemValue(window, bar, position);
+        HandleScroll(bar, action);
+        EXPECT_DOUBLE_EQ(bar == kVerticalScrollBar ? v.centerLatitude : v.centerLongitude,
+                         degrees * kDeg)
+            << position;
+    }
 }
 
 TEST_F(ViewCommandsTest, ScrollingDropsTheCentredObjectAndTheTelescopeMode) {
