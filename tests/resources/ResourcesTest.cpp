@@ -62,18 +62,11 @@ TEST(Strings, EveryReferencedNumberIsPresentWithTheCallersDirectivesInWindows125
     EXPECT_EQ(degrees, (std::map<int, int>{{2709, 1}, {2710, 1}, {2715, 1}, {2716, 2}}));
     // Ranges: the messages, the sites, the type names, the legend, the
     // telescopes, alignment and the file dialogs.
-    for (auto [first, last] : {std::pair{256, 259},
-                               {300, 305},
-                               {510, 515},
-                               {520, 525},
-                               {527, 531},
-                               {533, 540},
-                               {700, 703},
-                               {1001, 1038},
-                               {2048, 2052},
-                               {2500, 2511},
-                               {2706, 2716},
-                               {2800, 2803}})
+    for (auto [first, last] :
+         {std::pair{256, 259}, {268, 269},   {300, 305},   {510, 515},   {520, 525},   {527, 531},
+          {533, 540},          {700, 703},   {710, 711},   {730, 733},   {740, 745},   {750, 751},
+          {1001, 1038},        {1051, 1056}, {1061, 1065}, {2048, 2052}, {2500, 2511}, {2600, 2601},
+          {2700, 2702},        {2706, 2716}, {2800, 2803}})
         for (int n = first; n <= last; ++n)
             EXPECT_TRUE(StringText(n) && *StringText(n)) << "string " << n << " missing or empty";
     for (int number : {-1, 0, 255, 260, 1039, 2804, 1 << 30})
