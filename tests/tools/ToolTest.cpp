@@ -466,11 +466,11 @@ TEST_F(ToolTest, RendersPicturesOfTheAskedSizeAndCountsWhatItDrew) {
     // A BMP of the asked size; the sky's colour at its pixel (4, 4), sky in
     // the default view (north, 45 degrees up).
     for (auto [options, rgb] : {std::pair{"--sky Color", 0x7FFFFFu}, {"--sky White", 0xFFFFFFu}}) {
-        Render(kNoon + options + " --planets Elements --size 123x77 --out " + Quoted("a.bmp"));
+        Render(kNoon + options + " --planets Elements --size 200x160 --out " + Quoted("a.bmp"));
         const std::string b = ReadFile(Path("a.bmp"));
         const std::int32_t w = Bytes(b, 18, 4), h = Bytes(b, 22, 4), bpp = Bytes(b, 28, 2);
         EXPECT_EQ(b.substr(0, 2) + std::to_string(w) + "x" + std::to_string(std::abs(h)),
-                  "BM123x77");
+                  "BM200x160");
         EXPECT_EQ(Bytes(b, 2, 4), b.size()) << "the size field is the file's size";
         const std::size_t row = h < 0 ? 4 : h - 1 - 4;
         EXPECT_EQ(Bytes(b, Bytes(b, 10, 4) + row * ((w * bpp / 8 + 3) / 4 * 4) + 4 * bpp / 8, 3),
