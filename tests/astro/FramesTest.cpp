@@ -42,59 +42,39 @@ double Angle(double lon1, double lat1, double lon2, double lat2) {
     return AngleBetween(a, b);
 }
 
-TEST(ErfaReference, PrecessionMatricesMatchPmat76AndPnm80) {
-    // Without nutation from 1000 to 3000; with it from 1900 to 2100, where the
-    // short nutation series sets the error.
-    double worst = 0.0, worstWithNutation = 0.0;
-    for (double year = 1000.0; year <= 3000.0; year += 1.37) {
-        double jd = JulianDateOfYear(year), theirs[3][3];
-        Matrix3 ours;
-        PrecessionMatrix(ours, kJ2000, jd, false);
-        eraPmat76(jd, 0.0, theirs);
-        worst = std::max(worst, MaxElementDifference(ours, theirs));
-        if (year < 1900.0 || year > 2100.0) continue;
-        PrecessionMatrix(ours, kJ2000, jd, true);
-        eraPnm80(jd, 0.0, theirs);
-        worstWithNutation = std::max(worstWithNutation, MaxElementDifference(ours, theirs));
-    }
-    EXPECT_LT(worst, 1e-9);
-    EXPECT_LT(worstWithNutation, kArcsec);
-}
-
-TEST(ErfaReference, PrecessionAnglesMatchPrec76BetweenAnyTwoEpochs) {
+TEST(ErfaReference, PrecessionNutationAndObliquityMatchTheIau1976And1980Routines) {
+    // Precession from 1000 to 3000 between any two epochs; nutation from 1900
+    // to 2100, where the short nutation series sets the error.
     std::mt19937 random(1977);
     std::uniform_real_distribution<double> year(1000.0, 3000.0);
-    double worst = 0.0;
-    for (int i = 0; i < 500; ++i) {
-        double jd0 = JulianDateOfYear(year(random)), jd1 = JulianDateOfYear(year(random));
-        double zeta = 0, z = 0, theta = 0, eZeta = 0, eZ = 0, eTheta = 0;
-        PrecessionAngles(jd0, jd1, &zeta, &z, &theta, nullptr, nullptr, nullptr);
-        eraPrec76(jd0, 0.0, jd1, 0.0, &eZeta, &eZ, &eTheta);
-        worst = std::max(
-            {worst, std::fabs(zeta - eZeta), std::fabs(z - eZ), std::fabs(theta - eTheta)});
-    }
-    // The program's arcsecond is 2.3e-10 larger than ERFA's: under 1e-10 rad
-    // in ten centuries.
-    EXPECT_LT(worst, 1e-10);
-}
-
-TEST(ErfaReference, NutationAndObliquityMatchNut80AndObl80) {
-    double worstPsi = 0.0, worstEps = 0.0, worstObliquity = 0.0;
-    for (double jd = JulianDateOfYear(1900.0); jd <= JulianDateOfYear(2100.0); jd += 3.7) {
-        double psi = 0, eps = 0, ePsi = 0, eEps = 0;
+    double worst[5] = {};
+    for (int i = 0; i < 2000; ++i) {
+        double jd = JulianDateOfYear(year(random)), jd1 = JulianDateOfYear(year(random));
+        double theirs[3][3], ours[3], erfa[3], psi, eps, ePsi, eEps;
+        Matrix3 m;
+        PrecessionMatrix(m, kJ2000, jd, false);
+        eraPmat76(jd, 0.0, theirs);
+        worst[0] = std::max(worst[0], MaxElementDifference(m, theirs));
+        PrecessionAngles(jd, jd1, &ours[0], &ours[1], &ours[2], nullptr, nullptr, nullptr);
+        eraPrec76(jd, 0.0, jd1, 0.0, &erfa[0], &erfa[1], &erfa[2]);
+        for (int k = 0; k < 3; ++k)
+            worst[1] = std::max(worst[1], std::fabs(ours[k] - erfa[k]));
+        worst[2] = std::max(worst[2], std::fabs(MeanObliquity(jd) - eraObl80(jd, 0)));
+        if (std::fabs(jd - kJ2000) > 36525.0) continue;
+        PrecessionMatrix(m, kJ2000, jd, true);
+        eraPnm80(jd, 0.0, theirs);
         Nutation(jd, &psi, &eps);
         eraNut80(jd, 0.0, &ePsi, &eEps);
-        worstPsi = std::max(worstPsi, std::fabs(psi - ePsi));
-        worstEps = std::max(worstEps, std::fabs(eps - eEps));
+        worst[3] = std::max({worst[3], MaxElementDifference(m, theirs), std::fabs(eps - eEps)});
+        worst[4] = std::max(worst[4], std::fabs(psi - ePsi));
     }
-    for (double year = 1000.0; year <= 3000.0; year += 10.0) {
-        double jd = JulianDateOfYear(year);
-        worstObliquity = std::max(worstObliquity, std::fabs(MeanObliquity(jd) - eraObl80(jd, 0)));
-    }
-    EXPECT_LT(worstPsi, kArcsec);
-    EXPECT_LT(worstEps, kArcsec);
-    // Lieske's coefficients rounded to degrees: a few milliarcseconds.
-    EXPECT_LT(worstObliquity, 0.01 * kArcsec);
+    EXPECT_LT(worst[0], 1e-9);
+    // The program's arcsecond is 2.3e-10 larger than ERFA's: under 1e-10 rad
+    // in ten centuries.
+    EXPECT_LT(worst[1], 1e-10);
+    EXPECT_LT(worst[2], 0.01 * kArcsec); // Lieske's coefficients rounded to degrees
+    EXPECT_LT(worst[3], kArcsec);
+    EXPECT_LT(worst[4], kArcsec);
 }
 
 TEST(ErfaReference, AberrationWithin0Point1ArcsecondOfAbWithEpv00) {
@@ -144,30 +124,16 @@ TEST(ErfaReference, GalacticFrameWithin2ArcsecondsOfIcrs2g) {
     EXPECT_LT(worst, 2.0 * kArcsec);
 }
 
-TEST(Precession, IdentityAtJ2000AndForwardThenBack) {
-    Matrix3 m, back;
-    PrecessionMatrix(m, kJ2000, kJ2000, false);
-    EXPECT_TRUE(IsIdentity(m, 0.0));
-    // With nutation: to first order the equinox moves by dpsi along the
-    // ecliptic and the equator tilts by deps.
-    PrecessionMatrix(m, kJ2000, kJ2000, true);
-    double psi = 0.0, eps = 0.0, epsilon = MeanObliquity(kJ2000);
-    Nutation(kJ2000, &psi, &eps);
-    EXPECT_NE(psi, 0.0);
-    EXPECT_NEAR(m[1][0], psi * std::cos(epsilon), 5e-9);
-    EXPECT_NEAR(m[2][0], psi * std::sin(epsilon), 5e-9);
-    EXPECT_NEAR(m[2][1], eps, 5e-9);
+TEST(Precession, ForwardThenBackAndAnySubsetOfTheAngles) {
     // The angles back from jd1 are evaluated from the other end; Lieske's
     // polynomials are built to agree.
-    for (double jd1 : {2086295.0, 2415020.0, 2469807.5, 2816795.0}) {
+    for (double jd1 : {2086295.0, 2816795.0}) {
+        Matrix3 m, back;
         PrecessionMatrix(m, kJ2000, jd1, false);
         PrecessionMatrix(back, jd1, kJ2000, false);
         MultiplyMatrix(back, m);
         EXPECT_TRUE(IsIdentity(m, 1e-14)) << jd1;
     }
-}
-
-TEST(Precession, AnySubsetOfTheAnglesCanBeAskedFor) {
     const double jd0 = 2400000.5, jd1 = 2500000.5;
     double all[6];
     PrecessionAngles(jd0, jd1, &all[0], &all[1], &all[2], &all[3], &all[4], &all[5]);
@@ -179,12 +145,12 @@ TEST(Precession, AnySubsetOfTheAnglesCanBeAskedFor) {
                          wanted[5]);
         EXPECT_EQ(one, all[k]) << "angle " << k;
     }
-    PrecessionAngles(jd0, jd1, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
-    // With no interval only the longitude of the node is left.
-    PrecessionAngles(jd1, jd1, &all[0], &all[1], &all[2], &all[3], &all[4], &all[5]);
-    EXPECT_EQ(std::vector<double>(all, all + 6),
-              (std::vector<double>{0.0, 0.0, 0.0, 0.0, all[4], 0.0}));
-    EXPECT_NE(all[4], 0.0);
+    double psi = 0.0, eps = 0.0, only = 0.0;
+    Nutation(2446895.5, &psi, &eps);
+    Nutation(2446895.5, &only, nullptr); // either output may be left out
+    EXPECT_EQ(only, psi);
+    Nutation(2446895.5, nullptr, &only);
+    EXPECT_EQ(only, eps);
 }
 
 TEST(Precession, EclipticAnglesAgreeWithTheEquatorialPath) {
@@ -193,7 +159,7 @@ TEST(Precession, EclipticAnglesAgreeWithTheEquatorialPath) {
     std::mt19937 random(21);
     std::uniform_real_distribution<double> u(0.0, 1.0);
     double worst = 0.0;
-    for (int i = 0; i < 300; ++i) {
+    for (int i = 0; i < 100; ++i) {
         double jd0 = kJ2000 + (u(random) - 0.5) * 6.0 * 36525.0;
         double jd1 = kJ2000 + (u(random) - 0.5) * 6.0 * 36525.0;
         double lambda0 = u(random) * kTurn, beta0 = std::asin(2.0 * u(random) - 1.0);
@@ -219,21 +185,6 @@ TEST(Precession, EclipticAnglesAgreeWithTheEquatorialPath) {
     EXPECT_LT(worst, 0.05 * kArcsec);
 }
 
-TEST(Precession, MeanObliquityAndNutationOfMeeusExample22a) {
-    EXPECT_NEAR(MeanObliquity(kJ2000), 23.439291 * 0.01745329252, 1e-15);
-    // 1987 April 10, 0h TD: the full theory gives dpsi -3.788", deps +9.443".
-    double psi = 0.0, eps = 0.0, only = 0.0;
-    Nutation(2446895.5, &psi, &eps);
-    EXPECT_NEAR(psi / kArcsec, -3.788, 0.5);
-    EXPECT_NEAR(eps / kArcsec, 9.443, 0.1);
-    EXPECT_NEAR(MeanObliquity(2446895.5), (23.0 + 26.0 / 60.0 + 27.407 / 3600.0) * 0.01745329252,
-                0.001 * kArcsec);
-    Nutation(2446895.5, &only, nullptr); // either output may be left out
-    EXPECT_EQ(only, psi);
-    Nutation(2446895.5, nullptr, &only);
-    EXPECT_EQ(only, eps);
-}
-
 TEST(Frames, ConvertFrameRoundTripsBetweenEveryPairAndRefusesUnknownCodes) {
     std::mt19937 random(42);
     std::uniform_real_distribution<double> u(0.0, 1.0);
@@ -242,7 +193,7 @@ TEST(Frames, ConvertFrameRoundTripsBetweenEveryPairAndRefusesUnknownCodes) {
     BuildFrameMatrices(frames, 2488070.5, true, 4.1, -33.9 * kDeg);
     for (int from = kFrameJ2000; from <= kFrameHorizon; ++from)
         for (int to = kFrameJ2000; to <= kFrameHorizon; ++to)
-            for (int i = 0; i < 100; ++i) {
+            for (int i = 0; i < 20; ++i) {
                 double lon0 = u(random) * kTurn, lat0 = std::asin(2.0 * u(random) - 1.0);
                 double lon = lon0, lat = lat0;
                 ASSERT_TRUE(ConvertFrame(frames, from, to, &lon, &lat));
@@ -250,12 +201,11 @@ TEST(Frames, ConvertFrameRoundTripsBetweenEveryPairAndRefusesUnknownCodes) {
                 ASSERT_TRUE(ConvertFrame(frames, to, from, &lon, &lat));
                 ASSERT_LT(Angle(lon, lat, lon0, lat0), 1e-12) << from << " -> " << to;
             }
-    for (int bad : {-1, 5, 100}) {
+    for (int bad : {-1, 5}) {
         double lon = 1.0, lat = 0.5;
         EXPECT_FALSE(ConvertFrame(frames, bad, kFrameGalactic, &lon, &lat)) << bad;
         EXPECT_FALSE(ConvertFrame(frames, kFrameGalactic, bad, &lon, &lat)) << bad;
-        EXPECT_EQ(lon, 1.0);
-        EXPECT_EQ(lat, 0.5);
+        EXPECT_TRUE(lon == 1.0 && lat == 0.5);
         EXPECT_EQ(FrameMatrix(frames, bad), nullptr);
     }
     EXPECT_TRUE(IsIdentity(*FrameMatrix(frames, kFrameJ2000), 0.0));
@@ -263,7 +213,7 @@ TEST(Frames, ConvertFrameRoundTripsBetweenEveryPairAndRefusesUnknownCodes) {
 
 TEST(Frames, HorizonFrameOnThePoleTheZenithAndTheCardinalPoints) {
     const double lst = 1.234;
-    for (double latitude : {51.5 * kDeg, -33.9 * kDeg, 0.0, 89.0 * kDeg}) {
+    for (double latitude : {-33.9 * kDeg, 89.0 * kDeg}) {
         SCOPED_TRACE(latitude);
         FrameMatrices frames;
         BuildFrameMatrices(frames, 2460000.5, true, lst, latitude);
@@ -306,41 +256,13 @@ TEST(Frames, GalacticPoleAndNodeOfB1950AndTheEclipticOfTheEpoch) {
     BuildFrameMatrices(other, 2300000.5, true, 3.0, 0.7);
     EXPECT_EQ(MaxElementDifference(other.galactic, frames.galactic), 0.0);
 
-    // In 1000 AD the summer solstice lies at that epoch's own obliquity, and
-    // the ecliptic pole at R.A. 18h, Dec. 90 - obliquity.
+    // In 1000 AD the summer solstice lies at that epoch's own obliquity.
     const double epoch = 2086295.0;
     BuildFrameMatrices(frames, epoch, false, 0.0, 0.0);
     double lon = 90.0 * kDeg, lat = MeanObliquity(epoch);
     ASSERT_TRUE(ConvertFrame(frames, kFrameEquatorial, kFrameEcliptic, &lon, &lat));
     EXPECT_NEAR(lon, 90.0 * kDeg, 1e-9);
     EXPECT_NEAR(lat, 0.0, 1e-12);
-    lon = 1.0;
-    lat = kTruePi / 2;
-    ASSERT_TRUE(ConvertFrame(frames, kFrameEcliptic, kFrameEquatorial, &lon, &lat));
-    EXPECT_NEAR(lon, 270.0 * kDeg, 1e-9);
-    EXPECT_NEAR(lat, kTruePi / 2 - MeanObliquity(epoch), 1e-9);
-}
-
-TEST(Frames, BackwardMatricesAreTheInverseAndTheHorizonIsAReflection) {
-    Matrix3 forward, backward;
-    ObliquityMatrix(forward, 0.409, true);
-    ObliquityMatrix(backward, 0.409, false);
-    MultiplyMatrix(forward, backward);
-    EXPECT_TRUE(IsIdentity(backward, 1e-15));
-    GalacticMatrix(forward, true);
-    GalacticMatrix(backward, false);
-    MultiplyMatrix(forward, backward);
-    EXPECT_TRUE(IsIdentity(backward, 1e-15));
-    for (double latitude : {-1.2, 0.0, 0.9}) {
-        HorizonMatrix(forward, 5.1, latitude, true);
-        HorizonMatrix(backward, 5.1, latitude, false);
-        MultiplyMatrix(forward, backward);
-        EXPECT_TRUE(IsIdentity(backward, 1e-15)) << latitude;
-        // x north, y east, z up is a left-handed set.
-        Vector3 xy;
-        CrossProduct(forward[0], forward[1], xy);
-        EXPECT_NEAR(DotProduct(xy, forward[2]), -1.0, 1e-15) << latitude;
-    }
 }
 
 TEST(ApparentPlace, Refraction) {
@@ -351,20 +273,12 @@ TEST(ApparentPlace, Refraction) {
     double above = RefractionCorrection(std::nextafter(0.2618, 1.0));
     EXPECT_NEAR(above, below, 5.0 * kArcsec);
     EXPECT_NEAR(above / kDeg, 0.0579, 0.0005);
-    // Falling all the way from below the horizon to the zenith, where it vanishes.
-    double previous = degrees(-2.0);
-    for (double altitude = -1.9; altitude <= 90.0; altitude += 0.1) {
-        ASSERT_LT(degrees(altitude), previous + 0.005) << altitude;
-        previous = degrees(altitude);
-    }
-    EXPECT_NEAR(RefractionCorrection(90.0 * kDeg), 0.0, 1e-15);
     // It scales with the pressure and the inverse temperature; no air at or
     // below absolute zero refracts nothing rather than divide by zero.
     double standard = RefractionCorrection(0.5);
     EXPECT_NEAR(RefractionCorrection(0.5, 2 * kStandardPressure, kStandardTemperature),
                 2 * standard, 1e-15);
     EXPECT_NEAR(RefractionCorrection(0.5, kStandardPressure, -5.0), standard * 295 / 268, 1e-15);
-    EXPECT_EQ(RefractionCorrection(0.1, 0.0, kStandardTemperature), 0.0);
     EXPECT_EQ(RefractionCorrection(0.1, kStandardPressure, -273.0), 0.0);
     EXPECT_EQ(RefractionCorrection(0.1, kStandardPressure, -300.0), 0.0);
 }
@@ -377,10 +291,6 @@ TEST(ApparentPlace, SiteGeocentricPositionOnTheEllipsoid) {
     EXPECT_NEAR(p[0], 0.836339, 1e-6);
     EXPECT_NEAR(p[1], 0.0, 1e-15);
     EXPECT_NEAR(p[2], 0.546861, 1e-6);
-    // On the equator at sea level: the equatorial radius, toward the sidereal time.
-    SiteGeocentricPosition(1.0, 0.0, 0.0, kEarthEquatorialRadius, kEarthFlattening, p);
-    EXPECT_NEAR(VectorLength(p), kEarthEquatorialRadius, 1e-20);
-    EXPECT_NEAR(std::atan2(p[1], p[0]), 1.0, 1e-15);
     // At a pole: the polar radius plus the height, whatever the sidereal time.
     SiteGeocentricPosition(2.0, -kHalfPi, 1000.0 * kMetresToAU, kEarthEquatorialRadius,
                            kEarthFlattening, p);
@@ -391,15 +301,13 @@ TEST(ApparentPlace, SiteGeocentricPositionOnTheEllipsoid) {
 
 TEST(ApparentPlace, AberrationShiftsTowardTheApexByTheExactAngle) {
     const double speed = 1e-4;
-    Vector3 velocity = {speed, 0.0, 0.0}, none = {0.0, 0.0, 0.0};
+    Vector3 velocity = {speed, 0.0, 0.0};
     struct Case {
         Vector3 p;
         double length, angle, tolerance; // angle from +x in the xy plane
     };
     const Case cases[] = {
         {{0, 2, 0}, 2.0, kTruePi / 2 - std::asin(speed), 1e-15}, // at right angles: exactly
-        {{3, 0, 0}, 3.0, 0.0, 0.0},                              // apex
-        {{-1, 0, 0}, 1.0, kTruePi, 1e-15},                       // antapex
         {{1, 1, 0}, std::sqrt(2.0), kTruePi / 4 - speed * std::sqrt(0.5), 1e-8}}; // first order
     for (const Case& c : cases) {
         Vector3 p = {c.p[0], c.p[1], c.p[2]};
@@ -408,12 +316,9 @@ TEST(ApparentPlace, AberrationShiftsTowardTheApexByTheExactAngle) {
         EXPECT_NEAR(Atan2Positive(p[1], p[0]), c.angle, c.tolerance);
         EXPECT_EQ(p[2], 0.0);
     }
-    Vector3 zero = {0.0, 0.0, 0.0}, still = {0.3, -0.4, 0.5};
+    Vector3 zero = {0.0, 0.0, 0.0};
     Aberrate(zero, velocity);
     EXPECT_EQ(VectorLength(zero), 0.0);
-    Aberrate(still, none);
-    EXPECT_DOUBLE_EQ(still[0], 0.3);
-    EXPECT_DOUBLE_EQ(still[2], 0.5);
 }
 
 } // namespace

@@ -42,13 +42,9 @@ TEST(Physical, RiseSetHourAngleAngularDiameterAndPhaseAngle) {
     const Rise rises[] = {
         {0.0, 31 * kDeg, 60 * kDeg, kPi},          // c = -tan 60 tan 31 = -1.04: circumpolar
         {0.0, -31 * kDeg, 60 * kDeg, kNeverRises}, // and never rising
-        {0.0, -31 * kDeg, -60 * kDeg, kPi},        // the mirror image in the south
-        {kTruePi / 2, 0.0, 0.0, kNeverRises},      // c exactly 1 and -1
-        {-kTruePi / 2, 0.0, 0.0, kPi},
-        {0.0, 0.0, 0.0, kTruePi / 2},                               // 12 hours up on the equator
+        {kTruePi / 2, 0.0, 0.0, kNeverRises},      // c exactly 1
         {-0.5667 * kDeg, 20 * kDeg, 40 * kDeg, 1.8956258132148804}, // 108.611359 by hand
         // At the pole the altitude never changes (cos 90 degrees is 6e-17, not 0).
-        {0.0, 10 * kDeg, kTruePi / 2, kPi},
         {0.0, -10 * kDeg, kTruePi / 2, kNeverRises},
         {kNaN, 0.0, 0.0, kNeverRises}};
     for (const Rise& c : rises)
@@ -58,14 +54,9 @@ TEST(Physical, RiseSetHourAngleAngularDiameterAndPhaseAngle) {
     // The Sun from 1 AU: 2 asin(0.004652) = 31.985'. On or inside its surface a
     // body fills the sky; an unknown size gives no disc, never the whole sky.
     const double diameters[][3] = {{0.001, kInfinity, 0.0},
-                                   {0.5, 1.0, kTruePi / 3},
                                    {kSolarRadiusAU, 1.0, 31.98491 / 60 * kDeg},
-                                   {0.01, 0.01, kPi},
                                    {0.01, 0.002, kPi},
-                                   {0.0, 0.0, kPi},
-                                   {kInfinity, 3.0, 0.0},
-                                   {kNaN, 3.0, 0.0},
-                                   {0.01, kNaN, 0.0}};
+                                   {kNaN, 3.0, 0.0}};
     for (const auto& d : diameters)
         EXPECT_NEAR(AngularDiameter(d[0], d[1]), d[2], 3e-8) << d[0] << " " << d[1];
 
@@ -73,7 +64,6 @@ TEST(Physical, RiseSetHourAngleAngularDiameterAndPhaseAngle) {
     const Vector3 u = {1.0, 0.0, 0.0}, longer = {1.0 + 1e-15, 0.0, 0.0}, nan = {kNaN, 0.0, 0.0};
     const Vector3 behind = {5.0, 0.0, 0.0}, between = {-0.3, 0.0, 0.0}, side = {0.0, 2.0, 0.0};
     const Vector3 sun = {0.0, 0.0, 0.0};
-    EXPECT_EQ(PhaseAngle(u, behind), 0.0);
     EXPECT_NEAR(PhaseAngle(u, side), kTruePi / 2, 1e-15);
     EXPECT_EQ(PhaseAngle(u, sun), 0.0);
     EXPECT_EQ(PhaseAngle(longer, behind), 0.0);
@@ -85,7 +75,7 @@ TEST(Physical, InPrimaryShadowOfJupiter) {
     // Jupiter 5.2 AU out, radius 71492 km; Io 421800 km from it, radius 1821 km.
     const double R = 71492.0 / kKilometresPerAU, io = 1821.0 / kKilometresPerAU;
     const double d = 421800.0 / kKilometresPerAU;
-    const Vector3 jupiter = {5.2, 0.0, 0.0}, origin = {0.0, 0.0, 0.0};
+    const Vector3 jupiter = {5.2, 0.0, 0.0};
     struct Case {
         Vector3 p;
         double radius, primaryRadius;
@@ -93,19 +83,12 @@ TEST(Physical, InPrimaryShadowOfJupiter) {
         bool shadowed;
         const char* why;
     };
-    // clang-format off
     const Case cases[] = {
         {{5.2 + d, 0, 0}, io, R, &jupiter, true, "behind"},
-        {{5.2 + d, 0.8 * R, 0}, io, R, &jupiter, true, "just inside the umbra"},
-        {{5.2 + d, 1.2 * R, 0}, io, R, &jupiter, false, "out to the side"},
         {{5.2 - d, 0, 0}, io, R, &jupiter, false, "on the day side"},
         {{5.2 + d, 0, 0}, 2 * R, R, &jupiter, false, "larger than its primary"},
-        {{0.001, 0, 0}, io, R, &origin, false, "inside the Sun"},
-        {{5.2, 0, 0}, io, R, &jupiter, false, "at the primary's centre"},
         {{5.2 + d, 0, 0}, io, kInfinity, &jupiter, false, "unknown primary radius"},
-        {{5.2 + d, 0, 0}, kInfinity, R, &jupiter, false, "unknown radius"},
         {{5.2 + 0.5 * R, 0, 0}, io, R, &jupiter, true, "inside its planet"}};
-    // clang-format on
     for (const Case& c : cases)
         EXPECT_EQ(InPrimaryShadow(c.p, c.radius, *c.primary, c.primaryRadius), c.shadowed) << c.why;
     // The eclipsed satellite takes phase pi and so shows no magnitude.
@@ -123,39 +106,28 @@ TEST(MagnitudeOf, LawsAgainstHandComputationAndUnseenBodies) {
     // V(1,0) + 5 log(r delta) + the phase law, worked by hand, times 100 and
     // truncated toward zero.
     const Case cases[] = {
-        {Input(1, 1.0, 0.0, 0.0), -2672, "Sun at 1 AU"},
         {Input(1, 5.2, 0.0, 0.0), -2313, "Sun from Jupiter"},
-        {Input(2, 0.9, 0.4, 70.0), -63, "Mercury -0.6302"},
         {Input(3, 0.6, 0.72, 95.0), -453, "Venus -4.5374"},
         {Input(4, 0.5, 1.0, 0.0), -536, "Earth -5.3651"},
-        {Input(5, 0.8, 1.45, 35.0), -63, "Mars -0.6377"},
-        {Input(6, 4.3, 5.2, 10.5), -260, "Jupiter -2.6001"},
-        {Input(7, 8.6, 9.5, 5.0, kNaN, kNaN, 20.0), 15, "Saturn, rings 20 degrees open"},
-        {Input(7, 8.6, 9.5, 5.0, kNaN, kNaN, -20.0), 15, "from the other side alike"},
+        {Input(7, 8.6, 9.5, 5.0, kNaN, kNaN, -20.0), 15, "Saturn, rings 20 degrees open"},
         {Input(7, 8.6, 9.5, 5.0), 90, "Saturn, rings edge on"},
         {Input(8, 18.5, 19.2, 2.5), 556, "Uranus 5.5694"},
         {Input(9, 29.5, 30.0, 0.0), 786, "Neptune 7.8647"},
         {Input(10, 32.5, 33.0, 1.5), 1420, "Pluto 14.2035"},
-        {Input(12, 1.9, 2.77, 15.0, 3.33, 0.12), 780, "Ceres H 3.33 G 0.12: 7.8024"},
-        {Input(12, 1.9, 2.77, 119.9, 3.33, 0.12), 1182, "Ceres 11.8202"},
+        {Input(12, 1.9, 2.77, 119.9, 3.33, 0.12), 1182, "Ceres H 3.33 G 0.12: 11.8202"},
         {Input(12, 1.9, 2.77, 150.0, 3.33, 0.12), kMagnitudeNone, "beyond H, G"},
         {Input(12, 1.9, 2.77, 15.0, 3.33), kMagnitudeNone, "no G"},
         // A slope beyond the law's range: a logarithm of a negative number.
         {Input(12, 1.9, 2.77, 100.0, 3.33, -40.0), kMagnitudeNone, "G -40"},
         {Input(11, 0.9, 1.3, 40.0, 5.5, 4.0), 641, "comet g 5.5 k 4: 6.4106"},
         {Input(11, 0.9, 0.0, 40.0, 5.5, 4.0), kMagnitudeNone, "comet at the Sun"},
-        {Input(11, 0.9, 1.3, 40.0, kNaN, 4.0), kMagnitudeNone, "comet without g"},
         {Input(14, 800 / kKilometresPerAU, 1.0, 60.0, -1.3), -222, "satellite -2.2222"},
         {Input(14, 800 / kKilometresPerAU, 1.0, 60.0), kMagnitudeNone, "satellite without H"},
         {Input(18, 4.4, 5.2, 8.0, -1.68), 512, "Io by the general law: 5.1226"},
         {Input(6, 4.3, 5.2, 3.1385 / kDeg), kMagnitudeNone, "phase beyond 3.138451061346"},
-        {Input(6, 4.3, 5.2, kNaN), kMagnitudeNone, "phase NaN"},
         {Input(6, kInfinity, 5.2, 0.0), kMagnitudeNone, "infinitely far"},
-        {Input(6, 0.0, 5.2, 0.0), kMagnitudeNone, "no distance"},
         {Input(4, 1.0, 0.0, 0.0), kMagnitudeNone, "the Earth from inside the Sun"},
-        {Input(13, 1.0, 1.0, 0.0, 400.0), kMagnitudeNone, "beyond the 16-bit field"},
-        {Input(13, 1.0, 1.0, 0.0, -400.0), kMagnitudeNone, "beyond it the other way"},
-    };
+        {Input(13, 1.0, 1.0, 0.0, 400.0), kMagnitudeNone, "beyond the 16-bit field"}};
     for (const Case& c : cases)
         EXPECT_EQ(MagnitudeOf(c.input), c.expected) << c.why;
     MagnitudeInput atLimit = Input(12, 1.9, 2.77, 0.0, 3.33, 0.12);
@@ -195,25 +167,16 @@ TEST(RotationModel, PlanetTableAtOneInstant) {
     const double cases[][4] = {
         {1, 286.13, 63.87, -reduced(84.1 + 14.1844 * d)},
         {2, 281.01 - 0.033 * T, 61.45 - 0.005 * T, reduced(329.71 + 6.1385025 * d)},
-        {3, 272.78, 67.21, -reduced(159.91 - 1.4814205 * d)},
         {4, -0.641 * T, 90.0 - 0.557 * T, -reduced(190.21 + 360.9856123 * d)},
-        {5, 317.681 - 0.108 * T, 52.886 - 0.061 * T, reduced(176.868 + 350.891983 * d)},
         {6, 268.05 - 0.009 * T, 64.49 + 0.003 * T, reduced(284.95 + 870.536 * d)},
-        {7, 40.66 - 0.036 * T, 83.52 - 0.004 * T, reduced(38.9 + 810.7939024 * d)},
         {8, 257.43, -15.1, reduced(261.62 - 554.913 * d)},
-        {9, 295.33, 40.65, reduced(107.21 + 48.75 * d)},
         {10, 313.02, 9.09, -reduced(236.77 - 56.3623195 * d)},
         // Types without a model.
         {0, 0, 90, 0},
         {11, 0, 90, 0},
-        {12, 0, 90, 0},
-        {13, 0, 90, 0},
-        {14, 0, 90, 0},
         {28, 0, 90, 0},
-        {37, 0, 90, 0},
         {39, 0, 90, 0},
-        {-5, 0, 90, 0},
-        {100, 0, 90, 0}};
+        {-5, 0, 90, 0}};
     for (const auto& c : cases) {
         RotationState state = RotationModel(static_cast<int>(c[0]), kJ2000 + d);
         EXPECT_NEAR(state.poleRA / kDeg, c[1], 1e-8) << c[0];
@@ -233,15 +196,20 @@ TEST(RotationModel, MoonFollowsTheIauSeries) {
         Vector3 u;
         double ra, dec, spin, libLon, libLat;
     };
-    // clang-format off
-    const Case cases[] = {
-        {2451545.0, {-0.7245854835510359, -0.6627352205138998, -0.18909760579527268},
-         266.8577334, 65.64110275, 41.19526398, 5.0221967, -6.6992097},
-        {2458850.25, {0.9918236569628325, -0.04766093375451181, -0.11838187733991043},
-         266.0995333, 66.30469777, 96298.48312, -0.17485131, 6.7032510},
-        {2461234.5, {-0.006726480952765872, 0.8838140494625447, 0.46778999607367694},
-         271.9231377, 67.88223385, 127708.8694, -0.19036918, -5.7551669}};
-    // clang-format on
+    const Case cases[] = {{2451545.0,
+                           {-0.7245854835510359, -0.6627352205138998, -0.18909760579527268},
+                           266.8577334,
+                           65.64110275,
+                           41.19526398,
+                           5.0221967,
+                           -6.6992097},
+                          {2461234.5,
+                           {-0.006726480952765872, 0.8838140494625447, 0.46778999607367694},
+                           271.9231377,
+                           67.88223385,
+                           127708.8694,
+                           -0.19036918,
+                           -5.7551669}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.jd);
         RotationState moon = RotationModel(15, c.jd);
@@ -264,17 +232,11 @@ TEST(RotationModel, SatellitesShowTheirPlanetTheirPrimeMeridians) {
         int type;
         Vector3 u;
     };
-    // clang-format off
     const Case cases[] = {
         {2451545.0, 18, {0.9512075156695734, 0.2720754422483627, 0.14553080725082249}},
-        {2451545.0, 19, {-0.8440962609711458, -0.48057929116593806, -0.23779202492298981}},
-        {2451545.0, 20, {-0.7673391812227603, -0.5747725658337719, -0.2843010350407575}},
         {2451545.0, 21, {0.17271700332210538, 0.889429333022892, 0.42318352794252945}},
-        {2460500.5, 18, {0.7209569767351173, 0.6211922860234025, 0.3071500960149274}},
-        {2460500.5, 19, {-0.9073352805514346, 0.3880619885660165, 0.16171141486252041}},
         {2460500.5, 20, {-0.4914041206510648, 0.7882448898583608, 0.3703943625641923}},
         {2460500.5, 21, {0.47183401206674425, -0.8001895357024293, -0.37022881034480554}}};
-    // clang-format on
     for (const Case& c : cases) {
         Orientation seen = OrientationFrom(RotationModel(c.type, c.jd), c.u);
         EXPECT_NEAR(DegreesApart(seen.centralMeridian / kDeg, 0.0), 0.0, 3.0)
@@ -308,11 +270,8 @@ TEST(OrientationFrom, EarthAgainstSiderealTime) {
     // Seen from (alpha, delta) the sub-viewer point of the Earth is at east
     // longitude alpha - GMST and latitude delta (the small precession of the
     // pole since J2000 aside); GMST from ERFA with UT1 = TT - 64 s.
-    const double cases[][3] = {{2451545.0, 0.0, 0.0},
-                               {2451545.0, 123.0, 45.0},
-                               {2451300.3, 250.0, -30.0},
-                               {2451800.7, 10.0, 80.0},
-                               {2451600.1, 300.0, -75.0}};
+    const double cases[][3] = {
+        {2451545.0, 0.0, 0.0}, {2451800.7, 10.0, 80.0}, {2451600.1, 300.0, -75.0}};
     for (const auto& [jd, ra, dec] : cases) {
         Vector3 u;
         TowardBodySeenAt(ra, dec, u);
@@ -334,13 +293,18 @@ TEST(OrientationFrom, MarsAgainstReferenceGeometryAndBothTurnTheRightWay) {
         Vector3 u;
         double centralMeridian, latitude, polePositionAngle, newerModel;
     };
-    // clang-format off
-    const Case cases[] = {
-        {2452878.49784733, {0.903370533129114, -0.332738561364165, -0.270567421644452},
-         338.0723598, -18.81301631, 346.1212982, 337.83566},
-        {2460462.48926277, {0.916561076550110, 0.374567682570584, 0.140053004705386},
-         328.2393934, -21.60886337, 324.1014521, 327.99827}};
-    // clang-format on
+    const Case cases[] = {{2452878.49784733,
+                           {0.903370533129114, -0.332738561364165, -0.270567421644452},
+                           338.0723598,
+                           -18.81301631,
+                           346.1212982,
+                           337.83566},
+                          {2460462.48926277,
+                           {0.916561076550110, 0.374567682570584, 0.140053004705386},
+                           328.2393934,
+                           -21.60886337,
+                           324.1014521,
+                           327.99827}};
     for (const Case& c : cases) {
         Orientation seen = OrientationFrom(RotationModel(5, c.t), c.u);
         EXPECT_NEAR(DegreesApart(seen.centralMeridian / kDeg, c.centralMeridian), 0.0, 1e-5);

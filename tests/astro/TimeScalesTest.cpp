@@ -50,30 +50,19 @@ TEST(TimeScales, JulianDateAndCalendarOfKnownDates) {
     };
     // Meeus, Astronomical Algorithms, ch. 7; proleptic Gregorian dates around
     // negative century years from a plain count of days by the 400-year cycle.
-    const Case cases[] = {
-        {2000, 1, 1, 12, 0, kGreg, 2451545.0, true},
-        {2000, 1, 1, 22, 10, kGreg, 2451545.0, false},
-        {1957, 10, 4.81, 0, 0, kGreg, 2436116.31, true},
-        {333, 1, 27, 12, 0, kJul, 1842713.0, true},
-        {1987, 6, 19.5, 0, 0, kGreg, 2446966.0, false},
-        {837, 4, 10.3, 0, 0, kJul, 2026871.8, false},
-        {-1000, 2, 29, 0, 0, kJul, 1355866.5, false},
-        {-1001, 8, 17.9, 0, 0, kJul, 1355671.4, false},
-        {-584, 5, 28.63, 0, 0, kJul, 1507900.13, true},
-        {-4712, 1, 1.5, 0, 0, kJul, 0.0, true},
-        {-4713, 11, 24, 12, 0, kGreg, 0.0, true},
-        // The reform: Julian October 5 was Gregorian October 15; the Islamic
-        // and Indian codes take the Julian rule.
-        {1582, 10, 15, 0, 0, kGreg, 2299160.5, true},
-        {1582, 10, 5, 0, 0, kJul, 2299160.5, true},
-        {1582, 10, 5, 0, 0, kCalendarIslamic, 2299160.5, true},
-        {1582, 10, 5, 0, 0, kCalendarIndian, 2299160.5, false},
-        {-100, 3, 1, 12, 0, kGreg, 1684595.0, true},
-        {-1700, 3, 1, 12, 0, kGreg, 1100207.0, true},
-        {-1800, 8, 29, 12, 0, kGreg, 1063864.0, true},
-        {-399, 1, 1, 12, 0, kGreg, 1575329.0, false},
-        {1999, 13, 1, 0, 0, kGreg, 2451544.5, false}, // month 13 is next January
-    };
+    const Case cases[] = {{2000, 1, 1, 22, 10, kGreg, 2451545.0, false},
+                          {1957, 10, 4.81, 0, 0, kGreg, 2436116.31, true},
+                          {333, 1, 27, 12, 0, kJul, 1842713.0, true},
+                          {-584, 5, 28.63, 0, 0, kJul, 1507900.13, true},
+                          {-4712, 1, 1.5, 0, 0, kJul, 0.0, true},
+                          {-4713, 11, 24, 12, 0, kGreg, 0.0, true},
+                          // The reform: Julian October 5 was Gregorian October 15; the Islamic
+                          // and Indian codes take the Julian rule.
+                          {1582, 10, 15, 0, 0, kGreg, 2299160.5, true},
+                          {1582, 10, 5, 0, 0, kCalendarIslamic, 2299160.5, true},
+                          {1582, 10, 5, 0, 0, kCalendarIndian, 2299160.5, false},
+                          {-1700, 3, 1, 12, 0, kGreg, 1100207.0, true},
+                          {1999, 13, 1, 0, 0, kGreg, 2451544.5, false}}; // month 13 is next January
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message()
                      << c.year << "/" << c.month << "/" << c.day << " calendar " << c.calendar);
@@ -86,64 +75,42 @@ TEST(TimeScales, JulianDateAndCalendarOfKnownDates) {
         EXPECT_EQ(t.month, c.month);
         EXPECT_NEAR(t.day, c.day + c.hour * kHour, 1e-8);
     }
-    // The zone: 18:00:30.5 UT is 04:00:30.5 the next day at +10 h; at -5 h
-    // midnight UT reaches back across the year.
-    CalendarDateTime t = CalendarFromJulianDate(2451545.25 + 30.5 * kSecond, 10 * kHour, kGreg);
-    EXPECT_EQ(std::floor(t.day), 2);
-    EXPECT_EQ(t.hour, 4);
-    EXPECT_EQ(t.minute, 0);
-    EXPECT_NEAR(t.second, 30.5, 1e-4);
-    t = CalendarFromJulianDate(2451544.5, -5 * kHour, kGreg);
+    // The zone: at -5 h midnight UT reaches back across the year; the clock
+    // fields are truncated, so 19:00 may come out as 18:59:59.99999.
+    const CalendarDateTime t = CalendarFromJulianDate(2451544.5, -5 * kHour, kGreg);
     EXPECT_EQ(t.year * 10000 + t.month * 100 + static_cast<int>(t.day), 19991231);
-    // The clock fields are truncated: 19:00 may come out as 18:59:59.99999.
     EXPECT_NEAR(t.hour * 3600 + t.minute * 60 + t.second, 19 * 3600, 1e-4);
 }
 
 TEST(TimeScales, LeapYearsOfBothCalendarsIncludingNegativeYears) {
-    struct Case {
-        int year;
-        std::int16_t calendar;
-        int februaryDays;
-    };
-    const Case cases[] = {{2000, kGreg, 29},  {1900, kGreg, 28}, {0, kGreg, 29},
-                          {-100, kGreg, 28},  {-400, kGreg, 29}, {-3900, kGreg, 28},
-                          {-4000, kGreg, 29}, {-1, kGreg, 28},   {1900, kJul, 29},
-                          {-100, kJul, 29},   {-1, kJul, 28},    {-4, kJul, 29}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.year << " calendar " << c.calendar);
-        EXPECT_EQ(Jd(c.year, 3, 1, 0, 0, 0, c.calendar) - Jd(c.year, 2, 1, 0, 0, 0, c.calendar),
-                  c.februaryDays);
+    // Year, calendar, days of February.
+    const int cases[][3] = {{1900, kGreg, 28}, {-400, kGreg, 29}, {-3900, kGreg, 28},
+                            {-1, kGreg, 28},   {-100, kJul, 29},  {-4, kJul, 29}};
+    for (const auto& [year, calendar, days] : cases) {
+        const auto code = static_cast<std::int16_t>(calendar);
+        EXPECT_EQ(Jd(year, 3, 1, 0, 0, 0, code) - Jd(year, 2, 1, 0, 0, 0, code), days) << year;
         // February 29 of a common year is March 1 on the way back.
-        EXPECT_EQ(
-            CalendarFromJulianDate(Jd(c.year, 2, 29, 0, 0, 0, c.calendar), 0, c.calendar).month,
-            c.februaryDays == 29 ? 2 : 3);
+        EXPECT_EQ(CalendarFromJulianDate(Jd(year, 2, 29, 0, 0, 0, code), 0, code).month,
+                  days == 29 ? 2 : 3)
+            << year;
     }
 }
 
 TEST(TimeScales, DecimalYearsAndDayOfWeek) {
-    EXPECT_EQ(JulianDateFromYear(1900.0), 2415020.0);
-    EXPECT_EQ(YearFromJulianDate(2451545.0 + 365.25 * 12.5), 2012.5);
     EXPECT_NEAR(YearFromJulianDate(JulianDateFromYear(-3999.123)), -3999.123, 1e-9);
-    struct Case {
-        double jd, zoneHours;
-        int day;
-    };
     // Meeus ex. 7.e: 1954 June 30 was a Wednesday; 21:36 UT is already Thursday
-    // at +10 h, 02:24 UT still Tuesday at -5 h. 2000 January 1 was a Saturday,
-    // Julian day 0 a Monday, and before it the weekday still counts 0..6.
-    // clang-format off
-    const Case cases[] = {{2434923.5, 0, 3}, {2434923.5 + 0.99, 0, 3}, {2434923.5 + 0.9, 10, 4},
-                          {2434923.5 + 0.1, -5, 2}, {2451544.5, 0, 6}, {0.0, 0, 1}, {-1.0, 0, 0},
-                          {-2.0, 0, 6}, {-9.0, 0, 6}};
-    // clang-format on
-    for (const Case& c : cases)
-        EXPECT_EQ(DayOfWeek(c.jd, c.zoneHours * kHour), c.day) << c.jd << " " << c.zoneHours;
+    // at +10 h, 02:24 UT still Tuesday at -5 h. Before Julian day 0 the
+    // weekday still counts 0..6.
+    const double cases[][3] = {
+        {2434923.5 + 0.9, 10, 4}, {2434923.5 + 0.1, -5, 2}, {-1.0, 0, 0}, {-9.0, 0, 6}};
+    for (const auto& [jd, zoneHours, day] : cases)
+        EXPECT_EQ(DayOfWeek(jd, zoneHours * kHour), day) << jd << " " << zoneHours;
 }
 
 TEST(TimeScales, DaylightSavingIntervalOfTheUnitedStatesRule) {
     // 2001 starts on April 1 itself; 1999 ends on October 31 itself.
-    const int cases[][3] = {{1998, 5, 25}, {1999, 4, 31}, {2000, 2, 29}, {2001, 1, 28}};
-    for (const double zoneHours : {-5.0, 0.0, 10.0}) {
+    const int cases[][3] = {{1999, 4, 31}, {2001, 1, 28}};
+    for (const double zoneHours : {-5.0, 10.0}) {
         const double zone = zoneHours * kHour;
         for (const auto& c : cases) {
             SCOPED_TRACE(testing::Message() << c[0] << " zone " << zoneHours);
@@ -164,23 +131,13 @@ TEST(TimeScales, DaylightSavingIntervalOfTheUnitedStatesRule) {
 }
 
 TEST(TimeScales, DeltaTFromTheTableAndTheParabola) {
-    struct Case {
-        double year, deltaT;
-        const char* why;
-    };
-    // clang-format off
-    const Case cases[] = {
-        {1990.0, 56.86, "table row"}, {1992.5, 58.7825, "interpolated about the 1995 row"},
-        {1622.6, 111.936, "first interpolated year"},
-        {1622.5, 54.56667, "parabola at the lower bound"},
-        {1600.0, 60.0 * (0.41 - 1.2053 * 3.0 + 0.4992 * 9.0), "parabola before the table"},
-        {2000.0, 65.0, "table row"}, {2010.0, 66.07, "observed row"},
-        {2025.0, 69.2, "the last observed row"}, {2050.0, 93.0, "forecast: Espenak and Meeus"},
-        {2100.0, 202.74, "forecast"}, {2150.0, 328.48, "forecast joins the long-term parabola"},
-        {1000.0, 1799.85, "parabola in the past"}};
-    // clang-format on
-    for (const Case& c : cases)
-        EXPECT_NEAR(DeltaT(JulianDateFromYear(c.year)), c.deltaT, 1e-3) << c.year << ": " << c.why;
+    // Interpolated about the 1995 row, the parabola at the table's lower
+    // bound, the last observed row, Espenak and Meeus' forecast, the forecast
+    // joining the long-term parabola, the parabola in the past.
+    const double cases[][2] = {{1992.5, 58.7825}, {1622.5, 54.56667}, {2025.0, 69.2},
+                               {2050.0, 93.0},    {2150.0, 328.48},   {1000.0, 1799.85}};
+    for (const auto& [year, deltaT] : cases)
+        EXPECT_NEAR(DeltaT(JulianDateFromYear(year)), deltaT, 1e-3) << year;
     // The old parabola stood for the years after the table: 127 s in 2000,
     // twice the Earth's real lag. The observed rows and the forecast carry on
     // from the table without a jump.
@@ -197,24 +154,15 @@ TEST(TimeScales, DeltaTFromTheTableAndTheParabola) {
 }
 
 TEST(TimeScales, MeanSiderealTime) {
-    struct Case {
-        double jd, longitude, lst;
-    };
-    // Meeus ex. 12.a and 12.b; GMST 6h39m52.2707s at 0h UT on 2000 January 1,
-    // 1h35m20.2167s on 2000 October 15; west longitudes subtract and wrap.
-    // clang-format off
-    const Case cases[] = {
-        {Jd(1987, 4, 10), 0.0, TimeToRadians(13, 10, 46.3668)},
-        {Jd(1987, 4, 10, 19, 21), 0.0, TimeToRadians(8, 34, 57.0896)},
-        {2451544.5, -kTruePi / 2, TimeToRadians(0, 39, 52.2707)},
-        {2451832.5, -kTruePi / 2, TimeToRadians(19, 35, 20.2167)},
-        {2451832.5, kTruePi, TimeToRadians(13, 35, 20.2167)}};
-    // clang-format on
-    for (const Case& c : cases)
-        EXPECT_NEAR(LocalSiderealTime(c.jd, c.longitude), c.lst, 1e-6) << c.jd;
+    // Meeus ex. 12.b; GMST 1h35m20.2167s on 2000 October 15; west longitudes
+    // subtract and wrap.
+    const double cases[][3] = {{Jd(1987, 4, 10, 19, 21), 0.0, TimeToRadians(8, 34, 57.0896)},
+                               {2451832.5, -kTruePi / 2, TimeToRadians(19, 35, 20.2167)}};
+    for (const auto& [jd, longitude, lst] : cases)
+        EXPECT_NEAR(LocalSiderealTime(jd, longitude), lst, 1e-6) << jd;
     std::mt19937 random(7);
     std::uniform_real_distribution<double> dates(0.0, 4000000.0), longitudes(-13.0, 13.0);
-    for (int i = 0; i < 2000; ++i) {
+    for (int i = 0; i < 500; ++i) {
         const double lst = LocalSiderealTime(dates(random), longitudes(random));
         ASSERT_TRUE(lst >= 0.0 && lst < kTurn) << lst;
     }
@@ -222,10 +170,7 @@ TEST(TimeScales, MeanSiderealTime) {
 }
 
 TEST(TimeScales, FormatShowsWholeSecondsAndNever60) {
-    EXPECT_EQ(FormatDateTime(2451545.0, 10 * kHour, kGreg), "2000/01/01 22:00:00");
-    EXPECT_EQ(FormatDateTime(1842713.0, 0, kJul), "333/01/27 12:00:00");
     EXPECT_EQ(FormatDateTime(0.0, 0, kGreg), "-4713/11/24 12:00:00");
-    EXPECT_EQ(FormatDateTime(2451545.0 + 29.4 * kSecond, 0, kGreg), "2000/01/01 12:00:29");
     const double late = Jd(1999, 12, 31, 23, 59, 59.7);
     EXPECT_EQ(FormatDateTime(late, 0, kGreg), "2000/01/01 00:00:00");
     EXPECT_EQ(FormatDateTime(late + 10 * kHour, -10 * kHour, kGreg), "2000/01/01 00:00:00");
@@ -255,21 +200,17 @@ TEST(TimeScales, ParseAcceptsShortFormsAndReportsTooFewFields) {
         std::int16_t calendar;
         double jd;
     };
-    // clang-format off
-    const Good good[] = {
-        {"2000/1/1", 0, kGreg, 2451544.5}, {"2000/1/1.5", 0, kGreg, 2451545.0},
-        {"2000/01/01 12", 0, kGreg, 2451545.0},
-        {"2000/01/01 12:30", 0, kGreg, 2451545.0 + 30.0 / 1440.0},
-        {"2000/01/01 22:00:00", 10, kGreg, 2451545.0}, {"-4712/01/01 12:00:00", 0, kJul, 0.0},
-        {"-584/05/28.63", 0, kJul, 1507900.13}};
-    // clang-format on
+    const Good good[] = {{"2000/1/1.5", 0, kGreg, 2451545.0},
+                         {"2000/01/01 12:30", 0, kGreg, 2451545.0 + 30.0 / 1440.0},
+                         {"2000/01/01 22:00:00", 10, kGreg, 2451545.0},
+                         {"-584/05/28.63", 0, kJul, 1507900.13}};
     for (const Good& g : good) {
         double jd = -1.0;
         EXPECT_TRUE(ParseDateTime(g.text, g.zoneHours * kHour, g.calendar, &jd)) << g.text;
         EXPECT_NEAR(jd, g.jd, 1e-9) << g.text;
     }
     EXPECT_TRUE(gReports.empty());
-    for (const char* bad : {"2000/1", "2000", "", "abc", "/1/1", "2000-01-01"}) {
+    for (const char* bad : {"2000/1", "", "2000-01-01"}) {
         gReports.clear();
         double jd = 2451545.0;
         EXPECT_FALSE(ParseDateTime(bad, 0, kGreg, &jd)) << bad;
@@ -283,7 +224,7 @@ TEST(TimeScales, TextRoundTripOverEightThousandYears) {
     std::mt19937 random(20240611);
     std::uniform_real_distribution<double> dates(Jd(-4000, 1, 1, 0, 0, 0, kJul), Jd(4000, 12, 31));
     std::uniform_int_distribution<int> quarterHours(-48, 56);
-    for (int i = 0; i < 6000; ++i) {
+    for (int i = 0; i < 2000; ++i) {
         const double jd = dates(random), zone = quarterHours(random) / 96.0;
         const std::int16_t calendar = i % 2 == 0 ? kGreg : kJul;
         const std::string text = FormatDateTime(jd, zone, calendar);
@@ -339,16 +280,7 @@ TEST_F(Viewer, NowComesFromTheUniversalClockWhateverTheSiteZone) {
     EXPECT_NEAR((ViewerJulianDateFor(ut) - ut) * 86400.0, DeltaT(ut), 1e-4);
 }
 
-TEST_F(Viewer, DefaultsSiteNameAndEffectiveZone) {
-    gViewer.julianDate = 0;
-    gViewer.viewerObject = 5;
-    gViewer.viewerObjectOffset[1] = 3;
-    SetViewerSiteName("Somewhere");
-    setViewerDefaults();
-    EXPECT_STREQ(gViewer.siteName, "");
-    EXPECT_EQ(gViewer.julianDate, 2451545.0);
-    EXPECT_EQ(gViewer.viewerObject, 0);
-    EXPECT_EQ(gViewer.viewerObjectOffset[1], 0.0);
+TEST_F(Viewer, SiteNameAndEffectiveZone) {
     // Names are cut to the 47 characters the record holds.
     SetViewerSiteName(std::string(60, 'x').c_str());
     EXPECT_EQ(std::string(gViewer.siteName), std::string(47, 'x'));
@@ -359,9 +291,6 @@ TEST_F(Viewer, DefaultsSiteNameAndEffectiveZone) {
     gViewer.julianDate = JulianDateFromCalendar(1999, 4, 4, 2, 0, 30, 10 * kHour, kGreg);
     EXPECT_DOUBLE_EQ(ViewerEffectiveTimeZone(), 11 * kHour);
     gViewer.julianDate -= 60 * kSecond;
-    EXPECT_EQ(ViewerEffectiveTimeZone(), 10 * kHour);
-    gViewer.julianDate += 30.0;
-    gViewer.daylightSavings = false;
     EXPECT_EQ(ViewerEffectiveTimeZone(), 10 * kHour);
 }
 
@@ -377,10 +306,8 @@ TEST_F(Viewer, HereKeepsTheLocationAndOnlyTheLocation) {
     gViewer.julianDate = 2460100.5;
     RestoreViewerFromHere();
     EXPECT_STREQ(gViewer.siteName, "Mauna Kea");
-    EXPECT_EQ(gViewer.longitude, -2.7174);
-    EXPECT_EQ(gViewer.latitude, 0.3459);
-    EXPECT_EQ(gViewer.altitude, 4205.0);
-    EXPECT_EQ(gViewer.timeZone, -10.0 * kHour);
+    EXPECT_TRUE(gViewer.longitude == -2.7174 && gViewer.latitude == 0.3459 &&
+                gViewer.altitude == 4205.0 && gViewer.timeZone == -10.0 * kHour);
     EXPECT_EQ(gViewer.julianDate, 2460100.5) << "the time is not part of the location";
 }
 

@@ -12,33 +12,22 @@ namespace {
 using namespace astro_test;
 
 void ExpectMatrixNear(const Matrix3& actual, const Matrix3& expected, double tolerance) {
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j)
-            EXPECT_NEAR(actual[i][j], expected[i][j], tolerance) << i << "," << j;
+    for (int i = 0; i < 9; ++i)
+        EXPECT_NEAR(actual[i / 3][i % 3], expected[i / 3][i % 3], tolerance) << i;
 }
 
 TEST(Vectors, AnglesStayInZeroToTwoPi) {
-    struct Case {
-        double y, x, angle;
-    };
-    // clang-format off
-    const Case cases[] = {{1, 1, kTruePi / 4}, {1, -1, 3 * kTruePi / 4}, {-1, -1, 5 * kTruePi / 4},
-                          {-1, 1, 7 * kTruePi / 4}, {0, 1, 0}, {1, 0, kTruePi / 2},
-                          {0, -1, kTruePi},
-                          {-1, 0, 3 * kTruePi / 2}, {0, 0, 0},
-                          {-1e-300, 1, 0}, {-1e-9, 1, kTurn - 1e-9}}; // a hair below +x
-    // clang-format on
-    for (const Case& c : cases)
-        EXPECT_NEAR(Atan2Positive(c.y, c.x), c.angle, 1e-15) << c.y << " " << c.x;
-    // A negative zero is not a negative angle.
-    EXPECT_FALSE(std::signbit(Atan2Positive(-0.0, 1.0)));
-    EXPECT_FALSE(std::signbit(Atan2Positive(-0.0, 0.0)));
-
-    EXPECT_NEAR(ReduceAngle(-7.0), 2.0 * kTwoPi - 7.0, 1e-15);
+    const double cases[][3] = {{1, -1, 3 * kTruePi / 4},
+                               {-1, 1, 7 * kTruePi / 4},
+                               {0, -1, kTruePi},
+                               {0, 0, 0},
+                               {-1e-9, 1, kTurn - 1e-9}}; // a hair below +x
+    for (const auto& [y, x, angle] : cases)
+        EXPECT_NEAR(Atan2Positive(y, x), angle, 1e-15) << y << " " << x;
+    EXPECT_FALSE(std::signbit(Atan2Positive(-0.0, 1.0))) << "a negative zero is no negative angle";
     // 31.415926534999997 is one ulp below five turns of 6.283185307, where the
     // quotient rounds up to 5.
-    for (double angle :
-         {-1e-17, -100.0, 1e6, kTurn, 3 * kTurn, 31.415926534999997, 62.831853069999994})
+    for (double angle : {-1e-17, -7.0, 3 * kTurn, 31.415926534999997})
         EXPECT_TRUE(ReduceAngle(angle) >= 0.0 && ReduceAngle(angle) < kTurn) << angle;
 }
 
@@ -49,33 +38,23 @@ TEST(Vectors, SphericalAndRectangularAgreeWithAtan2AndRoundTrip) {
     EXPECT_EQ(std::vector<double>({lon, lat, r}), std::vector<double>(3, 0.0));
     // Longitude and latitude are taken by cheaper routes than atan2; they must
     // agree with it on every octant, on the axes and near the poles.
-    auto check = [](double x, double y, double z) {
-        Vector3 v = {x, y, z};
-        double lon = 0.0, lat = 0.0;
-        RectangularToSpherical(v, &lon, &lat, nullptr);
-        ASSERT_NEAR(lon, Atan2Positive(y, x), 1e-15) << x << " " << y << " " << z;
-        ASSERT_NEAR(lat, std::atan2(z, std::hypot(x, y)), 1e-15) << x << " " << y << " " << z;
-        ASSERT_LT(lon, kTurn);
-    };
-    for (double x : {-2.0, -1e-9, -0.0, 0.0, 1e-9, 3.0})
-        for (double y : {-2.0, -1e-9, -0.0, 0.0, 1e-9, 3.0})
-            for (double z : {-5.0, 0.0, 0.70710678, 0.70710679, 1e-7})
-                if (x != 0.0 || y != 0.0) check(x, y, z);
-    check(1.0, -1e-300, 0.0);
-    check(0.0, 0.0, -2.0);
-
     std::mt19937 random(11);
-    std::uniform_real_distribution<double> u(0.0, 1.0);
-    for (int i = 0; i < 5000; ++i) {
-        check(2 * u(random) - 1, 2 * u(random) - 1, 6 * u(random) - 3);
-        double lon0 = u(random) * kTurn, lat0 = std::asin(2.0 * u(random) - 1.0);
-        double r0 = 0.1 + 10.0 * u(random);
-        Vector3 v;
-        SphericalToRectangular(lon0, lat0, r0, v);
+    std::uniform_real_distribution<double> u(-1.0, 1.0);
+    std::vector<std::vector<double>> points = {{0, 0, -2},        {1, -1e-300, 0},
+                                               {-0.0, 3, 1e-7},   {-2, -1e-9, 0.70710679},
+                                               {1e-9, 0.0, -5.0}, {0, -2, 0.70710678}};
+    for (int i = 0; i < 3000; ++i)
+        points.push_back({u(random), u(random), 3 * u(random)});
+    for (const auto& p : points) {
+        Vector3 v = {p[0], p[1], p[2]};
+        RectangularToSpherical(v, &lon, &lat, nullptr);
+        ASSERT_NEAR(lon, Atan2Positive(p[1], p[0]), 1e-15) << p[0] << " " << p[1] << " " << p[2];
+        ASSERT_NEAR(lat, std::atan2(p[2], std::hypot(p[0], p[1])), 1e-15) << p[0] << " " << p[1];
+        const double lon0 = (u(random) + 1) * kTruePi, lat0 = std::asin(u(random));
+        SphericalToRectangular(lon0, lat0, 3.0, v);
         RectangularToSpherical(v, &lon, &lat, &r);
-        ASSERT_NEAR(lon, lon0, 1e-12);
-        ASSERT_NEAR(lat, lat0, 1e-12);
-        ASSERT_NEAR(r, r0, 1e-12 * r0);
+        ASSERT_TRUE(std::fabs(lon - lon0) < 1e-12 && std::fabs(lat - lat0) < 1e-12 &&
+                    std::fabs(r - 3.0) < 1e-12);
     }
 }
 
@@ -95,18 +74,10 @@ TEST(Vectors, OperationsAllowTheOutputToBeAnInput) {
     Vector3 a = {1.0, 2.0, 3.0}, b = {-2.0, 0.5, 4.0};
     CrossProduct(a, b, a);
     EXPECT_EQ(std::vector<double>(a, a + 3), (std::vector<double>{6.5, -10.0, 4.5}));
-    VectorSubtract(a, b, a);
-    EXPECT_EQ(std::vector<double>(a, a + 3), (std::vector<double>{8.5, -10.5, 0.5}));
-
-    Matrix3 m = {{1, 2, 3}, {4, 5, 6}, {7, 8, 10}};
-    Matrix3 product = {{0, 1, 0}, {-1, 0, 2}, {3, 1, 1}};
-    MultiplyMatrix(m, product); // product := m x product
-    ExpectMatrixNear(product, {{7, 4, 7}, {13, 10, 16}, {22, 17, 26}}, 0.0);
-    Matrix3 squared;
+    Matrix3 m = {{1, 2, 3}, {4, 5, 6}, {7, 8, 10}}, squared;
     CopyMatrix(m, squared);
     MultiplyMatrix(squared, squared);
     ExpectMatrixNear(squared, {{30, 36, 45}, {66, 81, 102}, {109, 134, 169}}, 0.0);
-
     Vector3 v = {1.0, -1.0, 2.0}, w = {1.0, -1.0, 2.0};
     TransformVector(m, v);
     UntransformVector(m, w); // by the transpose
@@ -121,41 +92,25 @@ TEST(Vectors, RotationsHaveTheirSignPatternsAndComposeOnTheLeft) {
                                  {{c, -s, 0}, {s, c, 0}, {0, 0, 1}}};
     Matrix3 m, first, both, identity;
     for (int axis = 0; axis < 3; ++axis) {
-        SCOPED_TRACE(axis);
         RotationMatrix(m, {{axis, 0.3}});
         ExpectMatrixNear(m, expected[axis], 1e-16);
     }
-    // No rotation, or axes that do not exist, leave the identity.
     IdentityMatrix(identity);
-    RotationMatrix(m, {{3, 1.0}, {-1, 1.0}});
+    RotationMatrix(m, {{3, 1.0}, {-1, 1.0}}); // axes that do not exist
     ExpectMatrixNear(m, identity, 0.0);
-
     RotationMatrix(first, {{0, 0.7}});
     RotationMatrix(m, {{2, -1.1}});
     MultiplyMatrix(m, first); // second x first
     RotationMatrix(both, {{0, 0.7}, {2, -1.1}});
     ExpectMatrixNear(both, first, 1e-15);
-
-    // -lon about z, then -lat about y, brings (lon, lat) onto +x: the chart's centring.
-    Vector3 v;
-    SphericalToRectangular(2.1, 0.6, 1.0, v);
-    RotationMatrix(m, {{2, -2.1}, {1, -0.6}});
-    TransformVector(m, v);
-    EXPECT_NEAR(v[0], 1.0, 1e-15);
-    EXPECT_NEAR(std::hypot(v[1], v[2]), 0.0, 1e-15);
 }
 
 TEST(Vectors, SeparationAndPositionAngle) {
     EXPECT_NEAR(AngularSeparation(1.0, -kTruePi / 2, 2.0, kTruePi / 2), kTruePi, 1e-15);
     // A point against itself, where the cosine rounds to just above 1: not NaN.
-    for (double lat : {0.3, 0.7, -1.2, 1.5})
-        EXPECT_NEAR(AngularSeparation(0.4, lat, 0.4, lat), 0.0, 1e-7) << lat;
-    // North, east, south and west of a point on the equator.
-    EXPECT_NEAR(PositionAngle(1.0, 0.0, 1.0, 0.1), 0.0, 1e-15);
-    EXPECT_NEAR(PositionAngle(1.0, 0.0, 1.1, 0.0), kTruePi / 2, 1e-9);
-    EXPECT_NEAR(PositionAngle(1.0, 0.0, 1.0, -0.1), kTruePi, 1e-9);
-    EXPECT_NEAR(PositionAngle(1.0, 0.0, 0.9, 0.0), 3 * kTruePi / 2, 1e-9);
-
+    EXPECT_NEAR(AngularSeparation(0.4, 0.7, 0.4, 0.7), 0.0, 1e-7);
+    EXPECT_NEAR(PositionAngle(1.0, 0.0, 1.1, 0.0), kTruePi / 2, 1e-9) << "east";
+    EXPECT_NEAR(PositionAngle(1.0, 0.0, 1.0, -0.1), kTruePi, 1e-9) << "south";
     std::mt19937 random(13);
     std::uniform_real_distribution<double> u(0.0, 1.0);
     for (int i = 0; i < 500; ++i) {
@@ -169,8 +124,7 @@ TEST(Vectors, SeparationAndPositionAngle) {
             0.0, 1e-9);
     }
     // At the poles there is no east, and a direction along the position has none: 0.
-    Vector3 north = {0, 0, 1}, south = {0, 0, -1}, x = {1, 0, 0}, along = {0.6, 0.8, 0};
-    EXPECT_EQ(VectorPositionAngle(north, x), 0.0);
+    Vector3 south = {0, 0, -1}, x = {1, 0, 0}, along = {0.6, 0.8, 0};
     EXPECT_EQ(VectorPositionAngle(south, x), 0.0);
     EXPECT_EQ(VectorPositionAngle(along, along), 0.0);
 }

@@ -20,10 +20,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -39,11 +41,8 @@ inline std::string Show(RGBColor c) {
     return "(" + std::to_string(c.red) + ", " + std::to_string(c.green) + ", " +
            std::to_string(c.blue) + ")";
 }
-inline bool Lit(RGBColor c) {
-    return c.red >= 128 || c.green >= 128 || c.blue >= 128;
-}
-inline bool Dark(RGBColor c) {
-    return c.red < 64 && c.green < 64 && c.blue < 64;
+inline bool NotBlack(RGBColor c) {
+    return c != kBlack;
 }
 
 // A direction as the store keeps it (components truncated to 2^30 units);
@@ -54,6 +53,17 @@ inline void Direction(double lon, double lat, std::int32_t out[3], int frame = -
     if (frame >= 0) UntransformVector(*FrameMatrix(gInstant.frames, frame), v);
     for (int i = 0; i < 3; ++i)
         out[i] = static_cast<std::int32_t>(v[i] * kUnitVectorScale);
+}
+
+// Points "dx,dy dx,dy ..." from a symbol's centre.
+inline std::vector<Point> Points(const char* text) {
+    std::vector<Point> points;
+    std::istringstream in(text);
+    Point p;
+    char comma;
+    while (in >> p.x >> comma >> p.y)
+        points.push_back(p);
+    return points;
 }
 
 // A picture being drawn into; reading a pixel ends the drawing, Resume
@@ -87,6 +97,7 @@ public:
         Finish();
         return PicturePixel(picture_, x, y);
     }
+    bool Inside(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height; }
     std::vector<RGBColor> All() {
         std::vector<RGBColor> pixels;
         for (int y = 0; y < height; ++y)
@@ -113,19 +124,16 @@ public:
                 if (At(x, y) == color) found.push_back(Point{x, y});
         return found;
     }
-    // The bounding box of the pixels that are not black; false when none is.
-    bool LitBox(int& left, int& top, int& right, int& bottom) {
-        left = top = 1 << 20;
-        right = bottom = -1;
+    // The bounding box (left, top, right, bottom) of the pixels that are not
+    // black; right is -1 when none is.
+    std::array<int, 4> LitBox() {
+        std::array<int, 4> box{1 << 20, 1 << 20, -1, -1};
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x)
-                if (!(At(x, y) == kBlack)) {
-                    left = std::min(left, x);
-                    right = std::max(right, x);
-                    top = std::min(top, y);
-                    bottom = std::max(bottom, y);
-                }
-        return right >= 0;
+                if (At(x, y) != kBlack)
+                    box = {std::min(box[0], x), std::min(box[1], y), std::max(box[2], x),
+                           std::max(box[3], y)};
+        return box;
     }
     const int width, height;
 
@@ -133,6 +141,14 @@ private:
     PictureRef picture_;
     bool open_ = true;
 };
+
+// The whole chart drawn into a fresh picture of that size.
+inline std::unique_ptr<Canvas> DrawnChart(int width, int height) {
+    auto picture = std::make_unique<Canvas>(width, height);
+    DrawChart(Rect{0, 0, width, height});
+    picture->Finish();
+    return picture;
+}
 
 class ChartTest : public ComputationTest {
 protected:
@@ -164,17 +180,11 @@ protected:
         setDriverDefaults();
     }
 
-    // The whole chart drawn into a fresh picture of that size.
     void Draw(int width = 200, int height = 150) {
         picture.reset();
-        picture = std::make_unique<Canvas>(width, height);
-        DrawChart(Rect{0, 0, width, height});
-        picture->Finish();
+        picture = DrawnChart(width, height);
     }
     RGBColor At(int x, int y) const { return picture->At(x, y); }
-    bool Inside(int x, int y) const {
-        return x >= 0 && y >= 0 && x < picture->width && y < picture->height;
-    }
 
     std::unique_ptr<Canvas> picture;
 };

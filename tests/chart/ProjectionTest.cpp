@@ -67,38 +67,6 @@ protected:
     static ProjectedPoint Project(const Fixed& v) { return ProjectDirection(v.data()); }
 };
 
-TEST_F(ProjectionTest, FrameScalesAndLimitsFollowTheProjection) {
-    struct Case {
-        int projection;
-        double halfWidthUnits; // projected units across half the field
-        std::int32_t depthLimit;
-    } cases[] = {
-        {kPlanar, std::tan(0.5), -1073741},      {kSpherical, std::sin(0.5), -1073741},
-        {kLambert, std::tan(0.25), -1063004405}, {kMercator, 0.5, -1073741824},
-        {kMollweide, 0.5, -1073741824},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(kNames[c.projection]);
-        Prepare(c.projection, 1.0, 0, 0, kEquatorial, {10, 20, 1011, 621});
-        EXPECT_EQ(gFrame.left, 10);
-        EXPECT_EQ(gFrame.right, 1011);
-        EXPECT_EQ(gFrame.centerX, 510); // integer halves
-        EXPECT_EQ(gFrame.centerY, 320);
-        EXPECT_EQ(gFrame.scale, static_cast<std::int32_t>(500 / c.halfWidthUnits));
-        EXPECT_DOUBLE_EQ(gFrame.inverseScale, c.halfWidthUnits / 500);
-        EXPECT_EQ(gFrame.inverseScaleFixed,
-                  static_cast<std::int32_t>(c.halfWidthUnits / 500 * 1073741824.0));
-        EXPECT_EQ(gFrame.depthLimit, c.depthLimit);
-        EXPECT_EQ(gFrame.projection, c.projection);
-    }
-
-    // The legend band comes off the bottom.
-    gDisplayOptions.showChartLegend = true;
-    Prepare(kLambert, 1.0, 0, 0, kEquatorial, {0, 0, 800, 600});
-    EXPECT_EQ(gFrame.bottom, 600 - LegendHeight());
-    EXPECT_EQ(gFrame.centerY, (600 - LegendHeight()) / 2);
-}
-
 TEST_F(ProjectionTest, DegenerateAreasAndExtremeFieldsNeverDivideByZero) {
     // An empty rectangle, a 1" field on a huge area, a full turn on a tiny one.
     for (int p = kPlanar; p <= kMollweide; ++p) {
@@ -116,25 +84,6 @@ TEST_F(ProjectionTest, DegenerateAreasAndExtremeFieldsNeverDivideByZero) {
         for (const Fixed& v : {Fixed{kMax32, kMin32, kMax32}, Fixed{kMin32, kMin32, kMin32},
                                Fixed{-1, kMax32, kMin32}, Fixed{0, 1, -1}})
             (void)Project(v);
-    }
-}
-
-TEST_F(ProjectionTest, CentreAndAxesOfEveryProjection) {
-    for (int p = kPlanar; p <= kMollweide; ++p) {
-        SCOPED_TRACE(kNames[p]);
-        Prepare(p, 90 * kDeg, 30 * kDeg, 10 * kDeg);
-        ProjectedPoint centre = Project(FixedAt(30 * kDeg, 10 * kDeg));
-        EXPECT_TRUE(centre.visible);
-        EXPECT_NEAR(centre.x, 500, 1);
-        EXPECT_NEAR(centre.y, 300, 1);
-        EXPECT_GT(centre.depth, 1073600000); // 1 less the fixed-point loss
-        // Greater right ascension (east) is to the left, north is up.
-        ProjectedPoint east = Project(FixedAt(40 * kDeg, 10 * kDeg));
-        ProjectedPoint north = Project(FixedAt(30 * kDeg, 20 * kDeg));
-        EXPECT_LT(east.x, 450);
-        EXPECT_NEAR(east.y, 300, 40);
-        EXPECT_LT(north.y, 250);
-        EXPECT_NEAR(north.x, 500, 2);
     }
 }
 
@@ -158,6 +107,8 @@ TEST_F(ProjectionTest, DistanceFromTheCentreFollowsEachLaw) {
         // Mollweide truncates sin(latitude) to whole pixels before the pi/2.
         EXPECT_NEAR(300 - q.y, c.pixels, c.projection == kMollweide ? 3.0 : 2.0);
         EXPECT_EQ(q.x, 500);
+        EXPECT_GT(Project(FixedAt(0, 0)).depth, 1073600000); // 1 less the fixed-point loss
+        EXPECT_LT(Project(FixedAt(10 * kDeg, 0)).x, 450) << "east is to the left";
     }
     // The cylindrical ones spread longitude evenly along the equator.
     Prepare(kMercator, 360 * kDeg);
@@ -249,18 +200,15 @@ TEST_F(ProjectionTest, MirrorFlagsAndHorizonOrientation) {
 }
 
 TEST_F(ProjectionTest, RotationTurnsTheChartAboutItsCentre) {
-    Fixed north = FixedAt(0, 10 * kDeg);
-    gChartView.fieldRotation = 90 * kDeg;
-    Prepare(kLambert, 90 * kDeg);
-    ProjectedPoint q = Project(north);
-    // North turns from up to the left.
-    EXPECT_LT(q.x, 450);
-    EXPECT_NEAR(q.y, 300, 1);
-    gChartView.fieldRotation = 180 * kDeg;
-    Prepare(kLambert, 90 * kDeg);
-    q = Project(north);
-    EXPECT_GT(q.y, 350);
-    EXPECT_NEAR(q.x, 500, 1);
+    // North turns from up to the left, then down.
+    const std::tuple<double, int, int> cases[] = {{90, 394, 300}, {180, 500, 406}};
+    for (auto [degrees, x, y] : cases) {
+        gChartView.fieldRotation = degrees * kDeg;
+        Prepare(kLambert, 90 * kDeg);
+        ProjectedPoint q = Project(FixedAt(0, 10 * kDeg));
+        EXPECT_NEAR(q.x, x, 2) << degrees;
+        EXPECT_NEAR(q.y, y, 2) << degrees;
+    }
 }
 
 TEST_F(ProjectionTest, PointInChartBoundsAndHorizonMask) {
@@ -294,20 +242,6 @@ TEST_F(ProjectionTest, PointInChartBoundsAndHorizonMask) {
     EXPECT_FALSE(PointInChart(above.data()));
     EXPECT_EQ(gFrame.horizonSineFixed30,
               static_cast<std::int32_t>(std::sin(10 * kDeg) * 1073741824.0));
-}
-
-TEST_F(ProjectionTest, AltitudeSineUsesTheZenith) {
-    // A site at latitude 40 degrees, sidereal time 3h.
-    BuildFrameMatrices(gInstant.frames, 2451545.0, false, 45 * kDeg, 40 * kDeg);
-    Prepare(kLambert, 90 * kDeg, 0, 0, kHorizon);
-    for (double alt : {-60.0, -5.0, 0.0, 30.0, 89.0}) {
-        // Azimuth 123 degrees, altitude alt, back to J2000.
-        Vector3 v;
-        SphericalToRectangular(123 * kDeg, alt * kDeg, 1.0, v);
-        UntransformVector(gInstant.frames.horizon, v);
-        Fixed f = ToFixed(v);
-        EXPECT_NEAR(AltitudeSine(f.data()) / 1073741824.0, std::sin(alt * kDeg), 1e-4) << alt;
-    }
 }
 
 TEST_F(ProjectionTest, UnprojectOffTheSky) {
@@ -351,9 +285,8 @@ double PixelAngle(int x, int y) {
 }
 
 TEST_F(ProjectionTest, RoundTripsWithinAPixelAtEveryField) {
-    const double fields[] = {1 * kArcsec, 10 * kArcsec, 60 * kArcsec, 600 * kArcsec, 1 * kDeg,
-                             2 * kDeg,    5 * kDeg,     15 * kDeg,    45 * kDeg,     90 * kDeg,
-                             135 * kDeg,  180 * kDeg,   270 * kDeg,   360 * kDeg};
+    const double fields[] = {1 * kArcsec, 60 * kArcsec, 1 * kDeg,   15 * kDeg, 90 * kDeg,
+                             135 * kDeg,  180 * kDeg,   270 * kDeg, 360 * kDeg};
     const double widest[] = {
         0, kPlanarFieldLimit, kSphericalFieldLimit, kLambertFieldLimit, 360 * kDeg, 360 * kDeg};
     std::mt19937 random(20240601);
@@ -411,10 +344,7 @@ TEST_F(ProjectionTest, ProjectVectorMatchesTheFixedPointForm) {
     Vector3 v;
     SphericalToRectangular(15 * kDeg, 25 * kDeg, 1.0, v);
     ProjectedPoint a = ProjectVector(v), b = ProjectDirection(ToFixed(v).data());
-    EXPECT_EQ(a.x, b.x);
-    EXPECT_EQ(a.y, b.y);
-    EXPECT_EQ(a.depth, b.depth);
-    EXPECT_EQ(a.visible, b.visible);
+    EXPECT_EQ(std::tuple(a.x, a.y, a.depth, a.visible), std::tuple(b.x, b.y, b.depth, b.visible));
 }
 
 // The centred object moves the centre at every drawing; an object that left

@@ -27,55 +27,53 @@ std::uint32_t ParseOne(Rules rules, const std::string& text) {
 constexpr Rules S = Rules::Star, D = Rules::DeepSky;
 
 TEST(Names, EveryCatalogueParsesPacksFormatsAndParsesBack) {
-    // clang-format off
     const struct {
         Rules rules;
         const char *text, *display;
         std::uint32_t packed;
     } samples[] = {
-        {S, "$a Cen", "$a Cen", 100001019u}, {S, "$a1 Cen", "$a1 Cen", 100001119u},
-        {S, "$w9 Vul", "$w9 Vul", 100024988u}, {S, "RR Lyr", "RR Lyr", 200001052u},
-        {S, "T CrB", "T CrB", 200000327u}, {S, "V1500 Cyg", "V1500 Cyg", 200150031u},
-        {S, "61 Cyg", "61 Cyg", 300006131u}, {S, "HR2491", "HR2491", 400002491u},
-        {S, "HD 48915", "HD48915", 500048915u}, {S, "SAO 151881", "SAO151881", 600151881u},
-        {S, "BD+38 3238", "BD+38 3238", 713832380u}, {S, "BD-16 1591s", "BD-16 1591s", 701615915u},
-        {S, "BD+05 1668N", "BD+05 1668n", 710516683u}, {S, "CoD-52 914", "CoD-52 914", 805200914u},
-        {S, "CPD+60 1234", "CPD+60 1234", 916001234u},
-        {S, "GSC0001-0001", "GSC0001-0001", 1000010001u}, {D, "M31", "M31", 2100000031u},
-        {D, "NGC5194A", "NGC5194A", 2200051941u}, {D, "NGC 224", "NGC224", 2200002240u},
-        {D, "IC 2602b", "IC2602B", 2300026022u}, {D, "UGC 12158", "UGC12158", 2400012158u},
-        {D, "UGCA 86", "UGCA86", 2500000086u}, {D, "PK205+14 1", "PK205+14 1", 2602051141u},
-        {D, "PK 9-05 2", "PK9-05 2", 2600090052u},
-        {D, "PNG205.1+14.2", "PNG205.1+14.2", 2720511142u},
-        {D, "PNG 0.5-2.3", "PNG000.5-02.3", 2700050023u}, {D, "PGC 99999", "PGC99999", 2800099999u},
+        {S, "$a1 Cen", nullptr, 100001119u},       {S, "$w9 Vul", nullptr, 100024988u},
+        {S, "RR Lyr", nullptr, 200001052u},        {S, "V1500 Cyg", nullptr, 200150031u},
+        {S, "61 Cyg", nullptr, 300006131u},        {S, "HR2491", nullptr, 400002491u},
+        {S, "HD 48915", "HD48915", 500048915u},    {S, "SAO 151881", "SAO151881", 600151881u},
+        {S, "BD-16 1591s", nullptr, 701615915u},   {S, "BD+05 1668N", "BD+05 1668n", 710516683u},
+        {S, "CoD-52 914", nullptr, 805200914u},    {S, "CPD+60 1234", nullptr, 916001234u},
+        {S, "GSC0001-0001", nullptr, 1000010001u}, {D, "M31", nullptr, 2100000031u},
+        {D, "NGC 224", "NGC224", 2200002240u},     {D, "IC 2602b", "IC2602B", 2300026022u},
+        {D, "UGC 12158", "UGC12158", 2400012158u}, {D, "UGCA 86", "UGCA86", 2500000086u},
+        {D, "PK 9-05 2", "PK9-05 2", 2600090052u}, {D, "PNG 0.5-2.3", "PNG000.5-02.3", 2700050023u},
+        {D, "PGC 99999", "PGC99999", 2800099999u},
     };
-    // clang-format on
     for (const auto& s : samples) {
         SCOPED_TRACE(s.text);
         EXPECT_EQ(ParseOne(s.rules, s.text), s.packed);
-        EXPECT_EQ(formatIdentifier(s.packed), s.display);
-        EXPECT_EQ(ParseOne(s.rules, s.display), s.packed) << "the display form reads back";
+        const std::string display = s.display ? s.display : s.text; // none: the text itself
+        EXPECT_EQ(formatIdentifier(s.packed), display);
+        EXPECT_EQ(ParseOne(s.rules, display), s.packed) << "the display form reads back";
     }
 }
 
 TEST(Names, OtherSpellingsAndTheOtherRuleSet) {
-    // clang-format off
+    // Each rule set knows only its own catalogues; prefixes are case-sensitive;
+    // blanks may follow the prefix and surround the part; constellation words
+    // match by their first three letters.
     const struct {
         Rules rules;
         const char* text;
         std::uint32_t packed;
     } cases[] = {
-        // Each rule set knows only its own catalogues; prefixes are case-sensitive.
-        {S, "M31", 0}, {S, "NGC 224", 0}, {D, "HR 2491", 0}, {D, "$a Cen", 0},
-        {S, "hr 2491", 0}, {D, "ngc 224", 0}, {D, "m31", 0},
-        // Blanks after the prefix and around the part.
-        {D, "M 31", 2100000031u}, {D, "  M  31  ", 2100000031u}, {D, "NGC 5194a", 2200051941u},
-        // Constellation words match by their first three letters.
-        {S, "61 Cygni", 300006131u}, {S, "$a Centauri", 100001019u}, {S, "RR LYRAE", 200001052u},
-        {S, "61 Cy", 0}, {S, "61 Xyz", 0}, {S, "61", 0}, {S, "$j Cen", 0}, {S, "$ Cen", 0},
-        {S, "$a", 0},
+        {S, "M31", 0},
+        {D, "HR 2491", 0},
+        {S, "hr 2491", 0},
+        {D, "m31", 0},
+        {D, "  M  31  ", 2100000031u},
+        {D, "NGC 5194a", 2200051941u},
+        {S, "61 Cygni", 300006131u},
+        {S, "RR LYRAE", 200001052u},
+        {S, "61 Cy", 0},
+        {S, "61", 0},
+        {S, "$ Cen", 0},
     };
-    // clang-format on
     for (const auto& c : cases)
         EXPECT_EQ(ParseOne(c.rules, c.text), c.packed) << '"' << c.text << '"';
 }
@@ -104,10 +102,8 @@ TEST(Names, ConstellationAndGreekLetterTables) {
 }
 
 TEST(Names, VariableStarSequence) {
-    const std::pair<long, const char*> marks[] = {
-        {1, "R"},   {9, "Z"},   {10, "RR"}, {18, "RZ"}, {19, "SS"},  {54, "ZZ"},    {55, "AA"},
-        {63, "AI"}, {64, "AK"}, {79, "AZ"}, {80, "BB"}, {334, "QZ"}, {335, "V335"}, {1500, "V1500"},
-    };
+    const std::pair<long, const char*> marks[] = {{9, "Z"},   {10, "RR"},  {54, "ZZ"},   {55, "AA"},
+                                                  {64, "AK"}, {334, "QZ"}, {335, "V335"}};
     for (const auto& [number, text] : marks) {
         EXPECT_EQ(variableStarDesignation(number), text) << number;
         EXPECT_EQ(variableStarNumber(text), number) << text;
@@ -119,8 +115,7 @@ TEST(Names, VariableStarSequence) {
         EXPECT_EQ(variableStarNumber(text), n) << text;
     }
     EXPECT_EQ(variableStarDesignation(0), "");
-    EXPECT_EQ(variableStarDesignation(-3), "");
-    for (const char* bad : {"AJ", "JK", "JJ", "RA", "ZR", "Q", "A", "RZZ", "V0", "Vega", "", "rr"})
+    for (const char* bad : {"AJ", "RA", "ZR", "Q", "RZZ", "V0", "Vega", "", "rr"})
         EXPECT_EQ(variableStarNumber(bad), 0) << bad;
     EXPECT_EQ(variableStarNumber("V"), 5) << "V alone is the fifth letter";
 }
@@ -168,65 +163,49 @@ TEST(Names, ObjectNamesKeepTextOnlyWhenItIsMoreThanDesignations) {
 TEST(Names, RangeLimitsAndMalformedDesignations) {
     // A text just inside each limit reads (and reads back); the one just
     // outside, or a malformed one, yields nothing.
-    // clang-format off
-    const struct {
-        Rules rules;
-        const char *inside, *outside;
-    } limits[] = {
-        {S, "$w Cen", "$j Cen"}, {S, "$a9 Cen", "$a Xxx"}, {S, "Z Cyg", "Y1 Cyg"},
-        {S, "V1 Cyg", "V0 Cyg"}, {S, "V999999 Cyg", "V1000000 Cyg"}, {S, "QZ Cyg", "ZQ Cyg"},
-        {S, "1 Cyg", "0 Cyg"}, {S, "999999 Cyg", "1000000 Cyg"}, {S, "HR1", "HR0"},
-        {S, "HR9999", "HR10000"}, {S, "HD1", "HD0"}, {S, "HD999999", "HD1000000"},
-        {S, "SAO1", "SAO0"}, {S, "SAO999998", "SAO999999"}, {S, "BD+89 1", "BD+90 1"},
-        {S, "BD-00 9999", "BD-00 10000"}, {S, "BD+38 1", "BD+38 0"},
-        {S, "BD+38 3238s", "BD+38 3238x"}, {S, "CoD-89 99999", "CoD-89 100000"},
-        {S, "CoD-89 1", "CoD-90 1"}, {S, "CoD+00 1", "CoD+00 0"},
-        {S, "CPD-89 99999", "CPD-89 100000"}, {S, "CPD-89 1", "CPD-90 1"},
-        {S, "GSC0001-0001", "GSC0000-0001"}, {S, "GSC9537-9999", "GSC9538-0001"},
-        {S, "GSC0001-9999", "GSC0001-10000"}, {S, "GSC0001-0001", "GSC0001-0000"}, {D, "M1", "M0"},
-        {D, "M110", "M111"}, {D, "NGC1", "NGC0"}, {D, "NGC9999", "NGC10000"},
-        {D, "NGC9999I", "NGC9999J"}, {D, "IC1", "IC0"}, {D, "IC9999i", "IC10000"},
-        {D, "UGC99999", "UGC100000"}, {D, "UGC1", "UGC0"}, {D, "UGCA99998", "UGCA99999"},
-        {D, "UGCA1", "UGCA0"}, {D, "PGC99999", "PGC100000"}, {D, "PGC1", "PGC0"},
-        {D, "PK0+00 1", "PK0+00 0"}, {D, "PK359-89 9", "PK360-89 9"},
-        {D, "PK359+89 9", "PK359+90 9"}, {D, "PK10+10 9", "PK10+10 10"},
-        {D, "PNG000.0+00.0", "PNG360.0+00.0"}, {D, "PNG359.9-89.9", "PNG359.9-90.0"},
-        {D, nullptr, "PNG359.10-89.9"}, {D, nullptr, "PNG359.9-89.10"},
-        {S, nullptr, "GSC0001 0001"}, {S, nullptr, "GSC0001-"}, {S, nullptr, "GSC"},
-        {S, nullptr, "BD38 3238"}, {S, nullptr, "BD +38 3238"}, {S, nullptr, "BD+-38 3238"},
-        {S, nullptr, "BD+38"}, {S, nullptr, "BD+38 3238 a"}, {S, nullptr, "CoD*52 914"},
-        {S, nullptr, "CPD+60"}, {S, nullptr, "HD"}, {S, nullptr, "HDE 1234"}, {S, nullptr, "SAO-5"},
-        {S, nullptr, "HR 99999999999999999999"}, {S, nullptr, "Rr Lyr"}, {S, nullptr, "rr Lyr"},
-        {S, nullptr, "Sirius"}, {S, nullptr, "$"}, {S, nullptr, "Alpha Cen"},
-        {D, nullptr, "PK205 14 1"}, {D, nullptr, "PK205+-14 1"}, {D, nullptr, "PK205+14"},
-        {D, nullptr, "PNG205.1 14.2"}, {D, nullptr, "PNG205,1+14.2"},
-        {D, nullptr, "PNG205.1+-14.2"}, {D, nullptr, "PNG205.1+14"}, {D, nullptr, "NGC 224 x"},
-        {D, nullptr, "NGC"}, {D, nullptr, "Messier 31"}, {D, nullptr, "M-31"}, {D, nullptr, "UGC"},
-        {D, nullptr, "Andromeda"}, {D, nullptr, ""}, {D, nullptr, "   "},
+    const char* const starLimits[] = {
+        "$w Cen",        "$j Cen",      "$a9 Cen",      "$a Xxx",       "Z Cyg",
+        "Y1 Cyg",        "V999999 Cyg", "V1000000 Cyg", "QZ Cyg",       "ZQ Cyg",
+        "1 Cyg",         "0 Cyg",       "HR9999",       "HR10000",      "HD999999",
+        "HD1000000",     "SAO999998",   "SAO999999",    "BD+89 1",      "BD+90 1",
+        "BD-00 9999",    "BD-00 10000", "BD+38 3238s",  "BD+38 3238x",  "CoD-89 99999",
+        "CoD-89 100000", "CPD-89 1",    "CPD-90 1",     "GSC9537-9999", "GSC9538-0001",
+        "GSC0001-0001",  "GSC0001-0000"};
+    const char* const deepSkyLimits[] = {
+        "M110",       "M111",       "NGC9999I",  "NGC9999J",   "IC9999i",       "IC10000",
+        "UGC1",       "UGC0",       "UGCA99998", "UGCA99999",  "PGC99999",      "PGC100000",
+        "PK359-89 9", "PK360-89 9", "PK10+10 9", "PK10+10 10", "PNG359.9-89.9", "PNG359.9-90.0"};
+    auto expectNothing = [](Rules rules, const char* text) {
+        NameParse parse = Parse(rules, text);
+        EXPECT_EQ(parse.count, 0) << '"' << text << '"';
+        EXPECT_FALSE(parse.allIdentifiers) << '"' << text << '"';
     };
-    // clang-format on
-    for (const auto& limit : limits) {
-        SCOPED_TRACE(std::string(limit.inside ? limit.inside : "") + " / " + limit.outside);
-        if (limit.inside) {
-            std::uint32_t packed = ParseOne(limit.rules, limit.inside);
-            EXPECT_NE(packed, 0u);
-            EXPECT_EQ(ParseOne(limit.rules, formatIdentifier(packed)), packed);
+    // Pairs of texts: inside, outside.
+    auto expectLimits = [&](Rules rules, const char* const* texts, std::size_t count) {
+        for (std::size_t k = 0; k + 1 < count; k += 2) {
+            const std::uint32_t packed = ParseOne(rules, texts[k]);
+            EXPECT_NE(packed, 0u) << texts[k];
+            EXPECT_EQ(ParseOne(rules, formatIdentifier(packed)), packed) << texts[k];
+            expectNothing(rules, texts[k + 1]);
         }
-        NameParse outside = Parse(limit.rules, limit.outside);
-        EXPECT_EQ(outside.count, 0);
-        EXPECT_FALSE(outside.allIdentifiers);
-    }
+    };
+    expectLimits(S, starLimits, std::size(starLimits));
+    expectLimits(D, deepSkyLimits, std::size(deepSkyLimits));
+    for (const char* text : {"GSC0001-", "BD +38 3238", "BD+-38 3238", "BD+38 3238 a", "HDE 1234",
+                             "Rr Lyr", "Alpha Cen"})
+        expectNothing(S, text);
+    for (const char* text :
+         {"PNG359.10-89.9", "PK205+14", "PNG205,1+14.2", "NGC 224 x", "M-31", "   "})
+        expectNothing(D, text);
 }
 
 TEST(Names, FormattingRefusesPayloadsNoTextCouldGive) {
-    // No catalogue; codes 11 and 29 without a format; Bayer without a
-    // constellation, letter 25, constellation 89; variable 0; HR0, HR10000;
-    // BD number 0, north digit 2, suffix 6; CoD zone 90; GSC region 0; M111;
-    // NGC0E; PK sequence 0, longitude 360; PNG longitude 360.0, latitude 90.0.
+    // No catalogue; code 11 without a format; Bayer letter 25, constellation
+    // 89; variable 0; HR10000; BD north digit 2, suffix 6; CoD zone 90; GSC
+    // region 0; M111; PK longitude 360; PNG longitude 360.0, latitude 90.0.
     for (std::uint32_t id :
-         {0u,          1100000001u, 2900000001u, 100001000u,  100025019u,  100001089u, 200000031u,
-          400000000u,  400010000u,  706000000u,  720000010u,  713832386u,  809000001u, 1000000001u,
-          2100000111u, 2200000005u, 2602051140u, 2603600001u, 2736000000u, 2700000900u})
+         {0u, 1100000001u, 100025019u, 100001089u, 200000031u, 400010000u, 706000000u, 713832386u,
+          809000001u, 1000000001u, 2100000111u, 2603600001u, 2736000000u, 2700000900u})
         EXPECT_EQ(formatIdentifier(id), "") << id;
 
     const std::uint32_t mixed[] = {400000001u, 1100000001u, 2100000031u, 0u};

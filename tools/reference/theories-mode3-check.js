@@ -1,5 +1,7 @@
-// Prints the reference values of tests/astro/TheoriesMode3Test.cpp, as C++
-// initializer rows to transcribe into the test:
+// Prints the reference values read by tests/astro/TheoriesTest.cpp: the rows
+// of the CSV fixtures tests/astro/theories_engine.csv (1) and
+// tests/astro/theories_astronomia.csv (2), and the figures written into the
+// test itself (3):
 //
 //  1. astronomy-engine (its own truncation of VSOP87, a numerical Pluto, a
 //     fuller lunar theory): geometric heliocentric J2000 equatorial vectors of
@@ -9,8 +11,7 @@
 //     converted from): VSOP87B L, B, R, the truncated lunar series and Meeus'
 //     Pluto, to check the conversion and the evaluation to rounding;
 //  3. astronomia's full VSOP87D Venus of Meeus' example 32.a, on the ecliptic
-//     of the date;
-//  4. astronomy-engine's Earth-Sun distance around the perihelion of 2020.
+//     of the date.
 //
 // Needs astronomy-engine here (npm install in tools/reference) and astronomia
 // in tools/theories (npm install there):
@@ -47,44 +48,43 @@ const bodies = [
 const f = (x, digits) => x.toFixed(digits);
 const timeOf = (jde) => Astronomy.AstroTime.FromTerrestrialTime(jde - J2000);
 
-console.log('// astronomy-engine: {jde, type, x, y, z}, AU, J2000 equatorial (the Moon geocentric)');
+console.log('# theories_engine.csv: AU, J2000 equatorial (the Moon geocentric)');
+console.log('jde,type,x,y,z');
 for (const jde of instants) {
   const time = timeOf(jde);
   for (const [type, name] of bodies) {
     const v = Astronomy.HelioVector(Astronomy.Body[name], time);
-    console.log(`    {${f(jde, 3)}, ${type}, ${f(v.x, 12)}, ${f(v.y, 12)}, ${f(v.z, 12)}},`);
+    console.log(`${f(jde, 3)},${type},${f(v.x,12)},${f(v.y,12)},${f(v.z,12)}`);
   }
   if (jde >= plutoFirst && jde < plutoEnd) {
     const v = Astronomy.HelioVector(Astronomy.Body.Pluto, time);
-    console.log(`    {${f(jde, 3)}, 10, ${f(v.x, 12)}, ${f(v.y, 12)}, ${f(v.z, 12)}},`);
+    console.log(`${f(jde, 3)},10,${f(v.x,12)},${f(v.y,12)},${f(v.z,12)}`);
   }
   const m = Astronomy.GeoMoon(time);
-  console.log(`    {${f(jde, 3)}, 15, ${f(m.x, 15)}, ${f(m.y, 15)}, ${f(m.z, 15)}},`);
+  console.log(`${f(jde, 3)},15,${f(m.x,15)},${f(m.y,15)},${f(m.z,15)}`);
 }
 
-console.log('// astronomia: {jde, type, longitude, latitude, radius}: radians, AU (the Moon: km)');
+console.log('# theories_astronomia.csv: radians, AU (the Moon: km)');
+console.log('jde,type,longitude,latitude,radius');
 const data = {};
 for (const [, , file] of bodies) data[file] = new planetposition.Planet(await load(`data/vsop87B${file}.js`));
 for (const jde of instants.filter((_, k) => k % 4 === 0)) {
   for (const [type, , file] of bodies) {
     const p = data[file].position2000(jde);
-    console.log(`    {${f(jde, 3)}, ${type}, ${p.lon.toPrecision(17)}, ${p.lat.toPrecision(17)}, ${p.range.toPrecision(17)}},`);
+    console.log(`${f(jde, 3)},${type},${p.lon.toPrecision(17)},${p.lat.toPrecision(17)},${p.range.toPrecision(17)}`);
   }
   if (jde >= plutoFirst && jde < plutoEnd) {
     const p = pluto.heliocentric(jde);
-    console.log(`    {${f(jde, 3)}, 10, ${p.lon.toPrecision(17)}, ${p.lat.toPrecision(17)}, ${p.range.toPrecision(17)}},`);
+    console.log(`${f(jde, 3)},10,${p.lon.toPrecision(17)},${p.lat.toPrecision(17)},${p.range.toPrecision(17)}`);
   }
   const m = moonposition.position(jde);
-  console.log(`    {${f(jde, 3)}, 15, ${m.lon.toPrecision(17)}, ${m.lat.toPrecision(17)}, ${m.range.toPrecision(17)}},`);
+  console.log(`${f(jde, 3)},15,${m.lon.toPrecision(17)},${m.lat.toPrecision(17)},${m.range.toPrecision(17)}`);
 }
 
-console.log('// astronomia, full VSOP87D: Venus on the mean ecliptic and equinox of 1992 December 20.0 TD, degrees and AU');
+console.log('# astronomia, full VSOP87D: Venus on the mean ecliptic and equinox of 1992 December 20.0 TD, degrees and AU');
 const venusD = new planetposition.Planet(await load('data/vsop87Dvenus.js')).position(2448976.5);
 console.log(`    ${(venusD.lon * 180 / Math.PI).toFixed(9)}, ${(venusD.lat * 180 / Math.PI).toFixed(9)}, ${venusD.range.toFixed(10)}`);
 
-console.log('// astronomy-engine: perihelion of the Earth in 2020, {jde of Terrestrial Time, distance in AU}');
-const apsis = Astronomy.SearchPlanetApsis(Astronomy.Body.Earth, Astronomy.MakeTime(new Date(Date.UTC(2019, 11, 20))));
-console.log(`    {${f(apsis.time.tt + J2000, 8)}, ${f(apsis.dist_au, 12)}},`);
 }
 
 main();
