@@ -8,7 +8,7 @@ build=${1:-build-fuzz}
 seconds=${2:-60}
 root=$(cd "$(dirname "$0")/.." && pwd)
 status=0
-for harness in "$build"/tests/fuzz/fuzz_*; do
+for harness in "$build"/bin/fuzz_*; do
     name=${harness##*/fuzz_}
     work="$build/corpus/$name"
     findings="$build/findings/$name"

@@ -111,7 +111,10 @@ bool readDefaultSettingsIfPresent() {
     return !FileExists(path) || readSettingsFile(path);
 }
 
-bool openFileByKind(const std::string& path) {
+bool openFileByKind(const std::string& requested) {
+    // A copy: opening a database closes the current one, which clears the
+    // path a caller may have handed in (the current index's own).
+    const std::string path = requested;
     std::string title = FileTitle(path);
     std::FILE* stream = OpenFile(path, "rb");
     if (stream == nullptr) {
