@@ -183,8 +183,10 @@ def fuzz_database(fuzzer, rng, cases, which):
         for args in (["stats"], ["find", "Sirius"], ["find", "--all", "a"]):
             done = fuzzer.run(pd, args)
             why = why or fuzzer.bad_run(done)
-        if not why and database(pd) != before:
-            why = "a read-only command changed the database"
+        after = database(pd)
+        if not why and after != before:
+            changed = sorted(n for n in set(before) | set(after) if before.get(n) != after.get(n))
+            why = "a read-only command changed the database: %s" % ", ".join(changed)
         if why:
             fuzzer.fail(which, case, why, [target])
     open(target, "wb").write(seed)
