@@ -505,6 +505,10 @@ void noteSkippedLine(const std::string& reason) {
         gTally->problems.push_back(std::to_string(gTally->lines) + ": " + reason);
 }
 
+void unreadImportLines(long lines) {
+    if (gTally != nullptr) gTally->lines -= lines;
+}
+
 std::string checkObjectFields(char kind, const std::vector<std::string>& f) {
     if (f.size() < static_cast<std::size_t>(kImportFieldCount) || f[0].empty() ||
         !KindFieldReads(f[0]))

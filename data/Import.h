@@ -55,6 +55,8 @@ void resetImportTotals();
 const ImportTotals& importTotals();
 // A record reader's note that the line just read is skipped, and why.
 void noteSkippedLine(const std::string& reason);
+// A record reader that goes back over lines it read takes them off the count.
+void unreadImportLines(long lines);
 
 // Checks the fields of an object line of kind 'S', 'P', 'C' or 'L' before
 // anything is built of them: "" when every field the kind requires reads

@@ -469,8 +469,11 @@ int readSatelliteRecord(std::FILE* stream, SkyObject** object) {
             // as failed, and reading goes on from the first element line,
             // so that the lines after it are seen just as they would be
             // without the failure.
-            if (starts[1] >= 0) std::fseek(stream, starts[1], SEEK_SET);
             noteSkippedLine("second element line missing");
+            if (starts[1] >= 0) {
+                std::fseek(stream, starts[1], SEEK_SET);
+                unreadImportLines(2);
+            }
             return kRecordFailed;
         }
     }
