@@ -1,5 +1,5 @@
 // The chart's figures: drawing the default view, the whole sky, a narrow
-// field on the Pleiades and a drag step, each at 1600 x 1000 into an
+// field on the Pleiades, a drag step and an animation step, each at 1600 x 1000 into an
 // off-screen picture as RenderChart does, over a copy of the default
 // database the build made. Nothing is shown.
 
@@ -33,9 +33,6 @@ constexpr double kDegree = 0.01745329252;
 // 2026 December 7, 0h UT, from 51.5 degrees north: a winter night.
 constexpr double kNight = 2461381.5;
 constexpr double kLatitude = 51.5 * kDegree;
-
-
-
 
 bool OpenDatabaseCopy() {
     static bool tried = false, ready = false;
@@ -163,6 +160,24 @@ void BM_DragDefaultView(benchmark::State& state) {
     Report(state);
 }
 BENCHMARK(BM_DragDefaultView)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// One animation step of the default view: the time moves on a minute, the
+// instant is prepared again (every body recomputed, the stars when their
+// stamp moves) and the chart is drawn afresh, as each idle step of a running
+// animation does.
+void BM_AnimationStep(benchmark::State& state) {
+    if (!Ready(state)) return;
+    DefaultScene();
+    constexpr double kMinute = 1.0 / 1440.0;
+    DrawOnce();
+    for (auto _ : state) {
+        gViewer.julianDate += kMinute;
+        RecomputeAndRedraw(false);
+        DrawOnce();
+    }
+    Report(state);
+}
+BENCHMARK(BM_AnimationStep)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 
