@@ -575,9 +575,10 @@ int loadFile(ObjectID fileId) {
         file->loadStamp = ++gObjectStore.loadCounter;
         if (file->highestIndex != listedCount) {
             // The data file holds a different number of slots from what the
-            // index said; the data file is right, and the index is corrected.
+            // index said; the data file is right, and the index's record is
+            // corrected. Only in memory: reading is no reason to write the
+            // user's index, and the next change that writes it writes this too.
             recomputeSummary(file);
-            gObjectStore.indexModified = true;
         }
         // Placing the objects kept the total within the limit, but a file
         // without objects only brought its table, which nothing has paid for.

@@ -180,15 +180,25 @@ def fuzz_database(fuzzer, rng, cases, which):
             open(os.path.join(db, "Index.nvd"), "wb").write(index)
         before = database(pd)
         why = None
+        said = b""
         for args in (["stats"], ["find", "Sirius"], ["find", "--all", "a"]):
             done = fuzzer.run(pd, args)
             why = why or fuzzer.bad_run(done)
-        after = database(pd)
-        if not why and after != before:
-            changed = sorted(n for n in set(before) | set(after) if before.get(n) != after.get(n))
-            why = "a read-only command changed the database: %s" % ", ".join(changed)
+            said += b"$ %s -> %s\n" % (" ".join(args).encode(), b"?" if done is None else b"%d" % done.returncode)
+            if done is not None:
+                said += done.stderr
+            after = database(pd)
+            if not why and after != before:
+                changed = sorted(n for n in set(before) | set(after) if before.get(n) != after.get(n))
+                why = "'%s' changed the database: %s" % (" ".join(args), ", ".join(changed))
         if why:
-            fuzzer.fail(which, case, why, [target])
+            open(os.path.join(fuzzer.work, "said.txt"), "wb").write(said)
+            open(os.path.join(fuzzer.work, "input.bin"), "wb").write(data)
+            shutil.copy(os.path.join(db, "Index.nvd"), os.path.join(fuzzer.work, "Index-after.nvd"))
+            fuzzer.fail(which, case, why, [os.path.join(fuzzer.work, "said.txt"),
+                                           os.path.join(fuzzer.work, "input.bin"),
+                                           os.path.join(fuzzer.work, "Index-after.nvd")])
+            open(target, "wb").write(data)
     open(target, "wb").write(seed)
 
 
