@@ -345,19 +345,6 @@ TEST_F(DatabaseFilesTest, DirectoryChainAndNamesThatCannotBeWritten) {
     EXPECT_FALSE(FileExists(dir + "/Escape.nvd"));
 }
 
-TEST_F(DatabaseFilesTest, DeletingRemovesEmptiedDirectoriesButNeverTheDatabase) {
-    OpenEmpty();
-    for (const char* name : {"Sub\\Deep.nvd", "Top.nvd", "Two/Keep.nvd", "Two/Three/Gone.nvd"})
-        ASSERT_EQ(writeDataFile(attachFile(newFile(name))), kStatusSuccess);
-    EXPECT_TRUE(deleteDataFile("Sub\\Deep.nvd"));
-    EXPECT_FALSE(DirectoryExists(In("Sub")));
-    EXPECT_TRUE(deleteDataFile("Two:Three:Gone.nvd"));
-    EXPECT_FALSE(DirectoryExists(In("Two/Three")));
-    EXPECT_TRUE(FileExists(In("Two/Keep.nvd")));
-    EXPECT_TRUE(deleteDataFile("Two/Keep.nvd"));
-    EXPECT_TRUE(DirectoryExists(database));
-}
-
 TEST_F(DatabaseFilesTest, ChoosingDataFileNames) {
     OpenEmpty();
     std::string name;

@@ -205,25 +205,6 @@ TEST_F(DriverTest, MotionAppliesOnlyBeyondTheThresholdFromJ2000) {
     }
 }
 
-TEST_F(DriverTest, EquinoxStaysWhereItIsPutWithoutPrecession) {
-    AddLine(kEarthLine);
-    const double epoch1950 = JulianDateFromYear(1950.0);
-    gComputationOptions.precession = false;
-    gComputationOptions.precessionEpoch = epoch1950;
-    double reference[3][3];
-    auto expectFrame = [&](double epoch, double jd) {
-        gViewer.julianDate = jd;
-        PrepareComputation();
-        eraPmat76(epoch == 0.0 ? gInstant.jde : epoch, 0.0, reference);
-        for (int r = 0; r < 3; ++r)
-            for (int c = 0; c < 3; ++c)
-                EXPECT_NEAR(gInstant.frames.equatorial[r][c], reference[r][c], 1e-9) << jd;
-    };
-    expectFrame(epoch1950, 2460000.5);
-    gComputationOptions.precession = true;
-    expectFrame(0.0, 2460000.5);
-}
-
 TEST_F(DriverTest, StarsSeenFromNearby) {
     ViewFrom(1.0, 0.0); // at (1, 0, 0) AU
     gComputationOptions.starParallax = true;
