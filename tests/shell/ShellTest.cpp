@@ -1,5 +1,4 @@
-// The application shell: start-up, quit, error reports and the
-// database it opens.
+// The application shell: start-up, quit, error reports and the database it opens.
 
 #include "astro/ComputationOptions.h"
 #include "astro/Report.h"
@@ -16,15 +15,11 @@
 #include "shell/Platform.h"
 #include "shell/platform/PlatformInternal.h"
 
-#include <QApplication>
-#include <QPointer>
-
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -70,26 +65,6 @@ TEST_F(Shell, StartupRunsItsStepsInOrderAndShowsTheChartWindow) {
     EXPECT_NEAR(gViewer.julianDate, CurrentUniversalJulianDate(), 5.0 / 86400.0);
     EXPECT_STREQ(gHere.siteName, gViewer.siteName);
     EXPECT_EQ(IdleInterval(), -1);
-}
-
-TEST_F(Shell, ExitClosesTheMainWindowThroughAQuitTheApplicationMayRefuse) {
-    Start();
-    static int quits = 0;
-    static bool refuse = true;
-    SetApplicationHandler([](int event, WindowRef w, long a, long b) -> long {
-        if (event == Quit) ++quits;
-        if (event == Quit && refuse) return 0;
-        return HandleAppEvent(event, w, a, b);
-    });
-    RequestQuit();
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(IsWindowVisible(MainWindow()));
-    refuse = false;
-    QPointer<QWidget> frame = MainWindow()->widget.data();
-    ASSERT_TRUE(InvokeMenuItem(kFileMenu, kFileExit));
-    QCoreApplication::processEvents();
-    EXPECT_EQ(quits, 2);
-    EXPECT_TRUE(frame == nullptr || !frame->isVisible());
 }
 
 TEST_F(Shell, OpenDocumentAndADateTextReportWhatIsWrong) {
