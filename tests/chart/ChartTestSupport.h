@@ -105,6 +105,12 @@ public:
                 pixels.push_back(At(x, y));
         return pixels;
     }
+    // The first row with a pixel that is not black (-1: none).
+    int Top() {
+        for (int y = 0; y < height; ++y)
+            if (Count(NotBlack, 0, y, -1, y + 1) > 0) return y;
+        return -1;
+    }
     // Pixels of [x0, x1) x [y0, y1) that pass the test (x1, y1 < 0: to the edge).
     int Count(const std::function<bool(RGBColor)>& test, int x0 = 0, int y0 = 0, int x1 = -1,
               int y1 = -1) {
@@ -116,24 +122,6 @@ public:
     }
     int CountOf(RGBColor color, int x0 = 0, int y0 = 0, int x1 = -1, int y1 = -1) {
         return Count([color](RGBColor c) { return c == color; }, x0, y0, x1, y1);
-    }
-    std::vector<Point> PixelsOf(RGBColor color) {
-        std::vector<Point> found;
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                if (At(x, y) == color) found.push_back(Point{x, y});
-        return found;
-    }
-    // The bounding box (left, top, right, bottom) of the pixels that are not
-    // black; right is -1 when none is.
-    std::array<int, 4> LitBox() {
-        std::array<int, 4> box{1 << 20, 1 << 20, -1, -1};
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                if (At(x, y) != kBlack)
-                    box = {std::min(box[0], x), std::min(box[1], y), std::max(box[2], x),
-                           std::max(box[3], y)};
-        return box;
     }
     const int width, height;
 
