@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cstring>
 #include <map>
 #include <set>
@@ -141,50 +140,6 @@ TEST(Menus, PopUpsCommandsAndKeysLandOnItemsThatTakeThem) {
             << table[i].key << " -> " << table[i].command;
     }
     EXPECT_EQ(count, 38u);
-}
-
-TEST(Menus, LabelsRadioGroupsAndSeparatorsAreWellFormed) {
-    // The projections are named in a question by their labels: no mnemonics there.
-    EXPECT_STREQ(Item(33, 5)->label, "Mollweide");
-    EXPECT_STREQ(Item(31, 11)->label, "Pluto");
-    // "&Connect..." and "Stay &Centered" share a letter in the Telescope menu.
-    std::set<std::pair<int, char>> collisions;
-    const std::map<int, std::pair<int, int>> radio = {
-        {33, {1, 5}}, {34, {1, 4}}, {41, {1, 3}}, {262, {1, 3}}};
-    for (int menu :
-         {257, 258, 259, 260, 261, 262, 263, 264, 11, 12, 13, 14, 31, 32, 33, 34, 41, 42}) {
-        const MenuDef* def = FindMenu(menu);
-        ASSERT_TRUE(def && def->count > 0) << menu;
-        EXPECT_TRUE(def->items[0].label && def->items[def->count - 1].label)
-            << "menu " << menu << " starts or ends with a separator";
-        const auto group = radio.find(menu);
-        const int groupId =
-            group == radio.end() ? 0 : def->items[group->second.first - 1].radioGroup;
-        EXPECT_NE(groupId == 0, group != radio.end()) << "menu " << menu;
-        std::map<char, int> used;
-        for (int i = 1; i <= def->count; ++i) {
-            const MenuItemDef& entry = def->items[i - 1];
-            const bool inGroup =
-                group != radio.end() && i >= group->second.first && i <= group->second.second;
-            EXPECT_EQ(entry.radioGroup, inGroup ? groupId : 0) << "menu " << menu << " item " << i;
-            if (!entry.label) {
-                EXPECT_TRUE(def->items[i].label && entry.submenu == 0)
-                    << "menu " << menu << ": two separators or a pop-up at " << i;
-                continue;
-            }
-            // One mnemonic mark at most ("&&" is a plain '&'), its letter unique
-            // in the menu.
-            int marks = 0;
-            for (const char* p = entry.label; *p; ++p)
-                if (*p == '&' && p[1] != '&' && ++marks == 1 &&
-                    ++used[static_cast<char>(std::toupper(static_cast<unsigned char>(p[1])))] == 2)
-                    collisions.emplace(menu, std::toupper(static_cast<unsigned char>(p[1])));
-                else if (*p == '&')
-                    ++p;
-            EXPECT_LE(marks, 1) << entry.label;
-        }
-    }
-    EXPECT_EQ(collisions, (std::set<std::pair<int, char>>{{263, 'C'}}));
 }
 
 } // namespace
