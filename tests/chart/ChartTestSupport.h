@@ -97,19 +97,12 @@ public:
         Finish();
         return PicturePixel(picture_, x, y);
     }
-    bool Inside(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height; }
     std::vector<RGBColor> All() {
         std::vector<RGBColor> pixels;
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x)
                 pixels.push_back(At(x, y));
         return pixels;
-    }
-    // The first row with a pixel that is not black (-1: none).
-    int Top() {
-        for (int y = 0; y < height; ++y)
-            if (Count(NotBlack, 0, y, -1, y + 1) > 0) return y;
-        return -1;
     }
     // Pixels of [x0, x1) x [y0, y1) that pass the test (x1, y1 < 0: to the edge).
     int Count(const std::function<bool(RGBColor)>& test, int x0 = 0, int y0 = 0, int x1 = -1,

@@ -110,11 +110,6 @@ TEST_F(DrawCommandsTest, ChosenColoursShowInTheNextDrawingAndCancelKeepsThem) {
     EXPECT_EQ(offered, red) << "the chooser starts from the item's own slot";
     EXPECT_GT(OnTheHorizon(chosen), 50) << "re-rendered with the chosen colour";
     EXPECT_EQ(OnTheHorizon(red), 0);
-    // The sky colour of the hour, with the Color background.
-    DrawMenuCommand(41, kSkyColor);
-    chosen = RGBColor{40, 0, 90};
-    DrawMenuCommand(kCustomColorsMenu, SkyColorSlot());
-    EXPECT_EQ(ChartPixel(3, 3), chosen) << Show(ChartPixel(3, 3));
 }
 
 TEST_F(DrawCommandsTest, FontChooserStartsFromTheChartFontAndSetsTheLegendHeight) {
@@ -145,9 +140,8 @@ TEST_F(DrawCommandsTest, FontChooserStartsFromTheChartFontAndSetsTheLegendHeight
               std::tuple("Liberation Serif", 28, FontBold));
     const int bigHeight = LegendHeight();
     EXPECT_GT(bigHeight, defaultHeight + 4 * 8) << "four rows, each some 14 points taller";
-    EXPECT_EQ(gFrame.bottom, pictureHeight - bigHeight) << "re-rendered with the new font";
     EXPECT_EQ(ChartPixel(gFrame.centerX, pictureHeight - bigHeight), ForegroundColor())
-        << "the band's top edge moved up";
+        << "re-rendered: the band's top edge moved up";
 }
 
 } // namespace
