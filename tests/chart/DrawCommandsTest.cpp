@@ -13,7 +13,6 @@ using namespace chart_test;
 
 constexpr int kDrawMenu = 260;
 constexpr int kCustomColorsMenu = 42;
-constexpr double kHour = 0.26179938781323336;
 
 class DrawCommandsTest : public ChartTest {
 protected:
@@ -49,7 +48,7 @@ protected:
 
 TEST_F(DrawCommandsTest, DialogRefusesUnusableNumbersAndCancelChangesNothing) {
     DisplayOptions& o = gDisplayOptions;
-    const double interval = (1.0 + 59.7 / 60.0) * kHour;
+    const double interval = (1.0 + 59.7 / 60.0) * 0.26179938781323336;
     o.gridRAInterval = interval;
     for (int button : {kCancelButton, kOKButton}) {
         SetDialogResponder(
@@ -115,9 +114,7 @@ TEST_F(DrawCommandsTest, ChosenColoursShowInTheNextDrawingAndCancelKeepsThem) {
 TEST_F(DrawCommandsTest, FontChooserStartsFromTheChartFontAndSetsTheLegendHeight) {
     OpenChart();
     const DisplayOptions& o = gDisplayOptions;
-    const int defaultHeight = LegendHeight();
-    int pictureWidth = 0, pictureHeight = 0;
-    PictureSize(ChartPicture(), &pictureWidth, &pictureHeight);
+    const int defaultHeight = LegendHeight(), bottom = gFrame.bottom;
     std::string offered;
     auto answer = [&](std::string face, int size, int style, bool ok) {
         SetFontChooserResponder([&offered, face, size, style, ok](std::string& f, int& s, int& t) {
@@ -140,8 +137,8 @@ TEST_F(DrawCommandsTest, FontChooserStartsFromTheChartFontAndSetsTheLegendHeight
               std::tuple("Liberation Serif", 28, FontBold));
     const int bigHeight = LegendHeight();
     EXPECT_GT(bigHeight, defaultHeight + 4 * 8) << "four rows, each some 14 points taller";
-    EXPECT_EQ(ChartPixel(gFrame.centerX, pictureHeight - bigHeight), ForegroundColor())
-        << "re-rendered: the band's top edge moved up";
+    EXPECT_EQ(gFrame.bottom, bottom - (bigHeight - defaultHeight)) << "re-rendered";
+    EXPECT_EQ(ChartPixel(gFrame.centerX, gFrame.bottom), ForegroundColor()) << "the band's top";
 }
 
 } // namespace

@@ -80,7 +80,6 @@ TEST_F(ViewCommandsTest, TooWideAFieldOffersTheFirstProjectionThatFits) {
             SetFieldWidth(c.width == 135 ? 2.3561944905 : c.width * kDeg);
         ASSERT_EQ(RecordedMessages().size(), c.offered != nullptr ? 1u : 0u);
         if (c.offered != nullptr) {
-            EXPECT_EQ(RecordedMessages()[0].number, 522);
             EXPECT_EQ(RecordedMessages()[0].buttons, ButtonsOKCancel);
             EXPECT_EQ(RecordedMessages()[0].text,
                       "This field of view is too large to be displayed with the current chart "
@@ -94,10 +93,8 @@ TEST_F(ViewCommandsTest, TooWideAFieldOffersTheFirstProjectionThatFits) {
 
 TEST_F(ViewCommandsTest, FieldWidthIsClampedToOneArcsecondAndAFullTurn) {
     gChartView.projection = kMollweide;
-    const std::pair<double, double> cases[] = {{6.3, 6.283185307},
-                                               {1e-7, 4.848136812202333e-6},
-                                               {-1.0, 4.848136812202333e-6},
-                                               {std::nan(""), 4.848136812202333e-6}};
+    const std::pair<double, double> cases[] = {
+        {6.3, 6.283185307}, {-1.0, 4.848136812202333e-6}, {std::nan(""), 4.848136812202333e-6}};
     for (auto [width, clamped] : cases) {
         SetFieldWidth(width);
         EXPECT_DOUBLE_EQ(gChartView.fieldWidth, clamped) << width;
@@ -125,9 +122,6 @@ TEST_F(ViewCommandsTest, AutomaticMagnitudeLimits) {
     answer = AnswerCancel;
     ViewMenuCommand(259, 13);
     EXPECT_EQ(o.faintestStarMagnitude, 700);
-    o.automaticMagnitudeLimits = false;
-    ViewMenuCommand(259, 10);
-    EXPECT_EQ(o.faintestStarMagnitude, 700) << "off: the limits stay";
 }
 
 TEST_F(ViewCommandsTest, CenterOnObjectAndTheHorizonMask) {
@@ -164,7 +158,6 @@ TEST_F(ViewCommandsTest, CenterOnObjectAndTheHorizonMask) {
         EXPECT_EQ(gDisplayOptions.showHorizonMask, mask);
     }
     ASSERT_EQ(RecordedMessages().size(), 3u);
-    EXPECT_EQ(RecordedMessages()[0].number, 540);
     EXPECT_EQ(RecordedMessages()[0].buttons, ButtonsYesNoCancel);
 }
 
@@ -172,7 +165,6 @@ TEST_F(ViewCommandsTest, CenterMenuFindsItsObjectByTheExactNameOrSaysSo) {
     AddStar("Marsh", 1.0, 0.2); // "Marsh" is not Mars
     ViewMenuCommand(31, 6);     // Mars
     ASSERT_EQ(RecordedMessages().size(), 1u);
-    EXPECT_EQ(RecordedMessages()[0].number, 523);
     EXPECT_EQ(RecordedMessages()[0].text,
               "There's no object containing the name \"Mars\" in memory!");
     EXPECT_EQ(gChartView.centeredObject, 0);
@@ -180,9 +172,6 @@ TEST_F(ViewCommandsTest, CenterMenuFindsItsObjectByTheExactNameOrSaysSo) {
     ViewMenuCommand(31, 6);
     EXPECT_EQ(gChartView.centeredObject, mars);
 }
-
-// ---------------------------------------------------------------------------
-// Scrolling
 
 TEST_F(ViewCommandsTest, ScrollingStepsWrapAndStopShortOfThePoles) {
     ASSERT_NE(CreateChartWindow(), nullptr);
@@ -251,57 +240,32 @@ TEST_F(ViewCommandsTest, ShiftScrollOrbitsTheCentredObject) {
     EXPECT_EQ(gChartView.centeredObject, 0);
 }
 
-// ---------------------------------------------------------------------------
-// The chart window's handler: double-clicking moves the centre.
-
-class ChartWindowTest : public ChartTest {
-protected:
-    void SetUp() override {
-        ChartTest::SetUp();
-        gChartView.coordinateSystem = kEquatorial;
-        gChartView.projection = kLambert;
-        gChartView.centerLongitude = 1.0;
-        gChartView.centerLatitude = 0.2;
-        gChartView.fieldWidth = 90.0 * kDegree;
-        gViewer.julianDate = kEpoch2000;
-        PrepareComputation();
-        window = CreateChartWindow();
-        ASSERT_NE(window, nullptr);
-        RenderChart();
-    }
-    // The chart-frame longitude and latitude of the sky under a pixel.
-    static bool SkyAt(int x, int y, double* lon, double* lat) {
-        Vector3 v;
-        if (!UnprojectPoint(x, y, v)) return false;
-        TransformVector(*FrameMatrix(gInstant.frames, gChartView.coordinateSystem), v);
-        RectangularToSpherical(v, lon, lat, nullptr);
-        return true;
-    }
-    void Send(int event, long a, long b = 0) { SendWindowEvent(window, event, a, b); }
-
-    WindowRef window = nullptr;
-};
-
-TEST_F(ChartWindowTest, DoubleClickRecentresOnTheSkyOnly) {
-    double lon = 0.0, lat = 0.0;
-    ASSERT_TRUE(SkyAt(120, 90, &lon, &lat));
-    gChartView.centeredObject = 77; // a centred object is let go
-    Send(DoubleClick, 120, 90);
-    EXPECT_NEAR(gChartView.centerLongitude, lon, 1e-9);
-    EXPECT_NEAR(gChartView.centerLatitude, lat, 1e-9);
-    EXPECT_EQ(gChartView.centeredObject, 0);
-
-    // Outside the disc of a Spherical chart there is no sky to centre on,
-    // nor to drag from: the centre never turns into NaN.
+// Double-clicking centres on the sky under the mouse; outside the disc of a
+// Spherical chart there is no sky to centre on, nor to drag from.
+TEST_F(ViewCommandsTest, DoubleClickRecentresOnTheSkyOnly) {
+    WindowRef window = CreateChartWindow();
+    gChartView.coordinateSystem = kEquatorial;
     gChartView.projection = kSpherical;
     gChartView.fieldWidth = 170.0 * kDegree;
     RenderChart();
-    const double centre = gChartView.centerLongitude;
-    Send(DoubleClick, gFrame.left, gFrame.top);
-    EXPECT_EQ(gChartView.centerLongitude, centre);
-    Send(MouseDown, gFrame.left + 1, gFrame.top + 1);
-    Send(MouseDrag, gFrame.left + 30, gFrame.top + 1);
-    Send(MouseUp, gFrame.left + 30, gFrame.top + 1);
+    const int x = gFrame.centerX + 30, y = gFrame.centerY - 20;
+    Vector3 v;
+    ASSERT_TRUE(UnprojectPoint(x, y, v));
+    ASSERT_FALSE(UnprojectPoint(gFrame.left, gFrame.top, v));
+    UnprojectPoint(x, y, v);
+    TransformVector(*FrameMatrix(gInstant.frames, kEquatorial), v);
+    double lon = 0.0, lat = 0.0;
+    RectangularToSpherical(v, &lon, &lat, nullptr);
+    gChartView.centeredObject = 77; // a centred object is let go
+    SendWindowEvent(window, DoubleClick, x, y);
+    EXPECT_NEAR(gChartView.centerLongitude, lon, 1e-9);
+    EXPECT_NEAR(gChartView.centerLatitude, lat, 1e-9);
+    EXPECT_EQ(gChartView.centeredObject, 0);
+    RenderChart();
+    SendWindowEvent(window, DoubleClick, gFrame.left, gFrame.top);
+    EXPECT_NEAR(gChartView.centerLongitude, lon, 1e-9);
+    for (int event : {MouseDown, MouseDrag, MouseUp})
+        SendWindowEvent(window, event, gFrame.left + (event == MouseDown ? 1 : 30), gFrame.top + 1);
     EXPECT_FALSE(std::isnan(gChartView.centerLongitude));
 }
 
