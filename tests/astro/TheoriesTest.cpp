@@ -79,15 +79,7 @@ TEST(Vfp, PackedRecordAndSeriesSum) {
     EXPECT_EQ(VfpSeries(a, T, table, 2, 1), 0.0) << "an empty range";
 }
 
-TEST(Vfp, ArgumentsPlacesInRangeAndTheEarthOppositeTheSun) {
-    // Mercury's mean anomaly G 100 days on, the Moon's node running backwards
-    // in slot 7: type, slot, revolutions.
-    const double cases[][3] = {{2, 5, 0.622300566}, {15, 7, 0.505498 + 0.445046867}};
-    for (const auto& [type, slot, revolutions] : cases) {
-        double args[8];
-        ASSERT_TRUE(VfpArguments(static_cast<int>(type), kJ2000 + 100, args));
-        EXPECT_NEAR(args[static_cast<int>(slot)], kTwoPi * revolutions, 1e-11) << type;
-    }
+TEST(Vfp, PlacesInRangeAndTheEarthOppositeTheSun) {
     // Before J2000 the arguments are negative (fmod keeps the sign); the
     // longitude still comes out in [0, 2 pi).
     EclipticPlace sun, earth;
@@ -103,23 +95,6 @@ TEST(Vfp, ArgumentsPlacesInRangeAndTheEarthOppositeTheSun) {
     Vector3 moon;
     ASSERT_TRUE(VfpEclipticPlace(kMoon, 2488069.5, earth) && VfpPosition(kMoon, 2488069.5, moon));
     EXPECT_NEAR(VectorLength(moon), earth.radius * kEarthRadiiAU, 1e-15);
-}
-
-TEST(Vfp, FrameMatrixKeptForOneTimeAndRebuiltForAnother) {
-    const double jde1 = 2455197.5, jde2 = 2455197.5 + 1.0 / 1440.0;
-    Matrix3 m, obliquity;
-    Vector3 a;
-    ASSERT_TRUE(VfpPosition(kMars, jde1, a));
-    const long rebuilds = VfpFrameMatrixRebuilds();
-    ASSERT_TRUE(VfpPosition(kMars, jde1, a) && VfpPosition(kMars, jde2, a));
-    EXPECT_EQ(VfpFrameMatrixRebuilds(), rebuilds + 1) << "same time, no rebuild";
-    // The matrix of the new time: the backward obliquity rotation of the date,
-    // then precession from the date to J2000.
-    PrecessionMatrix(m, jde2, kJ2000, false);
-    RotationMatrix(obliquity, {{0, MeanObliquity(jde2)}});
-    MultiplyMatrix(m, obliquity); // obliquity := m x obliquity
-    for (int i = 0; i < 9; ++i)
-        EXPECT_NEAR(VfpFrameMatrix(jde2)[i / 3][i % 3], obliquity[i / 3][i % 3], 1e-15) << i;
 }
 
 TEST(Theories, RefuseNonFiniteTimesAndUnknownTypes) {

@@ -67,15 +67,12 @@ TEST(TimeScales, JulianDateAndCalendarOfKnownDates) {
     const CalendarDateTime t = CalendarFromJulianDate(2451544.5, -5 * kHour, kGreg);
     EXPECT_EQ(t.year * 10000 + t.month * 100 + static_cast<int>(t.day), 19991231);
     EXPECT_NEAR(t.hour * 3600 + t.minute * 60 + t.second, 19 * 3600, 1e-4);
-    // Leap years of both calendars, negative years included: days of February,
-    // and February 29 of a common year is March 1 on the way back.
-    const int leaps[][3] = {
-        {1900, kGreg, 28}, {-400, kGreg, 29}, {-1, kGreg, 28}, {-100, kJul, 29}};
-    for (const auto& [year, calendar, days] : leaps) {
+    // Leap years, negative ones included: February 29 of a common year is
+    // March 1 on the way back.
+    const int leaps[][3] = {{1900, kGreg, 3}, {-400, kGreg, 2}, {-1, kGreg, 3}, {-100, kJul, 2}};
+    for (const auto& [year, calendar, month] : leaps) {
         const auto code = static_cast<std::int16_t>(calendar);
-        EXPECT_EQ(Jd(year, 3, 1, 0, 0, 0, code) - Jd(year, 2, 1, 0, 0, 0, code), days) << year;
-        EXPECT_EQ(CalendarFromJulianDate(Jd(year, 2, 29, 0, 0, 0, code), 0, code).month,
-                  days == 29 ? 2 : 3)
+        EXPECT_EQ(CalendarFromJulianDate(Jd(year, 2, 29, 0, 0, 0, code), 0, code).month, month)
             << year;
     }
 }
@@ -85,9 +82,9 @@ TEST(TimeScales, DecimalYearsAndDayOfWeek) {
     // Meeus ex. 7.e: 1954 June 30 was a Wednesday; 21:36 UT is already Thursday
     // at +10 h, 02:24 UT still Tuesday at -5 h. Before Julian day 0 the
     // weekday still counts 0..6.
-    const double cases[][3] = {{2434923.5 + 0.9, 10, 4}, {2434923.5 + 0.1, -5, 2}, {-9.0, 0, 6}};
-    for (const auto& [jd, zoneHours, day] : cases)
-        EXPECT_EQ(DayOfWeek(jd, zoneHours * kHour), day) << jd << " " << zoneHours;
+    EXPECT_EQ(DayOfWeek(2434923.5 + 0.9, 10 * kHour), 4);
+    EXPECT_EQ(DayOfWeek(2434923.5 + 0.1, -5 * kHour), 2);
+    EXPECT_EQ(DayOfWeek(-9.0, 0.0), 6);
 }
 
 TEST(TimeScales, DaylightSavingIntervalOfTheUnitedStatesRule) {
@@ -118,9 +115,8 @@ TEST(TimeScales, DeltaTFromTheTableAndTheParabola) {
                                {2050.0, 93.0},    {2150.0, 328.48},   {1000.0, 1799.85}};
     for (const auto& [year, deltaT] : cases)
         EXPECT_NEAR(DeltaT(JulianDateFromYear(year)), deltaT, 1e-3) << year;
-    // The old parabola stood for the years after the table: 127 s in 2000,
-    // twice the Earth's real lag. The observed rows and the forecast carry on
-    // from the table without a jump.
+    // The old parabola stood for the years after the table (127 s in 2000);
+    // the observed rows and the forecast carry on without a jump.
     double previous = DeltaT(JulianDateFromYear(1997.0));
     for (double year = 1997.0; year <= 2200.0; year += 0.25) {
         double value = DeltaT(JulianDateFromYear(year));
@@ -203,9 +199,8 @@ protected:
 TEST_F(Viewer, NowComesFromTheUniversalClockWhateverTheSiteZone) {
     SetZone("JST-9");
     EXPECT_NEAR(CurrentJulianDate() - 9 * kHour, CurrentUniversalJulianDate(), 2 * kSecond);
-    EXPECT_GT(CurrentUniversalJulianDate(), 2451545.0) << "the clock reads before 2000";
-    // A site in Paris with the computer in Tokyo: the instant is still the true
-    // one, not Tokyo's clock less Paris's zone, 8 hours off.
+
+    // A site in Paris with the computer in Tokyo: the true instant, not 8 hours off.
     gViewer.daylightSavings = false;
     gViewer.timeZone = 1.0 * kHour;
     SetViewerTimeToNow();
