@@ -1,6 +1,5 @@
-// Precession, nutation, the obliquity, the four sky frames, aberration, the
-// site's geocentric position and refraction: against ERFA, the IAU's standard
-// routines, against Meeus' worked examples, and on known points.
+// Precession, nutation, the sky frames, aberration, the site's position and
+// refraction: against ERFA, Meeus' worked examples, and on known points.
 
 #include "AstroTest.h"
 
@@ -58,8 +57,8 @@ TEST(ErfaReference, PrecessionNutationAndObliquityMatchTheIau1976And1980Routines
         worst[3] = std::max({worst[3], MaxElementDifference(m, theirs), std::fabs(eps - eEps)});
         worst[4] = std::max(worst[4], std::fabs(psi - ePsi));
     }
-    // The program's arcsecond is 2.3e-10 larger than ERFA's: under 1e-10 rad
-    // in ten centuries. Lieske's obliquity coefficients are rounded to degrees.
+    // The program's arcsecond is 2.3e-10 larger than ERFA's; Lieske's
+    // obliquity coefficients are rounded to degrees.
     EXPECT_TRUE(worst[0] < 1e-9 && worst[1] < 1e-10 && worst[2] < 0.01 * kArcsec);
     EXPECT_TRUE(worst[3] < kArcsec && worst[4] < kArcsec) << worst[3] << " " << worst[4];
 }
@@ -85,12 +84,14 @@ TEST(ErfaReference, AberrationWithin0Point1ArcsecondOfAbWithEpv00) {
         worst = std::max(worst, AngleBetween(p, reference));
     }
     EXPECT_LT(worst, 0.1 * kArcsec);
+    Vector3 zero = {0.0, 0.0, 0.0}, velocity = {1e-4, 0.0, 0.0};
+    Aberrate(zero, velocity);
+    EXPECT_EQ(VectorLength(zero), 0.0) << "no direction, no shift";
 }
 
 TEST(ErfaReference, GalacticFrameWithin2ArcsecondsOfIcrs2g) {
-    // Ours is the IAU 1958 pole and node on the B1950.0 equator, reached from
-    // J2000 by precession alone; ERFA's carries them through FK4 to FK5, adding
-    // the E-terms and the FK4 equinox correction: about an arcsecond apart.
+    // Ours reaches the IAU 1958 pole and node on the B1950.0 equator by
+    // precession alone; ERFA's adds the FK4 E-terms and equinox correction.
     FrameMatrices frames;
     BuildFrameMatrices(frames, kJ2000, false, 0.0, 0.0);
     std::mt19937 random(1958);
@@ -104,15 +105,9 @@ TEST(ErfaReference, GalacticFrameWithin2ArcsecondsOfIcrs2g) {
     }
 }
 
-TEST(Precession, ForwardThenBackAndEclipticAnglesAgreeWithTheEquatorialPath) {
-    // The angles back from jd1 are evaluated from the other end; Lieske's
-    // polynomials are built to agree.
-    Matrix3 m, back;
-    PrecessionMatrix(m, kJ2000, 2086295.0, false);
-    PrecessionMatrix(back, 2086295.0, kJ2000, false);
-    MultiplyMatrix(back, m);
-    const double identity[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
-    EXPECT_LT(MaxElementDifference(m, identity), 1e-14);
+TEST(Precession, EclipticAnglesAgreeWithTheEquatorialPath) {
+    Matrix3 m;
+
     // An ecliptic position carried by pi, Pi and p (Meeus, eq. 21.5) lands where
     // the equatorial route (obliquity, zeta z theta, obliquity) puts it.
     std::mt19937 random(21);
@@ -233,16 +228,6 @@ TEST(ApparentPlace, SiteGeocentricPositionOnTheEllipsoid) {
     EXPECT_NEAR(p[2], -(kEarthEquatorialRadius * (1.0 - kEarthFlattening) + 1000 * kMetresToAU),
                 1e-14);
     EXPECT_NEAR(std::hypot(p[0], p[1]), 0.0, 1e-14);
-}
-
-TEST(ApparentPlace, AberrationShiftsTowardTheApexByTheExactAngle) {
-    const double speed = 1e-4;
-    Vector3 velocity = {speed, 0.0, 0.0}, side = {0, 2, 0}, zero = {0, 0, 0};
-    Aberrate(side, velocity);
-    EXPECT_NEAR(VectorLength(side), 2.0, 1e-15);
-    EXPECT_NEAR(Atan2Positive(side[1], side[0]), kTruePi / 2 - std::asin(speed), 1e-15);
-    Aberrate(zero, velocity);
-    EXPECT_EQ(VectorLength(zero), 0.0);
 }
 
 } // namespace

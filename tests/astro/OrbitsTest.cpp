@@ -1,6 +1,5 @@
-// The two-body orbit: Kepler's equation on every branch, degenerate and
-// extreme inputs, the invariants of a Kepler orbit, and a real orbit against a
-// numerical ephemeris.
+// The two-body orbit: Kepler's equation on every branch, degenerate inputs,
+// the invariants of an orbit, and the Earth against an ephemeris.
 
 #include "AstroTest.h"
 
@@ -96,9 +95,10 @@ TEST(ElementsPosition, CeresKeepsTheInvariantsOfItsOrbit) {
         Elements(2459800.5, 2.549063861972717, 0.07863575691875528, 10.58679512153367 * kDeg,
                  73.53162522557164 * kDeg, 80.2664361119415 * kDeg, 334.3271698971151 * kDeg);
     const double a = ceres.q / (1.0 - ceres.e);
-    EXPECT_NEAR(kTurn / ceres.meanMotion / 365.25, 4.6018, 0.001); // Kepler's third law
-    // The speed follows the vis-viva law, the angular momentum is constant, and
-    // on the ecliptic the orbit's pole is (sin i sin node, -sin i cos node, cos i).
+    EXPECT_NEAR(kTurn / ceres.meanMotion / 365.25, 4.6018,
+                0.001); // Kepler's third law
+                        // Vis-viva, constant angular momentum, the pole (sin i sin node, -sin i cos
+    // node, cos i) on the ecliptic.
     const double h = 0.01, momentum = std::sqrt(kGaussianGM * a * (1.0 - ceres.e * ceres.e));
     const double si = std::sin(ceres.inclination);
     const Vector3 pole = {si * std::sin(ceres.node), -si * std::cos(ceres.node),
@@ -130,9 +130,8 @@ TEST(ElementsPosition, CeresKeepsTheInvariantsOfItsOrbit) {
 }
 
 TEST(ElementsPosition, EarthFromOsculatingElementsFollowsTheEphemeris) {
-    // Osculating elements of the Earth-Moon barycentre at J2000 from
-    // astronomy-engine's state vector; the references are its heliocentric
-    // Earth (J2000 equatorial, AU), up to 4700 km off the barycentre, about 7".
+    // The Earth-Moon barycentre's osculating elements at J2000 from
+    // astronomy-engine; its Earth is up to 7" off the barycentre.
     OrbitalElements earth =
         Elements(kJ2000, 0.98328027649897554, 0.016654137292509023, 5.8179446177208710e-6,
                  2.6886018416392234, -0.89222141032454028, -0.042970537867936635);

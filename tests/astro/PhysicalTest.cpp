@@ -1,7 +1,5 @@
-// The physical ephemeris: rising and setting hour angles, apparent size and
-// phase, the primary's shadow, the magnitude laws, and the rotation models
-// with the orientation they give, against hand computations, ERFA and
-// figures from astronomy-engine.
+// The physical ephemeris: rising, size, phase, shadow, magnitudes and the
+// rotation models, against hand computations, ERFA and astronomy-engine.
 
 #include "AstroTest.h"
 
@@ -48,8 +46,8 @@ TEST(Physical, RiseSetHourAngleAngularDiameterAndPhaseAngle) {
         {kNaN, 0.0, 0.0, kNeverRises}};
     for (const auto& [horizon, dec, lat, expected] : rises)
         EXPECT_NEAR(RiseSetHourAngle(horizon, dec, lat), expected, 1e-12) << dec << " " << lat;
-    // The Sun from 1 AU: 2 asin(0.004652) = 31.985'. On or inside its surface a
-    // body fills the sky; an unknown size gives no disc, never the whole sky.
+    // The Sun from 1 AU is 31.985'; inside a body fills the sky; an unknown
+    // size gives no disc.
     const double diameters[][3] = {{0.001, kInfinity, 0.0},
                                    {kSolarRadiusAU, 1.0, 31.98491 / 60 * kDeg},
                                    {0.01, 0.002, kPi},
@@ -122,11 +120,9 @@ TEST(MagnitudeOf, LawsAgainstHandComputationAndUnseenBodies) {
 }
 
 TEST(MagnitudeOf, AgainstAstronomyEngine) {
-    // Illumination's phase angle, distances and magnitude; the same laws for
-    // Mars and Jupiter and the published cubic law for Mercury (at phase 126.5,
-    // a cubic term a tenth as large gives -2.5). Saturn's constant differs from
-    // ours by 0.13 magnitudes, alike on both sides of the rings.
-    // Type, phase, r, delta, ring tilt, magnitude, tolerance.
+    // Type, phase, r, delta, ring tilt, magnitude, tolerance. Mercury's cubic
+    // law (a tenth the term gives -2.5); Saturn's constant differs by 0.13
+    // magnitudes, alike on both sides of the rings.
     const double cases[][7] = {
         {5, 7.91003681908, 1.63346660944, 0.659427537340, 0, -1.2320527, 0.011},
         {6, 0.437311830129, 5.07415060946, 4.08942003283, 0, -2.8126881, 0.011},
@@ -141,11 +137,10 @@ TEST(MagnitudeOf, AgainstAstronomyEngine) {
 }
 
 TEST(RotationModel, MoonFollowsTheIauSeries) {
-    // astronomy-engine's rotation axis of the Moon (the IAU series with the
-    // node terms) and its libration of the sub-Earth point (Meeus), with the
-    // geocentric direction of the Moon. Selenographic longitudes count east,
-    // so the central meridian is the libration in longitude.
-    // JD, direction, pole R.A. and Dec., spin, libration in longitude and latitude.
+    // astronomy-engine's axis of the Moon (the IAU series with the node terms)
+    // and libration of the sub-Earth point (Meeus), from the geocentric
+    // direction; selenographic longitudes count east. JD, direction, pole
+    // R.A. and Dec., spin, libration in longitude and latitude.
     const double cases[][9] = {
         {2451545.0, -0.7245854835510359, -0.6627352205138998, -0.18909760579527268, 266.8577334,
          65.64110275, 41.19526398, 5.0221967, -6.6992097},
@@ -166,9 +161,8 @@ TEST(RotationModel, MoonFollowsTheIauSeries) {
 }
 
 TEST(RotationModel, SatellitesShowTheirPlanetTheirPrimeMeridians) {
-    // The Galilean satellites' prime meridians were set at the mean sub-Jovian
-    // point, and they keep to Jupiter's equator: directions from Jupiter to
-    // each from astronomy-engine's JupiterMoons.
+    // The Galilean prime meridians face Jupiter, on its equator (directions
+    // from astronomy-engine's JupiterMoons).
     const double cases[][5] = {
         {2451545.0, 18, 0.9512075156695734, 0.2720754422483627, 0.14553080725082249},
         {2460500.5, 21, 0.47183401206674425, -0.8001895357024293, -0.37022881034480554}};
@@ -178,10 +172,8 @@ TEST(RotationModel, SatellitesShowTheirPlanetTheirPrimeMeridians) {
         EXPECT_NEAR(DegreesApart(seen.centralMeridian / kDeg, 0.0), 0.0, 3.0) << type;
         EXPECT_NEAR(seen.subViewerLatitude / kDeg, 0.0, 0.1) << type;
     }
-    // Each modelled satellite keeps one face to its planet, so its meridian
-    // turns at the rate of its orbit (sidereal periods in days from the
-    // published tables); coarse, as periodic terms move the day's rate by up to
-    // 1.4%, but it catches a wrong rate or sign convention. One per planet.
+    // A satellite's meridian turns at the rate of its orbit (sidereal periods in
+    // days); periodic terms move the day's rate by up to 1.4%.
     const double periods[][2] = {{15, 27.321661},   {16, 0.31891023},  {19, 3.551181041},
                                  {27, 15.94542068}, {33, 4.144176969}, {38, 6.387223}};
     const double t = 2460123.25, h = 0.05;
@@ -197,9 +189,8 @@ TEST(RotationModel, SatellitesShowTheirPlanetTheirPrimeMeridians) {
 }
 
 TEST(OrientationFrom, EarthAgainstSiderealTime) {
-    // Seen from (alpha, delta) the sub-viewer point of the Earth is at east
-    // longitude alpha - GMST and latitude delta (the small precession of the
-    // pole since J2000 aside); GMST from ERFA with UT1 = TT - 64 s.
+    // Seen from (alpha, delta) the sub-viewer point is at east longitude
+    // alpha - GMST (ERFA's, UT1 = TT - 64 s) and latitude delta.
     const double cases[][3] = {{2451545.0, 0.0, 0.0}, {2451600.1, 300.0, -75.0}};
     for (const auto& [jd, ra, dec] : cases) {
         Vector3 u;
@@ -212,10 +203,8 @@ TEST(OrientationFrom, EarthAgainstSiderealTime) {
 }
 
 TEST(OrientationFrom, MarsAgainstReferenceGeometry) {
-    // Mars's direction and light-time-retarded instant from astronomy-engine;
-    // the reference figures evaluate Mars's rotation model with plain vector
-    // geometry. astronomy-engine's own, newer, IAU model gives central
-    // meridians a quarter of a degree off.
+    // Mars's direction and retarded instant from astronomy-engine; the figures
+    // by plain vector geometry, and near its own newer IAU model.
     const Vector3 u = {0.903370533129114, -0.332738561364165, -0.270567421644452};
     Orientation seen = OrientationFrom(RotationModel(5, 2452878.49784733), u);
     EXPECT_NEAR(DegreesApart(seen.centralMeridian / kDeg, 338.0723598), 0.0, 1e-5);

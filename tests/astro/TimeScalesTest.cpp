@@ -1,5 +1,5 @@
-// Calendars, Delta T, sidereal time, daylight saving, the date and time texts,
-// the clock and the viewer's "now" and Here.
+// Calendars, Delta T, sidereal time, daylight saving, date texts, the clock
+// and the viewer's "now" and Here.
 
 #include "AstroTest.h"
 
@@ -40,10 +40,8 @@ TEST(TimeScales, JulianDateAndCalendarOfKnownDates) {
         double jd;
         bool back; // also from the Julian date to the calendar
     };
-    // Meeus, Astronomical Algorithms, ch. 7; proleptic Gregorian dates around
-    // negative century years from a plain count of days by the 400-year cycle.
-    // The reform: Julian October 5 was Gregorian October 15; the Islamic and
-    // Indian codes take the Julian rule. Month 13 is next January.
+    // Meeus ch. 7; proleptic Gregorian years by the 400-year cycle; the reform
+    // (the Islamic and Indian codes take the Julian rule); month 13.
     const Case cases[] = {{2000, 1, 1, 22, 10, kGreg, 2451545.0, false},
                           {-584, 5, 28.63, 0, 0, kJul, 1507900.13, true},
                           {-4713, 11, 24, 12, 0, kGreg, 0.0, true},
@@ -79,9 +77,8 @@ TEST(TimeScales, JulianDateAndCalendarOfKnownDates) {
 
 TEST(TimeScales, DecimalYearsAndDayOfWeek) {
     EXPECT_NEAR(YearFromJulianDate(JulianDateFromYear(-3999.123)), -3999.123, 1e-9);
-    // Meeus ex. 7.e: 1954 June 30 was a Wednesday; 21:36 UT is already Thursday
-    // at +10 h, 02:24 UT still Tuesday at -5 h. Before Julian day 0 the
-    // weekday still counts 0..6.
+    // Meeus ex. 7.e, 1954 June 30, a Wednesday, in zones east and west; before
+    // Julian day 0 the weekday still counts 0..6.
     EXPECT_EQ(DayOfWeek(2434923.5 + 0.9, 10 * kHour), 4);
     EXPECT_EQ(DayOfWeek(2434923.5 + 0.1, -5 * kHour), 2);
     EXPECT_EQ(DayOfWeek(-9.0, 0.0), 6);
@@ -108,9 +105,8 @@ TEST(TimeScales, DaylightSavingIntervalOfTheUnitedStatesRule) {
 }
 
 TEST(TimeScales, DeltaTFromTheTableAndTheParabola) {
-    // Interpolated about the 1995 row, the parabola at the table's lower
-    // bound, the last observed row, Espenak and Meeus' forecast, the forecast
-    // joining the long-term parabola, the parabola in the past.
+    // The table, its lower bound, the last observed row, Espenak and Meeus'
+    // forecast, where it joins the long-term parabola, the past.
     const double cases[][2] = {{1992.5, 58.7825}, {1622.5, 54.56667}, {2025.0, 69.2},
                                {2050.0, 93.0},    {2150.0, 328.48},   {1000.0, 1799.85}};
     for (const auto& [year, deltaT] : cases)
@@ -139,8 +135,7 @@ TEST(TimeScales, MeanSiderealTime) {
 }
 
 TEST(TimeScales, TextsRoundTripShowWholeSecondsAndNever60) {
-    // Just below a whole minute the text shows the next minute, never ":60";
-    // in a zone that carries the date into the next year.
+    // Just below a whole minute the text shows the next minute, never ":60".
     const double late = Jd(1999, 12, 31, 23, 59, 59.7);
     EXPECT_EQ(FormatDateTime(late, 0, kGreg), "2000/01/01 00:00:00");
     EXPECT_EQ(FormatDateTime(late + 10 * kHour, -10 * kHour, kGreg), "2000/01/01 00:00:00");
