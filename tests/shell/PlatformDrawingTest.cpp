@@ -1,5 +1,5 @@
 // Drawing on off-screen pictures: the extent of the shapes, the inverting
-// mode, text placement, clipping, picture copies and files.
+// mode, clipping, picture copies and files.
 
 #include "shell/Platform.h"
 #include "shell/platform/PlatformInternal.h"
@@ -108,18 +108,6 @@ TEST_F(PlatformDrawing, XorTwiceRestoresThePictureExactly) {
         EXPECT_TRUE(Pixels() == before) << "XOR drawing twice must restore the picture";
         SetXorMode(false);
     }
-}
-
-TEST_F(PlatformDrawing, TextHasItsTopLeftAtThePoint) {
-    SetPenBrush(kWhite, 1, false);
-    SelectFont("Arial", -16, 0);
-    Text(20, 20, "HIM");
-    int width = 0, height = 0;
-    TextExtent("HIM", &width, &height);
-    EXPECT_TRUE(width > 10 && height >= 16) << width << " " << height;
-    EXPECT_TRUE(AnyDrawn(picture, 20, 20, 64, 48)) << "text below and right of the point";
-    EXPECT_FALSE(AnyDrawn(picture, 0, 0, 64, 20) || AnyDrawn(picture, 0, 0, 20, 48) ||
-                 AnyDrawn(picture, 20, 20 + height, 64, 48));
 }
 
 TEST_F(PlatformDrawing, ClipsAndStretchedCopies) {
