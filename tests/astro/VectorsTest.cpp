@@ -74,12 +74,9 @@ TEST(Vectors, OperationsAllowTheOutputToBeAnInput) {
     UntransformVector(m, w); // by the transpose
     EXPECT_EQ(std::vector<double>(v, v + 3), (std::vector<double>{5, 11, 19}));
     EXPECT_EQ(std::vector<double>(w, w + 3), (std::vector<double>{11, 13, 17}));
-}
-
-TEST(Vectors, RotationsAboutAxesThatDoNotExistAreNone) {
-    // Signs and the order of composition are proved by the precession matrices
-    // against ERFA.
-    Matrix3 m, identity;
+    // Rotations about axes that do not exist are none; signs and the order of
+    // composition are proved by the precession matrices against ERFA.
+    Matrix3 identity;
     IdentityMatrix(identity);
     RotationMatrix(m, {{3, 1.0}, {-1, 1.0}});
     ExpectMatrixNear(m, identity, 0.0);
