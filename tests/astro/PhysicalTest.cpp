@@ -1,7 +1,5 @@
-// The physical ephemeris: rising and setting hour angles, apparent size and
-// phase, the primary's shadow, the magnitude laws, and the rotation models
-// with the orientation they give, against hand computations, ERFA and
-// figures from astronomy-engine.
+// The physical ephemeris: rising, size, phase, shadow, magnitudes and the
+// rotation models, against hand computations, ERFA and astronomy-engine.
 
 #include "AstroTest.h"
 
@@ -26,8 +24,9 @@ double DegreesApart(double a, double b) {
 }
 
 // The direction from the viewer to a body seen at (ra, dec) from it.
-void TowardBodySeenAt(double raDegrees, double decDegrees, Vector3& u) {
+Vector3* TowardBodySeenAt(double raDegrees, double decDegrees, Vector3& u) {
     SphericalToRectangular(raDegrees * kDeg, decDegrees * kDeg, -1.0, u);
+    return &u;
 }
 
 MagnitudeInput Input(int type, double delta, double r, double phaseDegrees, double p1 = kNaN,
@@ -36,10 +35,8 @@ MagnitudeInput Input(int type, double delta, double r, double phaseDegrees, doub
 }
 
 TEST(Physical, RiseSetHourAngleAngularDiameterAndPhaseAngle) {
-    struct Rise {
-        double horizon, dec, lat, expected;
-    };
-    const Rise rises[] = {
+    // Horizon, declination, latitude, hour angle.
+    const double rises[][4] = {
         {0.0, 31 * kDeg, 60 * kDeg, kPi},          // c = -tan 60 tan 31 = -1.04: circumpolar
         {0.0, -31 * kDeg, 60 * kDeg, kNeverRises}, // and never rising
         {kTruePi / 2, 0.0, 0.0, kNeverRises},      // c exactly 1
@@ -47,19 +44,16 @@ TEST(Physical, RiseSetHourAngleAngularDiameterAndPhaseAngle) {
         // At the pole the altitude never changes (cos 90 degrees is 6e-17, not 0).
         {0.0, -10 * kDeg, kTruePi / 2, kNeverRises},
         {kNaN, 0.0, 0.0, kNeverRises}};
-    for (const Rise& c : rises)
-        EXPECT_NEAR(RiseSetHourAngle(c.horizon, c.dec, c.lat), c.expected, 1e-12)
-            << c.horizon << " " << c.dec << " " << c.lat;
-
-    // The Sun from 1 AU: 2 asin(0.004652) = 31.985'. On or inside its surface a
-    // body fills the sky; an unknown size gives no disc, never the whole sky.
+    for (const auto& [horizon, dec, lat, expected] : rises)
+        EXPECT_NEAR(RiseSetHourAngle(horizon, dec, lat), expected, 1e-12) << dec << " " << lat;
+    // The Sun from 1 AU is 31.985'; inside a body fills the sky; an unknown
+    // size gives no disc.
     const double diameters[][3] = {{0.001, kInfinity, 0.0},
                                    {kSolarRadiusAU, 1.0, 31.98491 / 60 * kDeg},
                                    {0.01, 0.002, kPi},
                                    {kNaN, 3.0, 0.0}};
     for (const auto& d : diameters)
         EXPECT_NEAR(AngularDiameter(d[0], d[1]), d[2], 3e-8) << d[0] << " " << d[1];
-
     // A direction a hair longer than a unit vector must not give NaN.
     const Vector3 u = {1.0, 0.0, 0.0}, longer = {1.0 + 1e-15, 0.0, 0.0}, nan = {kNaN, 0.0, 0.0};
     const Vector3 behind = {5.0, 0.0, 0.0}, between = {-0.3, 0.0, 0.0}, side = {0.0, 2.0, 0.0};
@@ -76,21 +70,16 @@ TEST(Physical, InPrimaryShadowOfJupiter) {
     const double R = 71492.0 / kKilometresPerAU, io = 1821.0 / kKilometresPerAU;
     const double d = 421800.0 / kKilometresPerAU;
     const Vector3 jupiter = {5.2, 0.0, 0.0};
-    struct Case {
-        Vector3 p;
-        double radius, primaryRadius;
-        const Vector3* primary;
-        bool shadowed;
-        const char* why;
-    };
-    const Case cases[] = {
-        {{5.2 + d, 0, 0}, io, R, &jupiter, true, "behind"},
-        {{5.2 - d, 0, 0}, io, R, &jupiter, false, "on the day side"},
-        {{5.2 + d, 0, 0}, 2 * R, R, &jupiter, false, "larger than its primary"},
-        {{5.2 + d, 0, 0}, io, kInfinity, &jupiter, false, "unknown primary radius"},
-        {{5.2 + 0.5 * R, 0, 0}, io, R, &jupiter, true, "inside its planet"}};
-    for (const Case& c : cases)
-        EXPECT_EQ(InPrimaryShadow(c.p, c.radius, *c.primary, c.primaryRadius), c.shadowed) << c.why;
+    // Distance from the Sun, radius, primary's radius, shadowed.
+    const double cases[][4] = {{5.2 + d, io, R, 1},
+                               {5.2 - d, io, R, 0},         // behind, day side
+                               {5.2 + d, 2 * R, R, 0},      // larger than its primary
+                               {5.2 + d, io, kInfinity, 0}, // unknown primary radius
+                               {5.2 + 0.5 * R, io, R, 1}};  // inside its planet
+    for (const auto& [x, radius, primaryRadius, shadowed] : cases) {
+        const Vector3 p = {x, 0.0, 0.0};
+        EXPECT_EQ(InPrimaryShadow(p, radius, jupiter, primaryRadius), shadowed != 0) << x;
+    }
     // The eclipsed satellite takes phase pi and so shows no magnitude.
     MagnitudeInput eclipsed = Input(18, 4.3, 5.2, 0.0, -1.68);
     eclipsed.phase = kPi;
@@ -108,11 +97,7 @@ TEST(MagnitudeOf, LawsAgainstHandComputationAndUnseenBodies) {
     const Case cases[] = {
         {Input(1, 5.2, 0.0, 0.0), -2313, "Sun from Jupiter"},
         {Input(3, 0.6, 0.72, 95.0), -453, "Venus -4.5374"},
-        {Input(4, 0.5, 1.0, 0.0), -536, "Earth -5.3651"},
         {Input(7, 8.6, 9.5, 5.0, kNaN, kNaN, -20.0), 15, "Saturn, rings 20 degrees open"},
-        {Input(7, 8.6, 9.5, 5.0), 90, "Saturn, rings edge on"},
-        {Input(8, 18.5, 19.2, 2.5), 556, "Uranus 5.5694"},
-        {Input(9, 29.5, 30.0, 0.0), 786, "Neptune 7.8647"},
         {Input(10, 32.5, 33.0, 1.5), 1420, "Pluto 14.2035"},
         {Input(12, 1.9, 2.77, 119.9, 3.33, 0.12), 1182, "Ceres H 3.33 G 0.12: 11.8202"},
         {Input(12, 1.9, 2.77, 150.0, 3.33, 0.12), kMagnitudeNone, "beyond H, G"},
@@ -126,7 +111,6 @@ TEST(MagnitudeOf, LawsAgainstHandComputationAndUnseenBodies) {
         {Input(18, 4.4, 5.2, 8.0, -1.68), 512, "Io by the general law: 5.1226"},
         {Input(6, 4.3, 5.2, 3.1385 / kDeg), kMagnitudeNone, "phase beyond 3.138451061346"},
         {Input(6, kInfinity, 5.2, 0.0), kMagnitudeNone, "infinitely far"},
-        {Input(4, 1.0, 0.0, 0.0), kMagnitudeNone, "the Earth from inside the Sun"},
         {Input(13, 1.0, 1.0, 0.0, 400.0), kMagnitudeNone, "beyond the 16-bit field"}};
     for (const Case& c : cases)
         EXPECT_EQ(MagnitudeOf(c.input), c.expected) << c.why;
@@ -136,124 +120,62 @@ TEST(MagnitudeOf, LawsAgainstHandComputationAndUnseenBodies) {
 }
 
 TEST(MagnitudeOf, AgainstAstronomyEngine) {
-    // Illumination's phase angle, distances and magnitude; the same laws for
-    // Mars and Jupiter and the published cubic law for Mercury. Saturn's
-    // constant differs from ours by 0.13 magnitudes, alike on both sides of
-    // the rings (2003 January 1, open to the south; 2017 June 15, to the north).
-    struct Case {
-        int type;
-        double phase, r, delta, tilt, magnitude, tolerance;
-    };
-    const Case cases[] = {{5, 7.91003681908, 1.63346660944, 0.659427537340, 0, -1.2320527, 0.011},
-                          {6, 0.437311830129, 5.07415060946, 4.08942003283, 0, -2.8126881, 0.011},
-                          // Mercury at phase 126.5: near +1.1; with the cubic term a tenth as
-                          // large it would come out -2.5, brighter than at full phase.
-                          {2, 126.530231281, 0.353660870422, 0.747164469620, 0, 1.1161143, 0.1},
-                          {7, 1.69286830770, 9.03527437790, 8.08490463385, -26.66474679653396,
-                           -0.53255998 + 0.13, 0.02},
-                          {7, 0.201303319869, 10.0584851279, 9.04339546829, 26.596208391487956,
-                           -0.12031967 + 0.13, 0.02}};
-    for (const Case& c : cases)
-        EXPECT_NEAR(MagnitudeOf(Input(c.type, c.delta, c.r, c.phase, kNaN, kNaN, c.tilt)) / 100.0,
-                    c.magnitude, c.tolerance)
-            << "type " << c.type;
-}
-
-TEST(RotationModel, PlanetTableAtOneInstant) {
-    // Each model evaluated by hand from the table of rotation elements
-    // (degrees) at d = 1234.5 days; W reduced and, where marked, negated.
-    const double d = 1234.5, T = d / 36525.0;
-    auto reduced = [](double w) { return std::fmod(std::fmod(w, 360.0) + 360.0, 360.0); };
-    const double cases[][4] = {
-        {1, 286.13, 63.87, -reduced(84.1 + 14.1844 * d)},
-        {2, 281.01 - 0.033 * T, 61.45 - 0.005 * T, reduced(329.71 + 6.1385025 * d)},
-        {4, -0.641 * T, 90.0 - 0.557 * T, -reduced(190.21 + 360.9856123 * d)},
-        {6, 268.05 - 0.009 * T, 64.49 + 0.003 * T, reduced(284.95 + 870.536 * d)},
-        {8, 257.43, -15.1, reduced(261.62 - 554.913 * d)},
-        {10, 313.02, 9.09, -reduced(236.77 - 56.3623195 * d)},
-        // Types without a model.
-        {0, 0, 90, 0},
-        {11, 0, 90, 0},
-        {28, 0, 90, 0},
-        {39, 0, 90, 0},
-        {-5, 0, 90, 0}};
-    for (const auto& c : cases) {
-        RotationState state = RotationModel(static_cast<int>(c[0]), kJ2000 + d);
-        EXPECT_NEAR(state.poleRA / kDeg, c[1], 1e-8) << c[0];
-        EXPECT_NEAR(state.poleDec / kDeg, c[2], 1e-8) << c[0];
-        EXPECT_NEAR(state.meridian / kDeg, c[3], 1e-7) << c[0];
-        EXPECT_EQ(state.negatedMeridian, c[3] < 0.0) << c[0];
-    }
+    // Type, phase, r, delta, ring tilt, magnitude, tolerance. Mercury's cubic
+    // law (a tenth the term gives -2.5); Saturn's constant differs by 0.13
+    // magnitudes, alike on both sides of the rings.
+    const double cases[][7] = {
+        {5, 7.91003681908, 1.63346660944, 0.659427537340, 0, -1.2320527, 0.011},
+        {6, 0.437311830129, 5.07415060946, 4.08942003283, 0, -2.8126881, 0.011},
+        {2, 126.530231281, 0.353660870422, 0.747164469620, 0, 1.1161143, 0.1},
+        {7, 1.69286830770, 9.03527437790, 8.08490463385, -26.6647468, -0.53255998 + 0.13, 0.02},
+        {7, 0.201303319869, 10.0584851279, 9.04339546829, 26.5962084, -0.12031967 + 0.13, 0.02}};
+    for (const auto& [type, phase, r, delta, tilt, magnitude, tolerance] : cases)
+        EXPECT_NEAR(MagnitudeOf(Input(static_cast<int>(type), delta, r, phase, kNaN, kNaN, tilt)) /
+                        100.0,
+                    magnitude, tolerance)
+            << "type " << type;
 }
 
 TEST(RotationModel, MoonFollowsTheIauSeries) {
-    // astronomy-engine's rotation axis of the Moon (the IAU series with the
-    // node terms) and its libration of the sub-Earth point (Meeus), with the
-    // geocentric direction of the Moon, J2000 equatorial. Selenographic
-    // longitudes count east, so the central meridian is the libration in longitude.
-    struct Case {
-        double jd;
-        Vector3 u;
-        double ra, dec, spin, libLon, libLat;
-    };
-    const Case cases[] = {{2451545.0,
-                           {-0.7245854835510359, -0.6627352205138998, -0.18909760579527268},
-                           266.8577334,
-                           65.64110275,
-                           41.19526398,
-                           5.0221967,
-                           -6.6992097},
-                          {2461234.5,
-                           {-0.006726480952765872, 0.8838140494625447, 0.46778999607367694},
-                           271.9231377,
-                           67.88223385,
-                           127708.8694,
-                           -0.19036918,
-                           -5.7551669}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.jd);
-        RotationState moon = RotationModel(15, c.jd);
-        EXPECT_NEAR(moon.poleRA / kDeg, c.ra, 1e-4);
-        EXPECT_NEAR(moon.poleDec / kDeg, c.dec, 1e-4);
+    // astronomy-engine's axis of the Moon (the IAU series with the node terms)
+    // and libration of the sub-Earth point (Meeus), from the geocentric
+    // direction; selenographic longitudes count east. JD, direction, pole
+    // R.A. and Dec., spin, libration in longitude and latitude.
+    const double cases[][9] = {
+        {2451545.0, -0.7245854835510359, -0.6627352205138998, -0.18909760579527268, 266.8577334,
+         65.64110275, 41.19526398, 5.0221967, -6.6992097},
+        {2461234.5, -0.006726480952765872, 0.8838140494625447, 0.46778999607367694, 271.9231377,
+         67.88223385, 127708.8694, -0.19036918, -5.7551669}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c[0]);
+        RotationState moon = RotationModel(15, c[0]);
+        EXPECT_NEAR(moon.poleRA / kDeg, c[4], 1e-4);
+        EXPECT_NEAR(moon.poleDec / kDeg, c[5], 1e-4);
         EXPECT_TRUE(moon.negatedMeridian);
-        EXPECT_NEAR(DegreesApart(-moon.meridian / kDeg, c.spin), 0.0, 1e-3);
-        Orientation seen = OrientationFrom(moon, c.u);
-        EXPECT_NEAR(DegreesApart(seen.centralMeridian / kDeg, c.libLon), 0.0, 0.01);
-        EXPECT_NEAR(seen.subViewerLatitude / kDeg, c.libLat, 0.05);
+        EXPECT_NEAR(DegreesApart(-moon.meridian / kDeg, c[6]), 0.0, 1e-3);
+        const Vector3 u = {c[1], c[2], c[3]};
+        Orientation seen = OrientationFrom(moon, u);
+        EXPECT_NEAR(DegreesApart(seen.centralMeridian / kDeg, c[7]), 0.0, 0.01);
+        EXPECT_NEAR(seen.subViewerLatitude / kDeg, c[8], 0.05);
     }
 }
 
 TEST(RotationModel, SatellitesShowTheirPlanetTheirPrimeMeridians) {
-    // The Galilean satellites' prime meridians were set at the mean sub-Jovian
-    // point, and they keep to Jupiter's equator: directions from Jupiter to
-    // each from astronomy-engine's JupiterMoons.
-    struct Case {
-        double jd;
-        int type;
-        Vector3 u;
-    };
-    const Case cases[] = {
-        {2451545.0, 18, {0.9512075156695734, 0.2720754422483627, 0.14553080725082249}},
-        {2451545.0, 21, {0.17271700332210538, 0.889429333022892, 0.42318352794252945}},
-        {2460500.5, 20, {-0.4914041206510648, 0.7882448898583608, 0.3703943625641923}},
-        {2460500.5, 21, {0.47183401206674425, -0.8001895357024293, -0.37022881034480554}}};
-    for (const Case& c : cases) {
-        Orientation seen = OrientationFrom(RotationModel(c.type, c.jd), c.u);
-        EXPECT_NEAR(DegreesApart(seen.centralMeridian / kDeg, 0.0), 0.0, 3.0)
-            << c.type << " " << c.jd;
-        EXPECT_NEAR(seen.subViewerLatitude / kDeg, 0.0, 0.1) << c.type << " " << c.jd;
+    // The Galilean prime meridians face Jupiter, on its equator (directions
+    // from astronomy-engine's JupiterMoons).
+    const double cases[][5] = {
+        {2451545.0, 18, 0.9512075156695734, 0.2720754422483627, 0.14553080725082249},
+        {2460500.5, 21, 0.47183401206674425, -0.8001895357024293, -0.37022881034480554}};
+    for (const auto& [jd, type, x, y, z] : cases) {
+        const Vector3 u = {x, y, z};
+        Orientation seen = OrientationFrom(RotationModel(static_cast<int>(type), jd), u);
+        EXPECT_NEAR(DegreesApart(seen.centralMeridian / kDeg, 0.0), 0.0, 3.0) << type;
+        EXPECT_NEAR(seen.subViewerLatitude / kDeg, 0.0, 0.1) << type;
     }
-    // Each modelled satellite keeps one face to its planet, so its meridian
-    // turns at the rate of its orbit (sidereal periods in days from the
-    // published tables). Coarse, as periodic terms move the day's rate by up to
-    // 1.4%, but it catches a wrong rate or a wrong sign convention.
-    const double periods[][2] = {{15, 27.321661},   {16, 0.31891023},  {17, 1.2624407},
-                                 {18, 1.769137786}, {19, 3.551181041}, {20, 7.15455296},
-                                 {21, 16.6890184},  {22, 0.942421813}, {23, 1.370217855},
-                                 {24, 1.887802160}, {25, 2.736914742}, {26, 4.517500436},
-                                 {27, 15.94542068}, {29, 79.3301825},  {31, 1.413479408},
-                                 {32, 2.520379052}, {33, 4.144176969}, {34, 8.705866744},
-                                 {35, 13.46323897}, {36, 5.876854071}, {38, 6.387223}};
+    // A satellite's meridian turns at the rate of its orbit (sidereal periods in
+    // days); periodic terms move the day's rate by up to 1.4%.
+    const double periods[][2] = {{15, 27.321661},   {16, 0.31891023},  {19, 3.551181041},
+                                 {27, 15.94542068}, {33, 4.144176969}, {38, 6.387223}};
     const double t = 2460123.25, h = 0.05;
     for (const auto& [type, period] : periods) {
         RotationState before = RotationModel(static_cast<int>(type), t - h / 2.0);
@@ -267,71 +189,35 @@ TEST(RotationModel, SatellitesShowTheirPlanetTheirPrimeMeridians) {
 }
 
 TEST(OrientationFrom, EarthAgainstSiderealTime) {
-    // Seen from (alpha, delta) the sub-viewer point of the Earth is at east
-    // longitude alpha - GMST and latitude delta (the small precession of the
-    // pole since J2000 aside); GMST from ERFA with UT1 = TT - 64 s.
-    const double cases[][3] = {
-        {2451545.0, 0.0, 0.0}, {2451800.7, 10.0, 80.0}, {2451600.1, 300.0, -75.0}};
+    // Seen from (alpha, delta) the sub-viewer point is at east longitude
+    // alpha - GMST (ERFA's, UT1 = TT - 64 s) and latitude delta.
+    const double cases[][3] = {{2451545.0, 0.0, 0.0}, {2451600.1, 300.0, -75.0}};
     for (const auto& [jd, ra, dec] : cases) {
         Vector3 u;
-        TowardBodySeenAt(ra, dec, u);
         double gmst = eraGmst06(jd, -64.0 / 86400.0, jd, 0.0) / kDeg;
-        Orientation seen = OrientationFrom(RotationModel(4, jd), u);
+        Orientation seen = OrientationFrom(RotationModel(4, jd), *TowardBodySeenAt(ra, dec, u));
         EXPECT_NEAR(DegreesApart(seen.centralMeridian / kDeg, ra - gmst), 0.0, 0.04) << jd;
         EXPECT_NEAR(seen.subViewerLatitude / kDeg, dec, 0.01) << jd;
         EXPECT_NEAR(DegreesApart(seen.polePositionAngle / kDeg, 0.0), 0.0, 0.01) << jd;
     }
 }
 
-TEST(OrientationFrom, MarsAgainstReferenceGeometryAndBothTurnTheRightWay) {
-    // Mars's direction and light-time-retarded instant from astronomy-engine;
-    // the reference figures evaluate Mars's rotation model with plain vector
-    // geometry. astronomy-engine's own, newer, IAU model gives central
-    // meridians a quarter of a degree off.
-    struct Case {
-        double t;
-        Vector3 u;
-        double centralMeridian, latitude, polePositionAngle, newerModel;
-    };
-    const Case cases[] = {{2452878.49784733,
-                           {0.903370533129114, -0.332738561364165, -0.270567421644452},
-                           338.0723598,
-                           -18.81301631,
-                           346.1212982,
-                           337.83566},
-                          {2460462.48926277,
-                           {0.916561076550110, 0.374567682570584, 0.140053004705386},
-                           328.2393934,
-                           -21.60886337,
-                           324.1014521,
-                           327.99827}};
-    for (const Case& c : cases) {
-        Orientation seen = OrientationFrom(RotationModel(5, c.t), c.u);
-        EXPECT_NEAR(DegreesApart(seen.centralMeridian / kDeg, c.centralMeridian), 0.0, 1e-5);
-        EXPECT_NEAR(seen.subViewerLatitude / kDeg, c.latitude, 1e-6);
-        EXPECT_NEAR(DegreesApart(seen.polePositionAngle / kDeg, c.polePositionAngle), 0.0, 1e-6);
-        EXPECT_NEAR(DegreesApart(seen.centralMeridian / kDeg, c.newerModel), 0.0, 0.5);
-    }
-    // An hour later the Earth has turned 15.04 degrees east under the viewer,
-    // so the east longitude beneath it is less; Mars's west longitudes grow.
-    const double turns[][2] = {{4, -360.9856123 / 24.0}, {5, 350.891983 / 24.0}};
-    for (const auto& [type, perHour] : turns) {
-        const Vector3& u = cases[0].u;
-        Orientation now = OrientationFrom(RotationModel(static_cast<int>(type), 2452878.5), u);
-        Orientation later =
-            OrientationFrom(RotationModel(static_cast<int>(type), 2452878.5 + 1.0 / 24), u);
-        EXPECT_NEAR(DegreesApart(later.centralMeridian / kDeg, now.centralMeridian / kDeg), perHour,
-                    1e-6)
-            << type;
-    }
+TEST(OrientationFrom, MarsAgainstReferenceGeometry) {
+    // Mars's direction and retarded instant from astronomy-engine; the figures
+    // by plain vector geometry, and near its own newer IAU model.
+    const Vector3 u = {0.903370533129114, -0.332738561364165, -0.270567421644452};
+    Orientation seen = OrientationFrom(RotationModel(5, 2452878.49784733), u);
+    EXPECT_NEAR(DegreesApart(seen.centralMeridian / kDeg, 338.0723598), 0.0, 1e-5);
+    EXPECT_NEAR(seen.subViewerLatitude / kDeg, -18.81301631, 1e-6);
+    EXPECT_NEAR(DegreesApart(seen.polePositionAngle / kDeg, 346.1212982), 0.0, 1e-6);
+    EXPECT_NEAR(DegreesApart(seen.centralMeridian / kDeg, 337.83566), 0.0, 0.5);
 }
 
 TEST(OrientationFrom, BodiesWithoutAModel) {
     // Pole at the celestial north pole, W = 0: the central meridian is the
     // longitude of the viewer from the node at R.A. 90 degrees, counted east.
     Vector3 u;
-    TowardBodySeenAt(200.0, -35.0, u);
-    Orientation seen = OrientationFrom(RotationModel(12, kJ2000), u);
+    Orientation seen = OrientationFrom(RotationModel(12, kJ2000), *TowardBodySeenAt(200, -35, u));
     EXPECT_NEAR(seen.centralMeridian / kDeg, 110.0, 1e-7);
     EXPECT_NEAR(seen.subViewerLatitude / kDeg, -35.0, 1e-7);
     EXPECT_NEAR(DegreesApart(seen.polePositionAngle / kDeg, 0.0), 0.0, 1e-6);
@@ -340,6 +226,13 @@ TEST(OrientationFrom, BodiesWithoutAModel) {
     seen = OrientationFrom(RotationModel(12, kJ2000), fromAbove);
     EXPECT_NEAR(seen.subViewerLatitude, kTruePi / 2, 1e-9);
     EXPECT_FALSE(std::isnan(seen.centralMeridian) || std::isnan(seen.polePositionAngle));
+    for (int type : {11, -5}) { // no model: the pole at the celestial pole, W = 0
+        RotationState none = RotationModel(type, kJ2000 + 1234.5);
+        EXPECT_NEAR(std::fabs(none.poleRA) + std::fabs(none.poleDec - kTruePi / 2) +
+                        std::fabs(none.meridian),
+                    0.0, 1e-8)
+            << type;
+    }
 }
 
 } // namespace

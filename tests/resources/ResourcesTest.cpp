@@ -1,13 +1,10 @@
-// The string table and the menu resources: every text a caller asks for is
-// there, its printf directives match the caller's arguments, its bytes are
-// Windows-1252; every command, key and pop-up lands on an item that can take it.
+// The string table: every text a caller asks for is there, its printf
+// directives match the caller's arguments, its bytes are Windows-1252.
 
-#include "resources/Menus.h"
 #include "resources/Strings.h"
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cstring>
 #include <map>
 #include <set>
@@ -17,11 +14,6 @@
 namespace {
 
 using List = std::vector<std::string>;
-
-const MenuItemDef* Item(int menu, int item) {
-    const MenuDef* def = FindMenu(menu);
-    return def && item >= 1 && item <= def->count ? &def->items[item - 1] : nullptr;
-}
 
 // The printf directives of a text, "<malformed>" for one outside the grammar.
 List Directives(const char* text) {
@@ -92,99 +84,6 @@ TEST(Strings, FileDialogFiltersComeInPairs) {
         for (std::size_t i = 1; i < fields.size(); i += 2)
             EXPECT_NE(fields[i].find('.'), std::string::npos) << "filter " << number;
     }
-}
-
-TEST(Menus, PopUpsCommandsAndKeysLandOnItemsThatTakeThem) {
-    std::size_t count = 0;
-    const int* bar = MenuBarMenus(256, &count);
-    ASSERT_EQ(std::vector<int>(bar, bar + count),
-              (std::vector<int>{257, 258, 259, 260, 261, 262, 263, 264}));
-    EXPECT_EQ(MenuBarMenus(257, &count), nullptr);
-    EXPECT_EQ(count, 0u);
-    // Each pop-up opens from one item of its parent, labelled with its title.
-    const std::map<int, int> parentOf = {{11, 257}, {12, 257}, {13, 257}, {14, 257}, {31, 259},
-                                         {32, 259}, {33, 259}, {34, 259}, {41, 260}, {42, 260}};
-    for (const auto& [popup, parent] : parentOf) {
-        int opened = 0;
-        for (int i = 1; i <= FindMenu(parent)->count; ++i)
-            if (Item(parent, i)->submenu == popup) {
-                ++opened;
-                EXPECT_STREQ(Item(parent, i)->label, FindMenu(popup)->title) << popup;
-            }
-        EXPECT_EQ(opened, 1) << "pop-up " << popup;
-    }
-    // The items each menu's handler acts on; the last of them closes the menu.
-    const std::map<int, std::vector<int>> routed = {
-        {257, {3, 5, 6, 7, 11, 13, 14, 16}},
-        {258, {4, 8, 9, 10, 12}},
-        {259, {3, 4, 9, 10, 11, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26}},
-        {260, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 12, 13, 14, 15, 19, 20, 22}},
-        {42, {1, 2, 3, 5, 6, 8, 9, 10, 11, 12, 14, 15, 16, 17, 18}},
-        {261, {1, 2, 4, 5, 6, 8, 9, 11}},
-        {262, {1, 2, 3, 5, 6, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 20, 21, 22}},
-        {263, {1, 2, 3, 5, 6, 7, 8, 10, 11, 12, 13}},
-        {264, {1, 2, 4, 6}}};
-    auto isCommand = [](int menu, int item) {
-        const MenuItemDef* entry = Item(menu, item);
-        return entry && entry->label && entry->submenu == 0;
-    };
-    for (const auto& [menu, items] : routed) {
-        for (int item : items)
-            EXPECT_TRUE(isCommand(menu, item)) << "command " << menu * 100 + item;
-        EXPECT_EQ(FindMenu(menu)->count, items.back()) << "menu " << menu;
-    }
-    const AcceleratorDef* table = AcceleratorTable(256, &count);
-    std::set<std::string> keys;
-    for (std::size_t i = 0; i < count; ++i) {
-        EXPECT_TRUE(keys.insert(table[i].key).second) << table[i].key << " bound twice";
-        EXPECT_TRUE(isCommand(table[i].command / 100, table[i].command % 100))
-            << table[i].key << " -> " << table[i].command;
-    }
-    EXPECT_EQ(count, 38u);
-}
-
-TEST(Menus, LabelsRadioGroupsAndSeparatorsAreWellFormed) {
-    // The projections are named in a question by their labels: no mnemonics there.
-    EXPECT_STREQ(Item(33, 5)->label, "Mollweide");
-    EXPECT_STREQ(Item(31, 11)->label, "Pluto");
-    // "&Connect..." and "Stay &Centered" share a letter in the Telescope menu.
-    std::set<std::pair<int, char>> collisions;
-    const std::map<int, std::pair<int, int>> radio = {
-        {33, {1, 5}}, {34, {1, 4}}, {41, {1, 3}}, {262, {1, 3}}};
-    for (int menu :
-         {257, 258, 259, 260, 261, 262, 263, 264, 11, 12, 13, 14, 31, 32, 33, 34, 41, 42}) {
-        const MenuDef* def = FindMenu(menu);
-        ASSERT_TRUE(def && def->count > 0) << menu;
-        EXPECT_TRUE(def->items[0].label && def->items[def->count - 1].label)
-            << "menu " << menu << " starts or ends with a separator";
-        const auto group = radio.find(menu);
-        const int groupId =
-            group == radio.end() ? 0 : def->items[group->second.first - 1].radioGroup;
-        EXPECT_NE(groupId == 0, group != radio.end()) << "menu " << menu;
-        std::map<char, int> used;
-        for (int i = 1; i <= def->count; ++i) {
-            const MenuItemDef& entry = def->items[i - 1];
-            const bool inGroup =
-                group != radio.end() && i >= group->second.first && i <= group->second.second;
-            EXPECT_EQ(entry.radioGroup, inGroup ? groupId : 0) << "menu " << menu << " item " << i;
-            if (!entry.label) {
-                EXPECT_TRUE(def->items[i].label && entry.submenu == 0)
-                    << "menu " << menu << ": two separators or a pop-up at " << i;
-                continue;
-            }
-            // One mnemonic mark at most ("&&" is a plain '&'), its letter unique
-            // in the menu.
-            int marks = 0;
-            for (const char* p = entry.label; *p; ++p)
-                if (*p == '&' && p[1] != '&' && ++marks == 1 &&
-                    ++used[static_cast<char>(std::toupper(static_cast<unsigned char>(p[1])))] == 2)
-                    collisions.emplace(menu, std::toupper(static_cast<unsigned char>(p[1])));
-                else if (*p == '&')
-                    ++p;
-            EXPECT_LE(marks, 1) << entry.label;
-        }
-    }
-    EXPECT_EQ(collisions, (std::set<std::pair<int, char>>{{263, 'C'}}));
 }
 
 } // namespace

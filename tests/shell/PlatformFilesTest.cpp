@@ -5,21 +5,19 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <dirent.h>
+#include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace {
 
-using Names = std::vector<std::string>;
+using Names = std::set<std::string>;
 
 std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -49,15 +47,11 @@ protected:
         EXPECT_EQ(std::system(("chmod -R u+w '" + dir + "' && rm -rf '" + dir + "'").c_str()), 0);
     }
     std::string In(const std::string& name) const { return dir + "/" + name; }
-    // The names in the test directory, sorted.
+    // The names in the test directory.
     Names Listing() const {
         Names names;
-        if (DIR* d = opendir(dir.c_str())) {
-            while (dirent* entry = readdir(d))
-                if (entry->d_name[0] != '.') names.push_back(entry->d_name);
-            closedir(d);
-        }
-        std::sort(names.begin(), names.end());
+        for (const auto& entry : std::filesystem::directory_iterator(dir))
+            names.insert(entry.path().filename().string());
         return names;
     }
     // Writes `text` through OpenFile and closes it.
@@ -71,7 +65,6 @@ protected:
 };
 
 TEST_F(PlatformFiles, PathHelpersAtTheEdges) {
-    // clang-format off
     EXPECT_EQ(StripFileName("/"), "/");
     EXPECT_EQ(StripFileName("Index.nvd"), "");
     EXPECT_EQ(ReplaceFileName("/data/", "Stars.nvd"), "/data/Stars.nvd");
@@ -85,8 +78,7 @@ TEST_F(PlatformFiles, PathHelpersAtTheEdges) {
 TEST_F(PlatformFiles, FileKindsPermissionsAndDirectories) {
     std::string file = In("Stars.nvd"), sub = In("Database");
     WriteAll(file, "x");
-    EXPECT_TRUE(MakeDirectory(sub));
-    EXPECT_FALSE(MakeDirectory(sub)) << "already there";
+    EXPECT_TRUE(MakeDirectory(sub) && !MakeDirectory(sub)) << "made once";
     EXPECT_FALSE(FileExists(sub)) << "a directory is not a file";
     // From the permission bits, so that it holds for the superuser too.
     for (auto [mode, readOnly] : {std::pair{0644, false}, {0444, true}, {0464, false}}) {
@@ -97,10 +89,8 @@ TEST_F(PlatformFiles, FileKindsPermissionsAndDirectories) {
 
     WriteAll(In("Database/Index.nvd"), "i");
     EXPECT_FALSE(RemoveDirectory(sub)) << "not empty";
-    EXPECT_TRUE(DeleteFile(In("Database/Index.nvd")));
-    EXPECT_FALSE(DeleteFile(In("Database/Index.nvd"))) << "already gone";
+    EXPECT_TRUE(DeleteFile(In("Database/Index.nvd")) && !DeleteFile(In("Database/Index.nvd")));
     EXPECT_TRUE(RemoveDirectory(sub));
-
 }
 
 TEST_F(PlatformFiles, WrittenFileReplacesTheOldOneOnlyWhenClosed) {
@@ -160,13 +150,13 @@ TEST_F(PlatformFiles, AbandonedAndFailedWritesLeaveNothingBehind) {
     EXPECT_EQ(ReadAll(In("Index.nvd")), "index");
     EXPECT_EQ(Listing(), (Names{"Index.nvd"})) << "an abandoned new file never appears";
     AbandonFile(nullptr);
-    EXPECT_FALSE(CloseFile(nullptr));
     ASSERT_TRUE(DeleteFile(In("Index.nvd")));
 
     EXPECT_TRUE(MakeDirectory(In("Database")));
-    const std::pair<std::string, const char*> refused[] = {
-        {In("no/such/dir/x.nvd"), "wb"}, {In("missing.nvd"), "rb"}, {In("x"), nullptr},
-        {In("Database"), "wb"}};
+    const std::pair<std::string, const char*> refused[] = {{In("no/such/dir/x.nvd"), "wb"},
+                                                           {In("missing.nvd"), "rb"},
+                                                           {In("x"), nullptr},
+                                                           {In("Database"), "wb"}};
     for (const auto& [path, mode] : refused)
         EXPECT_EQ(OpenFile(path, mode), nullptr) << path << " " << (mode ? mode : "null");
     EXPECT_EQ(Listing(), (Names{"Database"})) << "failed opens leave no files";
@@ -188,12 +178,7 @@ TEST_F(PlatformFiles, AbandonedAndFailedWritesLeaveNothingBehind) {
 TEST_F(PlatformFiles, ReadingAndAppendingWorkInPlace) {
     std::string path = In("Comets.txt");
     WriteAll(path, "line 1\r\n");
-    std::FILE* file = OpenFile(path, "rb");
-    ASSERT_NE(file, nullptr);
-    char buffer[16] = {};
-    EXPECT_EQ(std::fread(buffer, 1, sizeof buffer, file), 8u);
-    EXPECT_TRUE(CloseFile(file));
-    file = OpenFile(path, "ab");
+    std::FILE* file = OpenFile(path, "ab");
     ASSERT_NE(file, nullptr);
     std::fputs("line 2\r\n", file);
     std::fflush(file);

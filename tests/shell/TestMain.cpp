@@ -1,5 +1,4 @@
-// Shell and platform tests run against the offscreen platform, with one
-// application object for the whole run.
+// Shell and platform tests: offscreen, one application object for the whole run.
 
 #include "shell/Platform.h"
 

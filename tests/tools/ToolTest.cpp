@@ -1,18 +1,17 @@
-// norvane-tool as scripts use it: what each command prints, its error lines
-// and exit status, and the files it writes; on small databases of its own and
-// on the default database the build made, with the shipped default settings.
+// norvane-tool as scripts use it: each command run once, its exit status and
+// error lines, the files it writes or leaves alone, and references proving that
+// the options reach the computation.
 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cmath>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <map>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
@@ -38,21 +37,15 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 }
 
 // Runs the tool with `arguments` (already quoted for the shell). Each test
-// process gets its own file for the error output, since tests run in parallel.
+// process has files of its own for the output, since tests run in parallel.
 ToolRun Tool(const std::string& arguments) {
-    const std::string errFile =
-        testing::TempDir() + "norvane-tool-stderr-" + std::to_string(getpid()) + ".txt";
-    ToolRun run{-1, {}, {}};
-    FILE* pipe =
-        popen((std::string(NORVANE_TOOL) + " " + arguments + " 2>" + errFile).c_str(), "r");
-    if (pipe == nullptr) return run;
-    std::array<char, 512> buffer{};
-    while (std::fgets(buffer.data(), buffer.size(), pipe) != nullptr)
-        run.out += buffer.data();
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.err = ReadFile(errFile);
-    std::remove(errFile.c_str());
+    const std::string out = testing::TempDir() + "norvane-tool-" + std::to_string(getpid());
+    const int status =
+        std::system((NORVANE_TOOL " " + arguments + " >" + out + ".out 2>" + out + ".err").c_str());
+    ToolRun run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(out + ".out"),
+                ReadFile(out + ".err")};
+    fs::remove(out + ".out");
+    fs::remove(out + ".err");
     return run;
 }
 
@@ -60,22 +53,14 @@ ToolRun Tool(const std::string& arguments) {
 // and the shipped default settings, whatever a default the program saved into
 // the build's own directory may say. Made once per test process.
 ToolRun Shipped(const std::string& arguments) {
-    static const std::string dir = [] {
-        const fs::path path = testing::TempDir() + "norvane-program-" + std::to_string(getpid());
-        std::error_code error;
-        fs::create_directories(path, error);
-        fs::create_directory_symlink(fs::path(NORVANE_PROGRAM_DIR) / "Database", path / "Database",
-                                     error);
-        fs::copy_file(fs::path(NORVANE_SOURCE_DIR) / "data/Norvane.ini", path / "Norvane.ini",
-                      fs::copy_options::overwrite_existing, error);
-        std::atexit([] {
-            std::error_code ignored;
-            fs::remove_all(testing::TempDir() + "norvane-program-" + std::to_string(getpid()),
-                           ignored);
-        });
-        return path.string();
-    }();
-    return Tool("--program-dir '" + dir + "' " + arguments);
+    static const fs::path dir = testing::TempDir() + "norvane-program-" + std::to_string(getpid());
+    if (!fs::exists(dir / "Norvane.ini")) {
+        fs::create_directories(dir);
+        fs::create_directory_symlink(fs::path(NORVANE_PROGRAM_DIR) / "Database", dir / "Database");
+        fs::copy_file(fs::path(NORVANE_SOURCE_DIR) / "data/Norvane.ini", dir / "Norvane.ini");
+        std::atexit([] { fs::remove_all(dir); });
+    }
+    return Tool("--program-dir '" + dir.string() + "' " + arguments);
 }
 
 // "a|b|c" as its parts.
@@ -85,12 +70,6 @@ std::vector<std::string> Split(const std::string& text) {
     for (std::string part; std::getline(in, part, '|');)
         parts.push_back(part);
     return parts;
-}
-
-// Checks that each "Key=value" of "a|b" is a whole line of a settings file.
-void ExpectLines(const std::string& text, const std::string& lines) {
-    for (const std::string& line : Split(lines))
-        EXPECT_NE(text.find("\r\n" + line + "\r\n"), std::string::npos) << line;
 }
 
 // A test with a scratch directory of its own, removed afterwards.
@@ -107,19 +86,40 @@ protected:
     }
     std::string Path(const std::string& name) const { return dir + "/" + name; }
     std::string Quoted(const std::string& name) const { return "'" + Path(name) + "'"; }
-    // The tool over a program directory of this test's own.
     ToolRun Run(const std::string& arguments, const std::string& program = "") {
         return Tool("--program-dir '" + (program.empty() ? dir : program) + "' " + arguments);
     }
     std::size_t Entries() const {
         return std::distance(fs::directory_iterator(dir), fs::directory_iterator());
     }
-
+    std::string Settings(const std::string& name) const {
+        return "--settings " + Quoted(name) + " ";
+    }
+    // As --settings, a file with LF line ends and a place and view unlike the defaults.
+    std::string Observer() {
+        WriteFile(Path("observer.nvs"),
+                  "<NorvaneSettingsFile>\n\n<Settings>\nViewerSiteName=Kitt Peak\nTimeZone=-7.0\n"
+                  "Precession=0\nPrecessionEpoch=1950.0\nChartProjection=Spherical\n"
+                  "ChartCoordinateSystem=Equatorial\nChartCenterLongitude=56.75\n"
+                  "FaintestStarMagnitude=+8.00\n</Settings>\n</NorvaneSettingsFile>\n");
+        return Settings("observer.nvs");
+    }
+    // Checks that each "Key=value" of "a|b" ("!Key=value": not) is a whole line
+    // of the settings the arguments describe, as `settings --out` writes them.
+    void ExpectSaved(const std::string& arguments, const std::string& lines,
+                     const std::string& program = "") {
+        const std::string out = " settings --out " + Quoted("out.nvs");
+        ToolRun run = program.empty() ? Shipped(arguments + out) : Run(arguments + out, program);
+        EXPECT_EQ(run.status, 0) << arguments << "\n" << run.err;
+        const std::string text = ReadFile(Path("out.nvs"));
+        for (const std::string& line : Split(lines)) {
+            const bool absent = line[0] == '!';
+            EXPECT_EQ(text.find("\r\n" + line.substr(absent) + "\r\n") == std::string::npos, absent)
+                << line;
+        }
+    }
     std::string dir;
 };
-
-// ---------------------------------------------------------------------------
-// Dates, frames and usage
 
 TEST(Tool, DatesInZonesAndCalendars) {
     // Zone and calendar shape the text; the instant stays the same.
@@ -136,21 +136,11 @@ TEST(Tool, DatesInZonesAndCalendars) {
 }
 
 TEST(Tool, ConvertsBetweenFrames) {
-    auto convert = [](const std::string& arguments) {
-        ToolRun run = Tool(arguments);
-        std::array<double, 2> c{NAN, NAN};
-        char end = '\0';
-        if (run.status != 0 || std::sscanf(run.out.c_str(), "%lf %lf%c", &c[0], &c[1], &end) != 3 ||
-            end != '\n')
-            ADD_FAILURE() << arguments << " printed \"" << run.out << "\" " << run.err;
-        return c;
-    };
     const struct {
         const char* arguments;
         double lon, lat, tolerance; // lon NaN: not checked
     } cases[] = {
-        // The galactic north pole, in J2000 and in B1950 coordinates.
-        {"convert --from Equatorial --to Galactic 192.859508 27.128336", NAN, 90, 0.001},
+        // The galactic north pole in B1950 coordinates.
         {"--epoch 1950 convert --from Equatorial --to Galactic 192.25 27.4", NAN, 90, 1e-4},
         // The celestial pole of the date stands due north, as high as the
         // latitude (JD 2460000.5 is the decimal year 2023.149897).
@@ -162,27 +152,15 @@ TEST(Tool, ConvertsBetweenFrames) {
          0.001},
     };
     for (const auto& c : cases) {
-        std::array<double, 2> got = convert(c.arguments);
+        ToolRun run = Tool(c.arguments);
+        double lon = NAN, lat = NAN;
+        EXPECT_EQ(run.status, 0) << c.arguments << run.err;
+        EXPECT_EQ(std::sscanf(run.out.c_str(), "%lf %lf", &lon, &lat), 2) << run.out;
         if (!std::isnan(c.lon)) {
-            EXPECT_NEAR(std::remainder(got[0] - c.lon, 360.0), 0.0, c.tolerance) << c.arguments;
+            EXPECT_NEAR(std::remainder(lon - c.lon, 360.0), 0.0, c.tolerance) << c.arguments;
         }
-        EXPECT_NEAR(got[1], c.lat, c.tolerance) << c.arguments;
+        EXPECT_NEAR(lat, c.lat, c.tolerance) << c.arguments;
     }
-    // The summer solstice lies on the ecliptic, at longitude 90.
-    EXPECT_EQ(Tool("convert --from Equatorial --to Ecliptic 90 23.4392911").out,
-              "90.000000 0.000000\n");
-
-    // Options after the command or before its values, and --date in its zone
-    // for --jd, say the same; a negative latitude is a value.
-    for (auto [one, other] :
-         {std::pair{"convert --from Galactic --to Equatorial 0 -5",
-                    "convert 0 -5 --to Equatorial --from Galactic"},
-          {"convert --from Galactic --to Equatorial 0 -5",
-           "--from Galactic convert --to Equatorial -- 0 -5"},
-          {"--jd 2451545 --site 0,51.5 convert --from Horizon --to Equatorial 0 90",
-           "--zone 1 --date \"2000/01/01 13:00:00\" --site 0,51.5 "
-           "convert --from Horizon --to Equatorial 0 90"}})
-        EXPECT_EQ(Tool(other).out, Tool(one).out) << other;
 }
 
 // Usage errors: status 2, nothing printed, one line that names the tool, and
@@ -192,11 +170,9 @@ TEST_F(ToolTest, UsageErrorsSayOneLineAndExitTwo) {
     const std::string cases =
         "|frobnicate|--bogus date 2451545|date 2451545 extra|--zone 30 date 2451545|"
         "--calendar Islamic date 2451545|--program-dir|convert --from Polar --to Galactic 10 20|"
-        "convert --from Equatorial --to Galactic 10 95|find a b|settings|info|"
-        "info Sirius --planets Kepler|render --out @.jpg|render --out @.png --size 20000x10|"
-        "render --out @.png --projection Bogus|render --out @.png --sky Grey|"
-        "render --out @.png --field 0|render --out @.png --center 1,95|"
-        "render --out @.png --faintest bright|"
+        "convert --from Equatorial --to Galactic 10 95|settings|info|render --out @.jpg|"
+        "render --out @.png --size 20000x10|render --out @.png --sky Grey|"
+        "render --out @.png --center 1,95|render --out @.png --faintest bright|"
         // a site without an instant, an instant without a site, a latitude past the pole
         "--site 0,50 convert --from Equatorial --to Horizon 10 20|"
         "--jd 2451545 convert --from Equatorial --to Horizon 10 20|"
@@ -213,16 +189,12 @@ TEST_F(ToolTest, UsageErrorsSayOneLineAndExitTwo) {
     EXPECT_EQ(Entries(), 0u) << "a usage error wrote a file";
 }
 
-// ---------------------------------------------------------------------------
-// Databases
-
 TEST_F(ToolTest, DatabaseCommandsOnADatabaseOfItsOwn) {
     for (const char* command : {"find Sirius", "files", "stats"})
         EXPECT_NE(Run(command).err.find("no database"), std::string::npos) << command;
     EXPECT_NE(
         Run("import " + Quoted("Nowhere.txt")).err.find("can't open the file \"Nowhere.txt\""),
         std::string::npos);
-
     WriteFile(Path("Stars.txt"),
               "S1\t2000.0\t06 45 08.9\t-16 42 58\t-0.0379\t-1.223\t-1.46\t0.00\t-7.6\t2.64\t\t"
               "Sirius; $a CMa; HR2491\r\n"
@@ -230,9 +202,7 @@ TEST_F(ToolTest, DatabaseCommandsOnADatabaseOfItsOwn) {
               "Polaris; $a UMi; HR424\r\n"
               "S15\t2000.0\t00 42 44.3\t+41 16 09\t\t\t3.44\t\t\t\t189\tAndromeda Galaxy; M31\r\n");
     ToolRun import = Run("import " + Quoted("Stars.txt"));
-    EXPECT_EQ(import.status, 0);
-    EXPECT_EQ(import.out, "Stars.nvd\t3\n");
-    EXPECT_EQ(import.err, "");
+    EXPECT_EQ(std::to_string(import.status) + import.out + import.err, "0Stars.nvd\t3\n");
     // Object IDs: file 2 (the custom file is file 1), object n: 2 << 14 | n.
     // Words match within a name part; --exact wants the whole part.
     const std::string m31 = "32771\tGalaxy\tAndromeda Galaxy; M31\n";
@@ -250,7 +220,6 @@ TEST_F(ToolTest, DatabaseCommandsOnADatabaseOfItsOwn) {
     EXPECT_NE(Run("files").out.find("\n2\tStars.nvd\t0\t1\t2\t0\t0\t-1.46\t3.44\t"),
               std::string::npos);
     EXPECT_NE(Run("stats").out.find("\nbright stars (HR)\t2\n"), std::string::npos);
-
     // Importing again: the default answer to "replace the existing file?" is
     // no, so a new name; --replace replaces.
     EXPECT_EQ(Run("import " + Quoted("Stars.txt")).out, "Stars1.nvd\t3\n");
@@ -261,7 +230,6 @@ TEST(DefaultDatabase, HoldsTheCatalogues) {
     // One object of each catalogue, by whole name: a word such as "Moon" also
     // stands in nebulae's names.
     for (auto [query, found] : {std::pair{"Sirius", "Multiple star\tSirius; $a CMa"},
-                                {"$a UMi", "Mult. and var. star\tPolaris"},
                                 {"NGC7000", "Diffuse nebula\tNorth America"},
                                 {"Moon", "Earth's moon\tMoon"},
                                 {"Io", "Io\tIo"},
@@ -270,121 +238,58 @@ TEST(DefaultDatabase, HoldsTheCatalogues) {
         ToolRun run = Shipped(std::string("--exact find '") + query + "'");
         EXPECT_EQ(run.out.find(std::string("\t") + found), run.out.find('\t')) << run.out;
     }
-    // The Bright Star Catalogue's 9096 stars, and thousands of each other kind.
+    // The Bright Star Catalogue's 9096 stars, and the catalogues no name above
+    // finds: over 100 000 other stars, thousands of figure lines, hundreds of sites.
     const std::string stats = "\n" + Shipped("stats").out;
-    for (auto [label, least] : {std::pair{"bright stars (HR)", 9096L},
-                                {"other stars", 100000L},
-                                {"deep-sky objects", 10000L},
-                                {"lines", 2000L},
-                                {"solar-system bodies", 4000L},
-                                {"sites", 300L}}) {
-        const std::size_t at = stats.find(std::string("\n") + label + "\t");
-        const long count = at == std::string::npos
-                               ? -1
-                               : std::atol(stats.c_str() + at + 1 + std::string(label).size());
-        EXPECT_TRUE(least == 9096 ? count == least : count > least) << label << " " << count;
-    }
+    for (const char* count : {"\nbright stars \\(HR\\)\t9096\n", "\nother stars\t[1-9][0-9]{5,}\n",
+                              "\nlines\t[1-9][0-9]{3,}\n", "\nsites\t[1-9][0-9]{2,}\n"})
+        EXPECT_TRUE(std::regex_search(stats, std::regex(count))) << count << stats;
 }
 
-// ---------------------------------------------------------------------------
 // Object Info: the display name and controls 7 to 21, one line each.
 
 enum InfoLine { kName, kRA = 2, kDistance = 4, kRise = 7, kSet };
-constexpr std::size_t kInfoLines = 16, kFrameLat = 15;
+constexpr std::size_t kFrameLat = 15;
 
-TEST(ToolInfo, LinesOfRealObjects) {
+TEST_F(ToolTest, InfoLinesOfRealObjects) {
     const std::string sirius = "Sirius --jd 2451545.0 --site 0,51.5 --zone 0 --frame Equatorial";
-    const std::string jupiter = "Jupiter --planets Elements --jd 2451545.0";
-    const std::string earth = "Earth --viewer Moon --planets Elements --jd 2451545.0";
-    const std::string moon = "Moon --planets Elements --jd 2451545.0";
-    const std::string low = "Sirius --jd 2451545.375 --site 0,51.5,100"; // low in the south-east
     const struct {
         std::string arguments;
         std::size_t line;
         std::string prefix;
         double value = NAN, tolerance = 0; // the number after the prefix ("hh:mm" as hours)
     } cases[] = {
-        {sirius, kRA, "R.A. (2000.0): 06h 45m "},
-        // A parallax of 0.379" puts it 2.64 pc away; the catalogue rounds to 2.667.
-        {sirius, kDistance, "Distance (pc): ", 2.67, 0.03},
         // astronomy-engine puts the geometric rising at 19:30:45 and the
         // setting at 04:35:53 (UT, 51.48 N) that day.
         {sirius, kRise, "Rises at: ", 19 + 31 / 60.0, 0.05},
         {sirius, kSet, "Sets at: ", 4 + 36 / 60.0, 0.05},
-        {sirius, kFrameLat, "Dec. (2000.0): -16\xC2\xB0 42' "}, // in the current system
         // On 2000 January 1 Jupiter stood in Aries, R.A. 1h 36m, 4.6 AU away.
-        {jupiter, kRA, "R.A. (2000.0): 01h 3"},
-        {jupiter, kDistance, "Distance (AU): 4.6"},
-        // Names are whole name parts in any letter case.
-        {"'hr2491' --jd 2451545.0 --frame Galactic", kName, "Sirius;"},
+        {"Jupiter --planets Elements --jd 2451545.0", kDistance, "Distance (AU): 4.6"},
         {"'hr2491' --jd 2451545.0 --frame Galactic", kFrameLat, "Galactic Lat: -08."},
-        // Names come in and go out as UTF-8; the database holds them in its
-        // code page (the catalogue's sites are Windows-1252).
+        // Names come in and go out as UTF-8, the catalogue's sites being Windows-1252.
         {"'S\xC3\xA3o Paulo, Brazil' --jd 2451545.0", kName, "S\xC3\xA3o Paulo, Brazil"},
         // With the equinox held at 1950.0 the J2000 place is precessed back
-        // to it: 6h 42m 55s.
+        // to it: 6h 42m 55s; a settings file's frame and equinox are used.
         {"Sirius --jd 2451545.0 --epoch 1950", kRA, "R.A. (1950.0): 06h 42m 5"},
-        {moon, kDistance, "Distance (km): ", 381500, 25500},
-        {earth, kDistance, "Distance (km): "},
-        {low, kFrameLat, "Altitude: +"},
-        {low + " --refraction", kFrameLat, "Altitude: +"},
-    };
-    std::map<std::string, std::vector<std::string>> runs;
-    auto number = [&](const std::string& arguments, std::size_t line, const std::string& prefix) {
-        const std::string& text = runs[arguments][line];
-        int h = 0, m = 0;
-        const char* at = text.c_str() + prefix.size();
-        return text.find(':', prefix.size()) != std::string::npos &&
-                       std::sscanf(at, "%d:%d", &h, &m) == 2
-                   ? h + m / 60.0
-                   : std::atof(at);
+        {Observer() + "Sirius", kFrameLat, "Dec. (1950.0): "},
     };
     for (const auto& c : cases) {
-        if (runs.count(c.arguments) == 0) {
-            ToolRun run = Shipped("info " + c.arguments);
-            EXPECT_EQ(run.err, "") << c.arguments;
-            std::istringstream in(run.out);
-            for (std::string line; std::getline(in, line);)
-                runs[c.arguments].push_back(line);
-            EXPECT_EQ(runs[c.arguments].size(), kInfoLines) << c.arguments << ": " << run.out;
-            runs[c.arguments].resize(kInfoLines);
-        }
-        const std::string& line = runs[c.arguments][c.line];
-        EXPECT_EQ(line.rfind(c.prefix, 0), 0u) << c.arguments << ": " << line;
-        if (!std::isnan(c.value)) {
-            EXPECT_NEAR(number(c.arguments, c.line, c.prefix), c.value, c.tolerance) << line;
-        }
-    }
-    // The Earth seen from the Moon is as far as the Moon seen from the Earth,
-    // give or take the site's 6400 km from the Earth's centre.
-    EXPECT_NEAR(number(earth, kDistance, "Distance (km): "),
-                number(moon, kDistance, "Distance (km): "), 6500);
-    // Refraction lifts Sirius low in the sky, and changes nothing else.
-    const double lift = number(low + " --refraction", kFrameLat, "Altitude: +") -
-                        number(low, kFrameLat, "Altitude: +");
-    EXPECT_GT(lift, 0.03);
-    EXPECT_LT(lift, 0.5);
-    EXPECT_EQ(runs[low][kRA], runs[low + " --refraction"][kRA]);
-
-    // A word within a name is not the name; nor is a viewer unknown.
-    for (auto [arguments, name] :
-         {std::pair{"info Siri", "Siri"}, {"info Sirius --viewer Vulcan", "Vulcan"}}) {
-        ToolRun run = Shipped(arguments);
-        EXPECT_EQ(run.status, 1) << name;
-        EXPECT_EQ(run.out, "") << name;
-        EXPECT_EQ(run.err, "There's no object containing the name \"" + std::string(name) +
-                               "\" in memory!\n");
+        ToolRun run = Shipped("info " + c.arguments);
+        std::istringstream in(run.out);
+        std::string line;
+        for (std::size_t i = 0; i <= c.line; ++i)
+            std::getline(in, line);
+        EXPECT_EQ(line.rfind(c.prefix, 0), 0u) << c.arguments << ": " << run.out << run.err;
+        if (std::isnan(c.value) || line.size() < c.prefix.size()) continue;
+        int h = 0, m = 0;
+        const char* at = line.c_str() + c.prefix.size();
+        const double value = std::sscanf(at, "%d:%d", &h, &m) == 2 ? h + m / 60.0 : std::atof(at);
+        EXPECT_NEAR(value, c.value, c.tolerance) << line;
     }
 }
-// ---------------------------------------------------------------------------
-// Pictures
 
-// 1999 December 31, 21h UT, from 51.5 degrees north on the Greenwich
-// meridian: a winter night with the Pleiades near the meridian.
+// 1999 December 31, 21h UT, 51.5 N on the Greenwich meridian: the Pleiades near the meridian.
 const std::string kNight = "--jd 2451544.375 --site 0,51.5 ";
-// 2000 January 1, noon UT, same place: the Sun some 15 degrees up.
-const std::string kNoon = "--jd 2451545.0 --site 0,51.5 ";
-const std::string kWholeSky = "--frame Equatorial --projection Mollweide --field 360 --grid ";
 
 // Renders and reads the one line of counts: stars, deep-sky objects, bodies
 // drawn and files loaded.
@@ -393,37 +298,22 @@ std::array<long, 4> Render(const std::string& arguments) {
     std::array<long, 4> n{-1, -1, -1, -1};
     EXPECT_EQ(run.err, "") << arguments;
     const char* format = "%ld stars, %ld deep-sky objects, %ld bodies drawn; %ld files loaded\n";
-    std::sscanf(run.out.c_str(), format, &n[0], &n[1], &n[2], &n[3]);
-    char line[160];
-    std::snprintf(line, sizeof line, format, n[0], n[1], n[2], n[3]);
-    EXPECT_EQ(run.out, line) << "exactly one line of counts";
+    EXPECT_EQ(std::sscanf(run.out.c_str(), format, &n[0], &n[1], &n[2], &n[3]), 4) << run.out;
     return n;
 }
 
-// The unsigned number of `count` bytes at `at`, least significant first
-// (BMP) or last (PNG).
-std::uint32_t Bytes(const std::string& b, std::size_t at, int count, bool bigEndian = false) {
-    std::uint32_t value = 0;
-    for (int i = 0; i < count && at + i < b.size(); ++i)
-        value |= std::uint32_t{static_cast<unsigned char>(b[at + i])}
-                 << 8 * (bigEndian ? count - 1 - i : i);
-    return value;
-}
-
-TEST_F(ToolTest, RendersPicturesOfTheAskedSizeAndCountsWhatItDrew) {
+TEST_F(ToolTest, RendersWhatTheOptionsAsk) {
     // Half the sky is above the horizon: thousands of stars to magnitude 9,
     // hundreds of deep-sky objects, and a few of the Sun's family (the Sun
-    // itself is down) in a PNG of the asked size.
-    auto whole =
-        Render(kNight + kWholeSky + "--faintest 9 --size 320x200 --out " + Quoted("a.PNG"));
-    const std::string png = ReadFile(Path("a.PNG"));
-    EXPECT_EQ(png.substr(0, 16), std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
-    EXPECT_EQ(Bytes(png, 16, 4, true) * 1000 + Bytes(png, 20, 4, true), 320200u);
+    // itself is down), in a picture of the asked size.
+    auto whole = Render(kNight +
+                        "--frame Equatorial --projection Mollweide --field 360 --grid "
+                        "--faintest 9 --size 320x200 --out " +
+                        Quoted("a.svg"));
+    EXPECT_NE(ReadFile(Path("a.svg")).find("viewBox=\"0 0 320 200\""), std::string::npos);
     EXPECT_GT(whole[0], 5000);
     EXPECT_GT(whole[1], 50);
-    EXPECT_GE(whole[2], 1);
-    EXPECT_LT(whole[2], 200);
-
+    EXPECT_TRUE(whole[2] >= 1 && whole[2] < 200) << whole[2];
     // A two-degree field on the Pleiades: the cluster's six brightest members
     // and M45 itself, and only the star files around it loaded.
     auto pleiades = Render(kNight + "--frame Equatorial --center 56.75,24.12 --field 2 " +
@@ -431,84 +321,16 @@ TEST_F(ToolTest, RendersPicturesOfTheAskedSizeAndCountsWhatItDrew) {
     EXPECT_GE(pleiades[0], 6);
     EXPECT_GE(pleiades[1], 1);
     EXPECT_GT(whole[3], pleiades[3] + 10) << "the whole sky loads most star files";
-
-    // At noon the Sun, the Moon and several planets, whichever theory places
-    // them; the theories agree to arc-seconds, so the same bodies are drawn.
-    const std::string noon = kNoon + kWholeSky + "--size 320x200 --out " + Quoted("a.svg");
-    auto elements = Render(noon + " --planets Elements");
-    EXPECT_GT(elements[2], 1);
-    EXPECT_EQ(Render(noon + " --planets VSOP87"), elements);
-    EXPECT_NE(ReadFile(Path("a.svg")).find("viewBox=\"0 0 320 200\""), std::string::npos);
-
-    // A BMP of the asked size; the sky's colour at its pixel (4, 4), sky in
-    // the default view (north, 45 degrees up).
-    for (auto [options, rgb] : {std::pair{"--sky Color", 0x7FFFFFu}, {"--sky White", 0xFFFFFFu}}) {
-        Render(kNoon + options + " --planets Elements --size 200x160 --out " + Quoted("a.bmp"));
-        const std::string b = ReadFile(Path("a.bmp"));
-        const std::int32_t w = Bytes(b, 18, 4), h = Bytes(b, 22, 4), bpp = Bytes(b, 28, 2);
-        EXPECT_EQ(b.substr(0, 2) + std::to_string(w) + "x" + std::to_string(std::abs(h)),
-                  "BM200x160");
-        EXPECT_EQ(Bytes(b, 2, 4), b.size()) << "the size field is the file's size";
-        const std::size_t row = h < 0 ? 4 : h - 1 - 4;
-        EXPECT_EQ(Bytes(b, Bytes(b, 10, 4) + row * ((w * bpp / 8 + 3) / 4 * 4) + 4 * bpp / 8, 3),
-                  rgb)
-            << options;
-    }
-    EXPECT_EQ(Entries(), 3u) << "no temporary files left beside the pictures";
+    EXPECT_EQ(Entries(), 2u) << "no temporary files left beside the pictures";
 }
 
-TEST_F(ToolTest, UnwritablePicturesExitOneAndLeaveNoFile) {
-    // A directory standing where the picture should go, and a folder that
-    // doesn't exist.
-    ASSERT_TRUE(fs::create_directory(Path("taken.png")));
-    for (const char* name : {"taken.png", "missing/x.svg"}) {
-        ToolRun run = Shipped(kNight + "render --size 64x48 --out " + Quoted(name));
-        EXPECT_EQ(run.status, 1) << name;
-        EXPECT_EQ(run.out, "") << "no counts for a picture not written";
-        EXPECT_NE(run.err.find("can't write"), std::string::npos) << run.err;
-    }
-    EXPECT_TRUE(fs::is_empty(Path("taken.png")));
-    EXPECT_EQ(Entries(), 1u) << "no temporary files left behind";
-}
-
-// ---------------------------------------------------------------------------
-// Settings: --settings read after the default file and before the other
-// options, and `settings --out` writing what File > Save Settings writes.
-
-class ToolSettings : public ToolTest {
-protected:
-    // A settings file as a user would keep one, with LF line ends: a place,
-    // an instant and a view unlike the defaults (the Pleiades, 22h local, on
-    // a winter night).
-    void SetUp() override {
-        ToolTest::SetUp();
-        WriteFile(Path("observer.nvs"),
-                  "<NorvaneSettingsFile>\n\n<Settings>\nViewerSiteName=Kitt Peak\n"
-                  "ViewerLongitude=-111.6\nViewerLatitude=+31.958333\nTimeZone=-7.0\n"
-                  "JulianDate=2461390.708333\nPrecession=0\nPrecessionEpoch=1950.0\n"
-                  "ChartProjection=Spherical\nChartCoordinateSystem=Equatorial\n"
-                  "ChartCenterLongitude=56.75\nChartCenterLatitude=+24.12\nChartFieldWidth=20.0\n"
-                  "FaintestStarMagnitude=+8.00\n</Settings>\n</NorvaneSettingsFile>\n");
-    }
-    // The bytes of the settings the arguments describe, written by the tool.
-    std::string Save(const std::string& arguments, const std::string& program = "") {
-        const std::string out = " settings --out " + Quoted("out.nvs");
-        ToolRun run = program.empty() ? Shipped(arguments + out) : Run(arguments + out, program);
-        EXPECT_EQ(run.status, 0) << arguments << "\n" << run.err;
-        return ReadFile(Path("out.nvs"));
-    }
-    std::string Settings(const std::string& name) const {
-        return "--settings " + Quoted(name) + " ";
-    }
-};
-
-TEST_F(ToolSettings, OptionsWinOverTheFileWhereverTheyStand) {
-    // The zone given before --settings still wins, and the date is read in
-    // it: 2026 Dec 24 20:00 at UT+3 is 17:00 UT. A site replaces the file's
-    // named place, and so wide a field needs the Lambert projection.
-    ExpectLines(Save("--zone 3 " + Settings("observer.nvs") +
-                     "--date '2026/12/24 20:00:00' --site 5,45 --frame Horizon --field 200 "
-                     "--sky Color"),
+TEST_F(ToolTest, OptionsWinOverTheFileWhereverTheyStand) {
+    // Read over the shipped defaults; the zone given before --settings still
+    // wins, and the date is read in it: 2026 Dec 24 20:00 at UT+3 is 17:00 UT.
+    // A site replaces the file's named place; so wide a field needs Lambert.
+    ExpectSaved("--zone 3 " + Observer() +
+                    "--date '2026/12/24 20:00:00' --site 5,45 --frame Horizon --field 200 "
+                    "--sky Color",
                 "TimeZone=+3.0|JulianDate=2461399.208333|ViewerLongitude=+005.000000|"
                 "ViewerLatitude=+45.000000|ViewerAltitude=0.0|ViewerSiteName=|"
                 "ChartCoordinateSystem=Horizon|ChartFieldWidth=200.000000|"
@@ -517,56 +339,41 @@ TEST_F(ToolSettings, OptionsWinOverTheFileWhereverTheyStand) {
                 "FaintestStarMagnitude=+8.00"); // what no option touched
     // --date in the file's own zone (UT-7) when no --zone is given; an epoch
     // given moves the file's fixed one.
-    ExpectLines(Save(Settings("observer.nvs") + "--date '2026/12/24 20:00:00' --epoch 2000"),
+    ExpectSaved(Observer() + "--date '2026/12/24 20:00:00' --epoch 2000",
                 "JulianDate=2461399.625000|TimeZone=-7.0|PrecessionEpoch=2000.0");
 }
 
-TEST_F(ToolSettings, RenderAndInfoUseTheSettings) {
-    // The file's view and the same view by options over the shipped defaults
-    // draw the same stars and nebulae: hundreds, to magnitude 8.
-    auto byFile = Render(Settings("observer.nvs") + "--size 600x400 --out " + Quoted("f.png"));
-    auto byOptions = Render("--jd 2461390.708333 --site -111.6,31.958333 --zone -7 --epoch 1950 "
-                            "--frame Equatorial --projection Spherical --center 56.75,24.12 "
-                            "--field 20 --faintest 8 --size 600x400 --out " +
-                            Quoted("o.png"));
-    EXPECT_EQ(byFile[0], byOptions[0]);
-    EXPECT_EQ(byFile[1], byOptions[1]);
-    EXPECT_GT(byFile[0], 200) << "to magnitude 8, not the shipped default's 5.5";
-    // Info's last two lines are in the file's Equatorial system, at its equinox.
-    EXPECT_NE(Shipped(Settings("observer.nvs") + "info Sirius").out.find("R.A. (1950.0)"),
-              std::string::npos);
-}
-
-TEST_F(ToolSettings, DefaultFileOfTheProgramDirectoryIsReadFirst) {
+TEST_F(ToolTest, DefaultFileOfTheProgramDirectoryIsReadFirst) {
     const std::string program = Path("program");
     ASSERT_TRUE(fs::create_directory(program));
     WriteFile(Path("Stars.txt"), "S1\t2000\t6 45 9\t-16 43 0\t\t\t-1.5\t\t\t\t\tHR2491\r\n");
     ASSERT_EQ(Run("import " + Quoted("Stars.txt"), program).status, 0);
     WriteFile(program + "/Norvane.ini", "<NorvaneSettingsFile>\r\n\r\n<Settings>\r\n"
                                         "ViewerSiteName=Home\r\nJulianDate=2451545.000000\r\n");
-    const std::string plain = Save("", program);
-    ExpectLines(plain, "ViewerSiteName=Home");
-    EXPECT_EQ(plain.find("JulianDate=2451545.000000"), std::string::npos)
-        << "the time is now, as at start-up";
-    // The --settings file over the default one, with its own instant.
-    WriteFile(Path("other.nvs"), "<NorvaneSettingsFile>\n\n<Settings>\nJulianDate=2451000.5\n");
-    ExpectLines(Save(Settings("other.nvs"), program),
-                "ViewerSiteName=Home|JulianDate=2451000.500000");
+    ExpectSaved("", "ViewerSiteName=Home|!JulianDate=2451545.000000", program); // time is now
 }
 
-TEST_F(ToolSettings, FilesThatCantBeReadOrWrittenWriteNothing) {
-    // A settings file that isn't there, one that isn't a settings file, and
-    // an output folder that isn't there.
+// A picture or settings file that can't be written, settings that can't be read, an object
+// not found: status 1, nothing printed, the file or name said, and nothing left behind.
+TEST_F(ToolTest, FailuresExitOneAndWriteNothing) {
+    ASSERT_TRUE(fs::create_directory(Path("taken.png")));
     WriteFile(Path("picture.nvs"), std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
     for (auto [arguments, name] :
-         {std::pair{Settings("absent.nvs") + "info Sirius", "absent.nvs"},
+         {std::pair{kNight + "render --size 64x48 --out " + Quoted("taken.png"), "taken.png"},
+          {"render --out " + Quoted("missing/x.svg"), "x.svg"},
+          {Settings("absent.nvs") + "info Sirius", "absent.nvs"},
           {Settings("picture.nvs") + "render --out " + Quoted("x.png"), "picture.nvs"},
-          {"settings --out " + Quoted("no/dir/out.nvs"), "out.nvs"}}) {
+          {"settings --out " + Quoted("no/dir/out.nvs"), "out.nvs"},
+          // A word within a name is not the name; nor is a viewer unknown.
+          {"info Siri", "\"Siri\""},
+          {"info Sirius --viewer Vulcan", "\"Vulcan\""}}) {
         ToolRun run = Shipped(arguments);
         EXPECT_EQ(run.status, 1) << arguments;
+        EXPECT_EQ(run.out, "") << arguments;
         EXPECT_NE(run.err.find(name), std::string::npos) << run.err;
     }
-    EXPECT_EQ(Entries(), 2u) << "no file written";
+    EXPECT_TRUE(fs::is_empty(Path("taken.png")));
+    EXPECT_EQ(Entries(), 2u) << "no file written, no temporary file left";
 }
 
 } // namespace
