@@ -156,7 +156,8 @@ bool SexagesimalWithin(const std::string& field, double limit, bool signedValue)
         while (*at == ' ' || *at == '\t')
             ++at;
     }
-    if (parts[1] >= 60.0 || parts[2] >= 60.0) return false;
+    // A catalogue that rounds its seconds may write 60 for the next minute.
+    if (parts[1] > 60.0 || parts[2] > 60.0) return false;
     return parts[0] + parts[1] / 60.0 + parts[2] / 3600.0 <= limit;
 }
 

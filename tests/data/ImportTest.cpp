@@ -244,12 +244,14 @@ TEST_F(ImportTest, SexagesimalFieldsAndTheSignOfTheDeclination) {
     StarVectors((23.0 + 59.0 / 60.0 + 59.9 / 3600.0) * kHourAngle,
                 -(89.0 + 59.0 / 60.0 + 59.0 / 3600.0) * kDegree, 0.0, 0.0, 0.0, p, m);
     ExpectPosition(Cat(ReadRecord(StarLine("S1", "x", "23 59 59.9", "-89 59 59"))), p, 2.0, "");
+    // Seconds rounded up to 60 are the next minute, as catalogues write them.
+    EXPECT_NE(ReadRecord(StarLine("S1", "x", "12 30 60.000", "+10 59 60.0")), nullptr);
     // A position that does not read, or lies outside the sky, makes no star.
     for (const auto& [ra, dec] :
          std::vector<std::pair<const char*, const char*>>{{"", "0"},
                                                           {"x", "0"},
                                                           {"24 0 1", "0"},
-                                                          {"12 60 0", "0"},
+                                                          {"12 61 0", "0"},
                                                           {"0", "+90 0 1"},
                                                           {"0", "nan"},
                                                           {"1 2 3 4", "0"}}) {
