@@ -3,6 +3,7 @@
 #include "data/SkyObject.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -501,9 +502,19 @@ std::string FormatFlamsteed(long payload) {
     return Formatted("%ld %s", number, constellationAbbreviation(static_cast<int>(constellation)));
 }
 
-std::string FormatPlain(const char* format, long payload, long high) {
+// A catalogue prefix and the number after it ("HD" 48915: "HD48915"), made
+// without the formatted-output machinery: a name search formats the
+// designations of every star it passes.
+std::string FormatPlain(std::string_view prefix, long payload, long high) {
     if (!InRange(payload, 1, high)) return {};
-    return Formatted(format, payload);
+    char digits[24];
+    auto [end, error] = std::to_chars(digits, digits + sizeof digits, payload);
+    if (error != std::errc()) return {};
+    std::string text;
+    text.reserve(prefix.size() + static_cast<std::size_t>(end - digits));
+    text.append(prefix);
+    text.append(digits, end);
+    return text;
 }
 
 std::string FormatBD(long payload) {
@@ -609,11 +620,11 @@ std::string formatIdentifier(std::uint32_t identifier) {
     case kCatalogFlamsteed:
         return FormatFlamsteed(payload);
     case kCatalogHR:
-        return FormatPlain("HR%ld", payload, kMaxHR);
+        return FormatPlain("HR", payload, kMaxHR);
     case kCatalogHD:
-        return FormatPlain("HD%ld", payload, kMaxHD);
+        return FormatPlain("HD", payload, kMaxHD);
     case kCatalogSAO:
-        return FormatPlain("SAO%ld", payload, kMaxSAO);
+        return FormatPlain("SAO", payload, kMaxSAO);
     case kCatalogBD:
         return FormatBD(payload);
     case kCatalogCoD:
@@ -623,21 +634,21 @@ std::string formatIdentifier(std::uint32_t identifier) {
     case kCatalogGSC:
         return FormatGSC(payload);
     case kCatalogMessier:
-        return FormatPlain("M%ld", payload, kMaxMessier);
+        return FormatPlain("M", payload, kMaxMessier);
     case kCatalogNGC:
         return FormatNGC("NGC%ld", "NGC%ld%c", payload);
     case kCatalogIC:
         return FormatNGC("IC%ld", "IC%ld%c", payload);
     case kCatalogUGC:
-        return FormatPlain("UGC%ld", payload, kMaxUGC);
+        return FormatPlain("UGC", payload, kMaxUGC);
     case kCatalogUGCA:
-        return FormatPlain("UGCA%ld", payload, kMaxUGCA);
+        return FormatPlain("UGCA", payload, kMaxUGCA);
     case kCatalogPK:
         return FormatPK(payload);
     case kCatalogPNG:
         return FormatPNG(payload);
     case kCatalogPGC:
-        return FormatPlain("PGC%ld", payload, kMaxPGC);
+        return FormatPlain("PGC", payload, kMaxPGC);
     default:
         return {};
     }
