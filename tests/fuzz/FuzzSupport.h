@@ -76,4 +76,21 @@ inline void Forget() {
     ClearRecordedMessages();
 }
 
+// Every record a reader makes of the input, each freed as it comes.
+inline void ReadEveryRecord(const std::uint8_t* data, std::size_t size, RecordReader read) {
+    static const bool ready = (OpenScratchDatabase(), true);
+    (void)ready;
+    std::FILE* stream = std::tmpfile();
+    if (stream == nullptr) return;
+    if (size > 0) std::fwrite(data, 1, size, stream);
+    std::rewind(stream);
+    for (int records = 0; records < 10000; ++records) {
+        SkyObject* object = nullptr;
+        if (read(stream, &object) == kRecordEndOfFile) break;
+        FreeObject(object);
+    }
+    std::fclose(stream);
+    Forget();
+}
+
 } // namespace fuzz
