@@ -67,6 +67,7 @@ protected:
         ASSERT_EQ(writeDataFile(file), kStatusSuccess);
         ASSERT_TRUE(writeIndex(gObjectStore.indexPath));
         ASSERT_TRUE(saveSettingsFile(dir + "/Norvane.ini"));
+        ASSERT_TRUE(saveSettingsFile(dir + "/My.nvs"));
         ClearRecordedMessages();
     }
     void TearDown() override {
@@ -99,10 +100,16 @@ TEST_F(WriteFaults, EveryWriterKeepsThePreviousFile) {
              getFile(file)->siteCount = 7;
              return writeIndex(gObjectStore.indexPath);
          }},
-        {"settings", "Norvane.ini",
+        {"settings", "My.nvs",
          [this] {
              gChartView.fieldWidth *= 0.5;
-             return saveSettingsFile(dir + "/Norvane.ini");
+             return saveSettingsFile(dir + "/My.nvs");
+         }},
+        {"default settings", "Norvane.ini",
+         [] {
+             gChartView.fieldWidth *= 0.5;
+             saveSettingsAsDefaultCommand();
+             return RecordedMessages().empty();
          }},
     };
     for (FileFault fault :
