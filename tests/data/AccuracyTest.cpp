@@ -23,43 +23,8 @@ constexpr double kExactPi = 3.14159265358979323846, kDegree = kExactPi / 180.0;
 constexpr double kArcsecond = kDegree / 3600.0, kMinute = 1.0 / 1440.0;   // days
 constexpr double kJ2000Date = 2451545.0, kFixedUnit = 1.0 / 1073741824.0; // 2^-30
 
-std::vector<std::string> Split(const std::string& line, char separator) {
-    std::vector<std::string> fields;
-    std::stringstream stream(line);
-    for (std::string field; std::getline(stream, field, separator);)
-        fields.push_back(field);
-    if (!line.empty() && line.back() == separator) fields.emplace_back();
-    return fields;
-}
-
-// The rows of a fixture, each with the named columns in the order asked for.
-std::vector<std::vector<std::string>> Rows(const char* name, std::vector<std::string> wanted) {
-    std::ifstream in(data_test::SourceRoot() + "/tests/data/reference/" + name);
-    std::vector<std::string> columns;
-    std::vector<std::vector<std::string>> rows;
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.empty() || line[0] == '#') continue;
-        std::vector<std::string> fields = Split(line, ',');
-        if (columns.empty()) {
-            columns = fields;
-            for (const std::string& column : wanted)
-                EXPECT_NE(std::find(columns.begin(), columns.end(), column), columns.end())
-                    << name << " has no column " << column;
-            continue;
-        }
-        std::vector<std::string> row;
-        for (const std::string& column : wanted)
-            row.push_back(
-                fields[std::find(columns.begin(), columns.end(), column) - columns.begin()]);
-        rows.push_back(row);
-    }
-    return rows;
-}
-
-double Number(const std::string& text) {
-    return std::strtod(text.c_str(), nullptr);
-}
+using data_test::Number;
+using data_test::Rows;
 
 // Angle between two directions given as R.A. and Dec., radians.
 double Separation(double ra1, double dec1, double ra2, double dec2) {
@@ -137,8 +102,11 @@ protected:
             if (wanted.count(hr) != 0 || name.rfind("Sirius;", 0) == 0 ||
                 name.rfind("Vega;", 0) == 0) {
                 subset << line << '\n';
-                const std::vector<std::string> fields = Split(bare, '\t');
-                if (fields.size() > 5) gMotions[hr] = {Number(fields[4]), Number(fields[5])};
+                std::stringstream fields(bare);
+                std::string field[6];
+                for (std::string& f : field)
+                    std::getline(fields, f, '\t');
+                gMotions[hr] = {Number(field[4]), Number(field[5])};
             }
         }
         subset.close();
