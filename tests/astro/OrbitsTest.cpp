@@ -31,6 +31,16 @@ OrbitalElements Elements(double epoch, double q, double e, double i, double peri
     return {epoch, q, e, i, perihelion, node, M, MeanMotion(kGaussianGM, q, e), 0.0, 0.0};
 }
 
+// A row of the elements fixture: angles in degrees, no mean motion given is
+// the one of q and e.
+OrbitalElements FixtureElements(int row) {
+    const auto e = ReadCsv("tests/astro/elements.csv").at(row);
+    OrbitalElements o =
+        Elements(e[0], e[1], e[2], e[3] * kDeg, e[4] * kDeg, e[5] * kDeg, e[6] * kDeg);
+    if (!std::isnan(e[7])) o.meanMotion = e[7] * kDeg;
+    return o;
+}
+
 TEST(SolveOrbit, EllipseParabolaAndHyperbolaSatisfyTheirKeplerEquations) {
     double nu = -1.0, r = -1.0;
     // Both methods of the ellipse (the bisection above e = 0.975 stops with a
@@ -90,14 +100,10 @@ TEST(SolveOrbit, DegenerateAndNonFiniteInputs) {
 }
 
 TEST(ElementsPosition, CeresKeepsTheInvariantsOfItsOrbit) {
-    // Osculating elements of the JPL Small-Body Database at MJD 59800.
-    const OrbitalElements ceres =
-        Elements(2459800.5, 2.549063861972717, 0.07863575691875528, 10.58679512153367 * kDeg,
-                 73.53162522557164 * kDeg, 80.2664361119415 * kDeg, 334.3271698971151 * kDeg);
+    const OrbitalElements ceres = FixtureElements(0);
     const double a = ceres.q / (1.0 - ceres.e);
-    EXPECT_NEAR(kTurn / ceres.meanMotion / 365.25, 4.6018,
-                0.001); // Kepler's third law
-                        // Vis-viva, constant angular momentum, the pole (sin i sin node, -sin i cos
+    EXPECT_NEAR(kTurn / ceres.meanMotion / 365.25, 4.6018, 0.001); // Kepler's third law
+    // Vis-viva, constant angular momentum, the pole (sin i sin node, -sin i cos
     // node, cos i) on the ecliptic.
     const double h = 0.01, momentum = std::sqrt(kGaussianGM * a * (1.0 - ceres.e * ceres.e));
     const double si = std::sin(ceres.inclination);
@@ -130,12 +136,8 @@ TEST(ElementsPosition, CeresKeepsTheInvariantsOfItsOrbit) {
 }
 
 TEST(ElementsPosition, EarthFromOsculatingElementsFollowsTheEphemeris) {
-    // The Earth-Moon barycentre's osculating elements at J2000 from
-    // astronomy-engine; its Earth is up to 7" off the barycentre.
-    OrbitalElements earth =
-        Elements(kJ2000, 0.98328027649897554, 0.016654137292509023, 5.8179446177208710e-6,
-                 2.6886018416392234, -0.89222141032454028, -0.042970537867936635);
-    earth.meanMotion = 0.017203846239315916;
+    // astronomy-engine's barycentre; its Earth is up to 7" off.
+    const OrbitalElements earth = FixtureElements(1);
     // Days after J2000, then the position.
     const double references[][4] = {
         {-60.0, 0.764302347295010, 0.580604025059246, 0.251722972518564},
