@@ -105,36 +105,6 @@ TEST(ErfaReference, GalacticFrameWithin2ArcsecondsOfIcrs2g) {
     }
 }
 
-TEST(Precession, EclipticAnglesAgreeWithTheEquatorialPath) {
-    Matrix3 m;
-
-    // An ecliptic position carried by pi, Pi and p (Meeus, eq. 21.5) lands where
-    // the equatorial route (obliquity, zeta z theta, obliquity) puts it.
-    std::mt19937 random(21);
-    std::uniform_real_distribution<double> u(0.0, 1.0);
-    for (int i = 0; i < 50; ++i) {
-        double jd0 = kJ2000 + (u(random) - 0.5) * 6.0 * 36525.0;
-        double jd1 = kJ2000 + (u(random) - 0.5) * 6.0 * 36525.0;
-        double lambda0 = u(random) * kTurn, beta0 = std::asin(2.0 * u(random) - 1.0);
-        double eta = 0.0, bigPi = 0.0, p = 0.0;
-        PrecessionAngles(jd0, jd1, nullptr, nullptr, nullptr, &eta, &bigPi, &p);
-        const double ce = std::cos(eta), se = std::sin(eta), cb = std::cos(beta0);
-        const double a = ce * cb * std::sin(bigPi - lambda0) - se * std::sin(beta0);
-        const double c = ce * std::sin(beta0) + se * cb * std::sin(bigPi - lambda0);
-        Vector3 byEcliptic, byEquator;
-        SphericalToRectangular(p + bigPi - std::atan2(a, cb * std::cos(bigPi - lambda0)),
-                               std::asin(c), 1.0, byEcliptic);
-        SphericalToRectangular(lambda0, beta0, 1.0, byEquator);
-        ObliquityMatrix(m, MeanObliquity(jd0), false);
-        TransformVector(m, byEquator);
-        PrecessionMatrix(m, jd0, jd1, false);
-        TransformVector(m, byEquator);
-        ObliquityMatrix(m, MeanObliquity(jd1), true);
-        TransformVector(m, byEquator);
-        ASSERT_LT(AngleBetween(byEcliptic, byEquator), 0.05 * kArcsec) << jd0 << " " << jd1;
-    }
-}
-
 TEST(Frames, ConvertFrameRoundTripsBetweenEveryPairAndRefusesUnknownCodes) {
     std::mt19937 random(42);
     std::uniform_real_distribution<double> u(0.0, 1.0);

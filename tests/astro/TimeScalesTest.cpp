@@ -105,12 +105,12 @@ TEST(TimeScales, DaylightSavingIntervalOfTheUnitedStatesRule) {
 }
 
 TEST(TimeScales, DeltaTFromTheTableAndTheParabola) {
-    // The table, its lower bound, the last observed row, Espenak and Meeus'
-    // forecast, where it joins the long-term parabola, the past.
-    const double cases[][2] = {{1992.5, 58.7825}, {1622.5, 54.56667}, {2025.0, 69.2},
-                               {2050.0, 93.0},    {2150.0, 328.48},   {1000.0, 1799.85}};
-    for (const auto& [year, deltaT] : cases)
-        EXPECT_NEAR(DeltaT(JulianDateFromYear(year)), deltaT, 1e-3) << year;
+    // The table, its lower bound, the last observed row, the forecast, where it
+    // joins the long-term parabola, the past.
+    const auto rows = ReadCsv("tests/astro/deltat.csv");
+    ASSERT_EQ(rows.size(), 6u);
+    for (const auto& row : rows)
+        EXPECT_NEAR(DeltaT(JulianDateFromYear(row[0])), row[1], 1e-3) << row[0];
     // The old parabola stood for the years after the table (127 s in 2000);
     // the observed rows and the forecast carry on without a jump.
     double previous = DeltaT(JulianDateFromYear(1997.0));
