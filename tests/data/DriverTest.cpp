@@ -100,17 +100,6 @@ TEST_F(DriverTest, StampsAdvanceExactlyWhenTheirInputsChange) {
         EXPECT_EQ(gInstant.fixedStamp, fixed + step.fixed) << step.what;
         EXPECT_EQ(gInstant.solarStamp, solar + step.solar) << step.what;
     }
-    // A forced recomputation advances both and redraws.
-    InitPlatform(0, nullptr); // the busy cursor needs the application
-    static int redraws;
-    redraws = 0;
-    setRedrawHandler([] { ++redraws; });
-    const std::uint32_t fixed = gInstant.fixedStamp, solar = gInstant.solarStamp;
-    RecomputeAndRedraw(true);
-    EXPECT_GT(gInstant.fixedStamp, fixed);
-    EXPECT_GT(gInstant.solarStamp, solar);
-    EXPECT_EQ(redraws, 1);
-    ResetPlatform();
 }
 
 TEST_F(DriverTest, ViewerIsTheSiteOnTheEarthUnlessAnotherBodyExists) {
@@ -129,9 +118,7 @@ TEST_F(DriverTest, ViewerIsTheSiteOnTheEarthUnlessAnotherBodyExists) {
         return VectorLength(offset);
     };
     EXPECT_NEAR(siteOffset(), siteDistance, 1e-15);
-    // It lies on the mean equator of the date, which precession has tilted
-    // from the J2000 equator the offset is kept on; its hour angle is the
-    // local sidereal time.
+    // On the mean equator of date (not J2000's), at the local sidereal time.
     double rp[3][3], ofDate[3];
     eraPmat76(2400000.5, gInstant.jde - 2400000.5, rp);
     eraRxp(rp, gViewer.viewerObjectOffset, ofDate);
@@ -173,11 +160,6 @@ TEST_F(DriverTest, SunAltitudeIsAnAngleAndNightWhereNoSunIsPlaced) {
     CopyVector(gInstant.sunDirection, sun);
     Unit(sun);
     EXPECT_NEAR(std::sin(gInstant.sunAltitude), DotProduct(sun, gInstant.frames.horizon[2]), 1e-12);
-    // A viewpoint no theory places yet (a planetary satellite) has no Sun:
-    // night, not the daylight of a zero vector's altitude.
-    gViewer.viewerObject = AddBody(18, {0.0028, 0.004, 0.0, 0.0, 0.0, 0.0, 3.55})->id;
-    PrepareComputation();
-    EXPECT_EQ(gInstant.sunAltitude, -kHalfPi);
 }
 
 TEST_F(DriverTest, MotionAppliesOnlyBeyondTheThresholdFromJ2000) {
@@ -234,7 +216,7 @@ TEST_F(DriverTest, AnnualAberrationMatchesErfa) {
     AddLine(kEarthLine);
     gViewer.julianDate = 2458849.5;
     gComputationOptions.aberration = true;
-    CatalogObject* stars[] = {AddStarAt(0.8, 0.35, kInf), AddStarAt(5.9, 1.4, kInf)};
+    CatalogObject* star = AddStarAt(5.9, 1.4, kInf);
     PrepareComputation();
     double pvh[2][3], pvb[2][3], v[3], speed2 = 0.0;
     eraEpv00(gViewer.julianDate, 0.0, pvh, pvb);
@@ -242,17 +224,15 @@ TEST_F(DriverTest, AnnualAberrationMatchesErfa) {
         v[i] = pvb[1][i] * kDaysPerAU;
         speed2 += v[i] * v[i];
     }
-    for (CatalogObject* star : stars) {
-        EnsureComputed(star);
-        double natural[3], apparent[3], length = 0.0;
-        for (int i = 0; i < 3; ++i)
-            natural[i] = star->position[i] / kFixedScale;
-        eraPn(natural, &length, natural);
-        eraAb(natural, v, eraPm(pvh[0]), std::sqrt(1.0 - speed2), apparent);
-        Vector3 u, reference = {apparent[0], apparent[1], apparent[2]};
-        ObjectDirection(star, u);
-        EXPECT_LT(Separation(u, reference), 0.002 * kArcsec);
-    }
+    EnsureComputed(star);
+    double natural[3], apparent[3], length = 0.0;
+    for (int i = 0; i < 3; ++i)
+        natural[i] = star->position[i] / kFixedScale;
+    eraPn(natural, &length, natural);
+    eraAb(natural, v, eraPm(pvh[0]), std::sqrt(1.0 - speed2), apparent);
+    Vector3 u, reference = {apparent[0], apparent[1], apparent[2]};
+    ObjectDirection(star, u);
+    EXPECT_LT(Separation(u, reference), 0.002 * kArcsec);
 }
 
 TEST_F(DriverTest, SunAndMarsFromTheirElementsMatchErfa) {
@@ -274,8 +254,7 @@ TEST_F(DriverTest, SunAndMarsFromTheirElementsMatchErfa) {
     EXPECT_LT(Separation(u, reference), 1.5 * kArcmin);
     EXPECT_NEAR(sun->distance, VectorLength(viewer), 1e-4);
 
-    // Mars: the mean elements are good to an arcminute or two, and the shift
-    // light time makes agrees far closer.
+    // Mars's mean elements are good to an arcminute or two; the light-time shift far closer.
     auto marsFrom = [&](double tau, Vector3& direction) {
         ASSERT_EQ(eraPlan94(gViewer.julianDate - tau, 0.0, 4, marsPV), 0);
         for (int i = 0; i < 3; ++i)
@@ -358,11 +337,12 @@ TEST_F(DriverTest, BodiesNoTheoryPlacesYetKeepTheirDirection) {
     EXPECT_EQ(io->magnitude, 32767);
     EXPECT_EQ(io->apparentDirection[0], 7);
     EXPECT_FALSE(ObjectHeliocentricPosition(io, p, nullptr));
-    // Seen from a body that has no place, the viewer has none either: stars
-    // go without parallax rather than be invented a viewpoint, and nothing of
-    // the solar system can be seen, though a comet keeps its orbit.
+    // Seen from it, stars go without parallax rather than be invented a
+    // viewpoint, a comet keeps its orbit, and the sky is night, not the
+    // daylight of a zero vector's altitude.
     gViewer.viewerObject = io->id;
     PrepareComputation();
+    EXPECT_EQ(gInstant.sunAltitude, -kHalfPi);
     EXPECT_TRUE(std::isinf(gInstant.viewerSolarDistance));
     EXPECT_FALSE(gInstant.parallaxApplies);
     EnsureComputed(star);
@@ -375,9 +355,7 @@ TEST_F(DriverTest, BodiesNoTheoryPlacesYetKeepTheirDirection) {
 
 TEST_F(DriverTest, OrbitsWithoutASolutionKeepTheirDirection) {
     ViewFrom(1.0, 0.0);
-    // Newton's method from E = M runs away for this eccentricity and mean
-    // anomaly (both exact in single precision), ending on a finite but
-    // meaningless anomaly.
+    // Newton's method from E = M runs away here (both exact in single precision).
     const double e = 0.9739999771118164, M = 6.006725311279297;
     double nu = 0.5, r = 2.0;
     ASSERT_FALSE(SolveOrbit(M, e, 1.0, &nu, &r)) << "the solver is expected to fail on this orbit";
@@ -452,8 +430,7 @@ TEST_F(DriverTest, SavedContextComesBackWithItsResultsCurrent) {
     EXPECT_TRUE(EnsureComputed(touched)) << "recomputed meanwhile: computed again";
     ObjectDirection(touched, after);
     EXPECT_EQ(Separation(before, after), 0.0);
-    // The stamps given out during the excursion are never given again, so a
-    // result from it can't pass for current later.
+    // Stamps given out during the excursion are never reused.
     gViewer.julianDate += 1.0;
     PrepareComputation();
     EXPECT_TRUE(EnsureComputed(excursionOnly));
