@@ -130,7 +130,7 @@ TEST(Frames, ConvertFrameRoundTripsBetweenEveryPairAndRefusesUnknownCodes) {
     }
 }
 
-TEST(Frames, HorizonOnThePoleTheZenithAndDueSouthGalacticPoleAndTheSolstice) {
+TEST(Frames, HorizonOnThePoleTheZenithAndDueSouthAndTheSolsticeOnTheEcliptic) {
     const double lst = 1.234, latitude = -33.9 * kDeg;
     FrameMatrices frames;
     BuildFrameMatrices(frames, 2460000.5, true, lst, latitude);
@@ -144,21 +144,6 @@ TEST(Frames, HorizonOnThePoleTheZenithAndDueSouthGalacticPoleAndTheSolstice) {
         ASSERT_TRUE(ConvertFrame(frames, kFrameEquatorial, kFrameHorizon, &lon, &lat));
         EXPECT_NEAR(azimuth < 0.0 ? 0.0 : AngleDifference(lon, azimuth), 0.0, 1e-8) << dec;
         EXPECT_NEAR(lat, altitude, 1e-8) << dec;
-    }
-    // The galactic pole at 192.25, +27.4 and the node at R.A. 282.25, l = 33,
-    // on the equator of B1950.0, whatever the epoch and site.
-    Matrix3 toJ2000;
-    PrecessionMatrix(toJ2000, kB1950, kJ2000, false);
-    const double points[2][4] = {{192.25, 27.4, -1.0, 90.0}, {282.25, 0.0, 33.0, 0.0}};
-    for (const auto& p : points) {
-        Vector3 v;
-        SphericalToRectangular(p[0] * kDeg, p[1] * kDeg, 1.0, v);
-        TransformVector(toJ2000, v);
-        double lon = 0.0, lat = 0.0;
-        RectangularToSpherical(v, &lon, &lat, nullptr);
-        ASSERT_TRUE(ConvertFrame(frames, kFrameJ2000, kFrameGalactic, &lon, &lat));
-        EXPECT_NEAR(p[2] < 0.0 ? 0.0 : lon - p[2] * kDeg, 0.0, 1e-9);
-        EXPECT_NEAR(lat, p[3] * kDeg, 1e-9);
     }
     // In 1000 AD the summer solstice lies at that epoch's own obliquity.
     BuildFrameMatrices(frames, 2086295.0, false, 0.0, 0.0);

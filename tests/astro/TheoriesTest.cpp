@@ -44,19 +44,6 @@ void ExpectNear(const Vector3& v, const Vector3& reference, Bound bound) {
     EXPECT_LE(std::fabs(VectorLength(v) - VectorLength(reference)), bound.au);
 }
 
-// A J2000 equatorial vector seen on the mean ecliptic and equinox of jde, by
-// the program's own precession and obliquity.
-void MeanEclipticOfDate(const Vector3& j2000, double jde, double* lon, double* lat, double* r) {
-    Matrix3 m, obliquity;
-    PrecessionMatrix(m, kJ2000, jde, false);
-    ObliquityMatrix(obliquity, MeanObliquity(jde), true);
-    MultiplyMatrix(obliquity, m);
-    Vector3 v;
-    CopyVector(j2000, v);
-    TransformVector(m, v);
-    RectangularToSpherical(v, lon, lat, r);
-}
-
 TEST(Vfp, PackedRecordAndSeriesSum) {
     // A record laid out by hand: float amplitude, power, function, eight signed
     // multipliers, no padding.
@@ -180,17 +167,19 @@ TEST(Theories, PreciseTablesReproduceTheSourcePackage) {
 TEST(Theories, PreciseVenusAgainstMeeusExample32a) {
     // Venus on the mean ecliptic of 1992 December 20 by VSOP87D (astronomia);
     // VSOP87B carried by the program's precession differs by the 0.09" of the
-    // FK5 equinox. On the ecliptic of J2000 the longitude is 353" larger.
+    // FK5 equinox.
     Vector3 venus;
+    Matrix3 m, obliquity;
     ASSERT_TRUE(Vsop87Position(3, 2448976.5, venus));
+    PrecessionMatrix(m, kJ2000, 2448976.5, false);
+    ObliquityMatrix(obliquity, MeanObliquity(2448976.5), true);
+    MultiplyMatrix(obliquity, m);
+    TransformVector(m, venus);
     double lon, lat, r;
-    MeanEclipticOfDate(venus, 2448976.5, &lon, &lat, &r);
+    RectangularToSpherical(venus, &lon, &lat, &r);
     EXPECT_NEAR(AngleDifference(lon, 26.114119595 * kDeg), 0.0, 0.15 * kArcsec);
     EXPECT_NEAR(lat, -2.620603121 * kDeg, 0.05 * kArcsec);
     EXPECT_NEAR(r, 0.7246016760, 1e-8); // VSOP87B and D are separate fits
-    EclipticPlace place;
-    ASSERT_TRUE(Vsop87EclipticPlace(3, 2448976.5, place));
-    EXPECT_NEAR(AngleDifference(place.longitude, lon), 353.0 * kArcsec, 2.0 * kArcsec);
 }
 
 TEST(Theories, PreciseEarthAgainstErfa) {
@@ -227,10 +216,9 @@ TEST(Theories, PreciseAgainstAstronomyEngineFrom1900To2100) {
 }
 
 TEST(Theories, PrecisePlutoOutsideItsYearsIsTheVfpOne) {
-    EclipticPlace place;
-
     // Inside its years Meeus' series places Pluto; outside it refuses and the
     // position is the VFP one.
+    EclipticPlace place;
     for (double jde : {kPlutoSeriesFirstJDE - 0.001, kPlutoSeriesFirstJDE,
                        kPlutoSeriesEndJDE - 0.001, kPlutoSeriesEndJDE}) {
         const bool inside = jde >= kPlutoSeriesFirstJDE && jde < kPlutoSeriesEndJDE;
