@@ -164,9 +164,6 @@ protected:
     std::string residentBytes;
 };
 
-// ---------------------------------------------------------------------------
-// Lines and fields
-
 TEST_F(ImportTest, LinesSplitIntoSixteenFields) {
     std::vector<std::string> fields = splitImportFields("S1\t\t\t\t\t\t\t\t\t\t\tVega\t\t");
     ASSERT_EQ(fields.size(), 16u);
@@ -174,9 +171,6 @@ TEST_F(ImportTest, LinesSplitIntoSixteenFields) {
     EXPECT_EQ(splitImportFields(std::string(15, '\t') + "f15\tf16")[15], "f15\tf16")
         << "further TABs stay in the last field";
 }
-
-// ---------------------------------------------------------------------------
-// Stars and deep-sky objects
 
 TEST_F(ImportTest, StarPositionAndMotionWorkedByHand) {
     // Barnard's Star: the largest proper motion, approaching fast, close by.
@@ -336,9 +330,6 @@ TEST_F(ImportTest, NutationOptionAddsTheNutationOfJ2000) {
     EXPECT_EQ(mean, meanAgain) << "switching nutation off again must rebuild the kept matrix";
 }
 
-// ---------------------------------------------------------------------------
-// Solar-system bodies
-
 TEST_F(ImportTest, SolarSystemElementsConverted) {
     Owned object =
         ReadRecord(BodyLine({"P12", "2000", "2.767", "0.0785", "10.59", "73.6", "80.3", "95.99",
@@ -436,9 +427,6 @@ TEST_F(ImportTest, ElementsOfAnotherEquinoxAreCarriedToJ2000) {
                 30.0 + 0.6984, 0.001);
 }
 
-// ---------------------------------------------------------------------------
-// Lines and sites
-
 TEST_F(ImportTest, FigureLinesJoinObjectsFoundByExactName) {
     ObjectID alpha = Store(StarLine("S1", "Alpha Star; HR 1"));
     ObjectID beta = Store(StarLine("S1", "Beta"));
@@ -499,9 +487,6 @@ TEST_F(ImportTest, SitesInRadiansAndDays) {
           Line({"L", "10", "50", "", "", ""})})
         EXPECT_EQ(ReadRecord(bad), nullptr) << bad;
 }
-
-// ---------------------------------------------------------------------------
-// The import driver
 
 TEST_F(ImportTest, ImportedFileIsWrittenUnloadedAndSummarised) {
     std::vector<ObjectID> written;

@@ -126,9 +126,6 @@ protected:
     std::pair<std::string, Names> resident;
 };
 
-// ---------------------------------------------------------------------------
-// The element lines
-
 TEST_F(SatellitesTest, ColumnsAndUnitsOfAHandMadeElementSet) {
     StoreEarth();
     Owned object = Parse("TEST SAT", Line1(), Line2());
@@ -234,9 +231,6 @@ TEST_F(SatellitesTest, NameLinesOfUpTo36CharactersAreNamesOnly) {
     }
 }
 
-// ---------------------------------------------------------------------------
-// The secular model
-
 TEST_F(SatellitesTest, CircularEquatorialOrbitKeepsItsRadiusAndPeriod) {
     StoreEarth();
     Owned object =
@@ -318,9 +312,6 @@ TEST_F(SatellitesTest, DragShrinksTheOrbitAndADecayedOneKeepsItsElements) {
     }
 }
 
-// ---------------------------------------------------------------------------
-// Import
-
 TEST_F(SatellitesTest, ImportsAFileOfElementSets) {
     StoreEarth();
     // Every line end; a name beginning with "1"; comments, blank lines, a line
@@ -400,9 +391,6 @@ TEST_F(SatellitesTest, ReplacingTheFileThatHoldsTheEarthIsRefused) {
     EXPECT_EQ(Numbers(), (Messages{531, kNoSuchObject, kKeepReading, kImportSummary}));
     EXPECT_EQ(NamesIn(Attached("Planets.nvd")), Names{"Earth"}) << "the old file stays";
 }
-
-// ---------------------------------------------------------------------------
-// Against SGP4
 
 // SGP4's TEME (true equator, mean equinox) to the J2000 mean equator and
 // equinox: turn by the equation of the equinoxes onto the true equinox, then
