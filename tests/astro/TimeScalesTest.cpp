@@ -31,34 +31,26 @@ void RecordReport(int number, const char* argument) {
 }
 
 TEST(TimeScales, JulianDateAndCalendarOfKnownDates) {
-    struct Case {
-        int year, month;
-        double day;
-        int hour;
-        double zoneHours;
-        std::int16_t calendar;
-        double jd;
-        bool back; // also from the Julian date to the calendar
-    };
     // Meeus ch. 7; proleptic Gregorian years by the 400-year cycle; the reform
-    // (the Islamic and Indian codes take the Julian rule); month 13.
-    const Case cases[] = {{2000, 1, 1, 22, 10, kGreg, 2451545.0, false},
-                          {-584, 5, 28.63, 0, 0, kJul, 1507900.13, true},
-                          {-4713, 11, 24, 12, 0, kGreg, 0.0, true},
-                          {1582, 10, 15, 0, 0, kGreg, 2299160.5, true},
-                          {1582, 10, 5, 0, 0, kCalendarIslamic, 2299160.5, true},
-                          {1582, 10, 5, 0, 0, kCalendarIndian, 2299160.5, false},
-                          {-1700, 3, 1, 12, 0, kGreg, 1100207.0, true},
-                          {1999, 13, 1, 0, 0, kGreg, 2451544.5, false}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.year << "/" << c.month << " calendar " << c.calendar);
-        EXPECT_NEAR(JulianDateFromCalendar(c.year, c.month, c.day, c.hour, 0, 0,
-                                           c.zoneHours * kHour, c.calendar),
-                    c.jd, 1e-9);
-        if (!c.back) continue;
-        const CalendarDateTime t = CalendarFromJulianDate(c.jd, 0, c.calendar);
-        EXPECT_TRUE(t.year == c.year && t.month == c.month);
-        EXPECT_NEAR(t.day, c.day + c.hour * kHour, 1e-8);
+    // (the Islamic and Indian codes take the Julian rule); month 13. Year, month,
+    // day, hour, zone hours, calendar, JD, whether also back to the calendar.
+    const double cases[][8] = {{2000, 1, 1, 22, 10, kGreg, 2451545.0, 0},
+                               {-584, 5, 28.63, 0, 0, kJul, 1507900.13, 1},
+                               {-4713, 11, 24, 12, 0, kGreg, 0.0, 1},
+                               {1582, 10, 15, 0, 0, kGreg, 2299160.5, 1},
+                               {1582, 10, 5, 0, 0, kCalendarIslamic, 2299160.5, 1},
+                               {1582, 10, 5, 0, 0, kCalendarIndian, 2299160.5, 0},
+                               {-1700, 3, 1, 12, 0, kGreg, 1100207.0, 1},
+                               {1999, 13, 1, 0, 0, kGreg, 2451544.5, 0}};
+    for (const auto& [year, month, day, hour, zone, calendar, jd, back] : cases) {
+        const auto code = static_cast<std::int16_t>(calendar);
+        SCOPED_TRACE(testing::Message() << year << "/" << month << " calendar " << code);
+        EXPECT_NEAR(JulianDateFromCalendar(year, month, day, hour, 0, 0, zone * kHour, code), jd,
+                    1e-9);
+        if (back == 0) continue;
+        const CalendarDateTime t = CalendarFromJulianDate(jd, 0, code);
+        EXPECT_TRUE(t.year == year && t.month == month);
+        EXPECT_NEAR(t.day, day + hour * kHour, 1e-8);
     }
     // At -5 h midnight UT reaches back across the year; the clock fields are
     // truncated, so 19:00 may come out as 18:59:59.99999.

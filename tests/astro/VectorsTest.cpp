@@ -55,18 +55,6 @@ TEST(Vectors, SphericalAndRectangularAgreeWithAtan2AndRoundTrip) {
                 std::fabs(r - 3.0) < 1e-12);
 }
 
-TEST(Vectors, SphericalMotionIsTheDerivativeOfThePosition) {
-    const double lon = 1.2, lat = -0.4, r = 3.0, dlon = 0.01, dlat = -0.02, dr = 0.5, h = 1e-5;
-    Vector3 position, velocity, ahead, behind;
-    SphericalToRectangularMotion(lon, lat, r, dlon, dlat, dr, position, velocity);
-    SphericalToRectangular(lon + dlon * h, lat + dlat * h, r + dr * h, ahead);
-    SphericalToRectangular(lon - dlon * h, lat - dlat * h, r - dr * h, behind);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_NEAR(position[i], (ahead[i] + behind[i]) / 2.0, 1e-9) << i;
-        EXPECT_NEAR(velocity[i], (ahead[i] - behind[i]) / (2.0 * h), 1e-9) << i;
-    }
-}
-
 TEST(Vectors, OperationsAllowTheOutputToBeAnInput) {
     Vector3 a = {1.0, 2.0, 3.0}, b = {-2.0, 0.5, 4.0};
     CrossProduct(a, b, a);
