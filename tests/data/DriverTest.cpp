@@ -129,12 +129,6 @@ TEST_F(DriverTest, ViewerIsTheSiteOnTheEarthUnlessAnotherBodyExists) {
     EXPECT_NEAR(
         std::remainder(std::atan2(ofDate[1], ofDate[0]) - gInstant.siderealTime, 2 * kExactPi), 0.0,
         1e-7);
-    // The aberration vector is the Earth's barycentric velocity over c.
-    double pvh[2][3], pvb[2][3];
-    eraEpv00(gViewer.julianDate, 0.0, pvh, pvb);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_NEAR(gInstant.aberration[i], pvb[1][i] * kDaysPerAU, 1e-8) << i;
-
     // Elsewhere the viewer is the body; deleted, it gives way to the Earth.
     SolarSystemObject* craft = ViewFrom(1.5, 1.0);
     ObjectID craftId = craft->id;
@@ -237,25 +231,16 @@ TEST_F(DriverTest, AnnualAberrationMatchesErfa) {
     EXPECT_LT(Separation(u, reference), 0.002 * kArcsec);
 }
 
-TEST_F(DriverTest, SunAndMarsFromTheirElementsMatchErfa) {
+TEST_F(DriverTest, MarsFromItsElementsMatchesErfa) {
     AddLine(kEarthLine);
-    SolarSystemObject* sun = AddLine(kSunLine);
     SolarSystemObject* mars = AddLine(kMarsLine);
     gViewer.julianDate = 2452073.5; // 2001 June 13, Mars at opposition
     PrepareComputation();
     double pvh[2][3], pvb[2][3], marsPV[2][3];
     eraEpv00(gViewer.julianDate, 0.0, pvh, pvb);
-    Vector3 viewer, u, reference; // ERFA's Earth, with the driver's site on it
-    for (int i = 0; i < 3; ++i) {
+    Vector3 viewer; // ERFA's Earth, with the driver's site on it
+    for (int i = 0; i < 3; ++i)
         viewer[i] = pvh[0][i] + gViewer.viewerObjectOffset[i];
-        reference[i] = -viewer[i];
-    }
-    EnsureComputed(sun);
-    ObjectDirection(sun, u);
-    Unit(reference);
-    EXPECT_LT(Separation(u, reference), 1.5 * kArcmin);
-    EXPECT_NEAR(sun->distance, VectorLength(viewer), 1e-4);
-
     // Mars's mean elements are good to an arcminute or two; the light-time shift far closer.
     auto marsFrom = [&](double tau, Vector3& direction) {
         ASSERT_EQ(eraPlan94(gViewer.julianDate - tau, 0.0, 4, marsPV), 0);
@@ -652,25 +637,11 @@ TEST_F(EphemerisTest, AsteroidsHaveNoMagnitudePast120Degrees) {
     ViewFrom(1.0, 0.0);
     gViewer.dynamicTime = true;
     gViewer.julianDate = kEpoch2000;
-    const double r = 0.6;
-    // The phase angle on a circle of radius r inside the viewer's, at
-    // heliocentric longitude lon (the Sun at the origin, the viewer at (1, 0)).
-    auto phaseAt = [&](double lon) {
-        Vector3 p = {r * std::cos(lon), r * std::sin(lon), 0.0}, d = {p[0] - 1.0, p[1], 0.0};
-        return std::acos(DotProduct(p, d) / (VectorLength(p) * VectorLength(d)));
-    };
-    auto longitudeFor = [&](double phase) {
-        double lo = 0.0, hi = kExactPi;
-        for (int i = 0; i < 60; ++i) {
-            double mid = 0.5 * (lo + hi);
-            (phaseAt(mid) > phase ? lo : hi) = mid;
-        }
-        return 0.5 * (lo + hi);
-    };
-    SolarSystemObject* before = AddBody(kTypeAsteroid, {r, 0, 0, 0, 0, longitudeFor(119 * kDegree)},
-                                        0, Km(500.0), 1000, 15);
-    SolarSystemObject* past = AddBody(kTypeAsteroid, {r, 0, 0, 0, 0, longitudeFor(121 * kDegree)},
-                                      0, Km(500.0), 1000, 15);
+    // On a circle of radius 0.6 AU inside the viewer's, at phase angles of 119 and 121 degrees.
+    SolarSystemObject* before =
+        AddBody(kTypeAsteroid, {0.6, 0, 0, 0, 0, 0.5122038028}, 0, Km(500.0), 1000, 15);
+    SolarSystemObject* past =
+        AddBody(kTypeAsteroid, {0.6, 0, 0, 0, 0, 0.4895525873}, 0, Km(500.0), 1000, 15);
     PrepareComputation();
     EnsureComputed(before);
     EnsureComputed(past);

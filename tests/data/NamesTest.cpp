@@ -1,8 +1,10 @@
 // Catalogue designations: parsing, packing, display forms and the tables.
-// Expected packed values are worked out by hand from the payload layouts.
+// Expected packed values are worked out by hand from the payload layouts
+// (reference/designations.csv).
 
 #include "data/Names.h"
 #include "data/SkyObject.h"
+#include "tests/data/DataTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -27,47 +29,17 @@ std::uint32_t ParseOne(Rules rules, const std::string& text) {
 constexpr Rules S = Rules::Star, D = Rules::DeepSky;
 
 TEST(Names, EveryCatalogueParsesPacksFormatsAndParsesBack) {
-    const struct {
-        Rules rules;
-        const char *text, *display;
-        std::uint32_t packed;
-    } samples[] = {{S, "$a1 Cen", nullptr, 100001119u},
-                   {S, "$w9 Vul", nullptr, 100024988u},
-                   {S, "RR Lyr", nullptr, 200001052u},
-                   {S, "V1500 Cyg", nullptr, 200150031u},
-                   {S, "61 Cyg", nullptr, 300006131u},
-                   {S, "HR2491", nullptr, 400002491u},
-                   {S, "HD 48915", "HD48915", 500048915u},
-                   {S, "SAO 151881", "SAO151881", 600151881u},
-                   {S, "BD-16 1591s", nullptr, 701615915u},
-                   {S, "BD+05 1668N", "BD+05 1668n", 710516683u},
-                   {S, "CoD-52 914", nullptr, 805200914u},
-                   {S, "CPD+60 1234", nullptr, 916001234u},
-                   {S, "GSC0001-0001", nullptr, 1000010001u},
-                   {D, "M31", nullptr, 2100000031u},
-                   {D, "NGC 224", "NGC224", 2200002240u},
-                   {D, "IC 2602b", "IC2602B", 2300026022u},
-                   {D, "UGC 12158", "UGC12158", 2400012158u},
-                   {D, "UGCA 86", "UGCA86", 2500000086u},
-                   {D, "PK 9-05 2", "PK9-05 2", 2600090052u},
-                   {D, "PNG 0.5-2.3", "PNG000.5-02.3", 2700050023u},
-                   {D, "PGC 99999", "PGC99999", 2800099999u},
-                   // Each rule set knows only its own catalogues; prefixes are case-sensitive;
-                   // blanks may surround the part; constellation words match by three letters.
-                   {S, "M31", nullptr, 0},
-                   {D, "HR 2491", nullptr, 0},
-                   {S, "hr 2491", nullptr, 0},
-                   {D, "  M  31  ", "M31", 2100000031u},
-                   {S, "61 Cygni", "61 Cyg", 300006131u},
-                   {S, "61 Cy", nullptr, 0},
-                   {S, "$ Cen", nullptr, 0}};
-    for (const auto& s : samples) {
-        SCOPED_TRACE(s.text);
-        EXPECT_EQ(ParseOne(s.rules, s.text), s.packed);
-        if (s.packed == 0) continue;
-        const std::string display = s.display ? s.display : s.text; // none: the text itself
-        EXPECT_EQ(formatIdentifier(s.packed), display);
-        EXPECT_EQ(ParseOne(s.rules, display), s.packed) << "the display form reads back";
+    const auto rows = data_test::Rows("designations.csv", {"rules", "text", "display", "packed"});
+    ASSERT_EQ(rows.size(), 28u);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row[1]);
+        const Rules rules = row[0] == "S" ? S : D;
+        const auto packed = static_cast<std::uint32_t>(std::stoul(row[3]));
+        EXPECT_EQ(ParseOne(rules, row[1]), packed);
+        if (packed == 0) continue;
+        const std::string display = row[2].empty() ? row[1] : row[2];
+        EXPECT_EQ(formatIdentifier(packed), display);
+        EXPECT_EQ(ParseOne(rules, display), packed) << "the display form reads back";
     }
 }
 
