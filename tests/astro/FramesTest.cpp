@@ -130,19 +130,18 @@ TEST(Frames, ConvertFrameRoundTripsBetweenEveryPairAndRefusesUnknownCodes) {
     }
 }
 
-TEST(Frames, HorizonOnThePoleTheZenithAndDueSouthAndTheSolsticeOnTheEcliptic) {
+TEST(Frames, HorizonOnThePoleDueEastAndDueSouthAndTheSolsticeOnTheEcliptic) {
     const double lst = 1.234, latitude = -33.9 * kDeg;
     FrameMatrices frames;
     BuildFrameMatrices(frames, 2460000.5, true, lst, latitude);
-    // R.A., Dec., azimuth (< 0: any), altitude.
+    // R.A., Dec., azimuth, altitude.
     const double cases[][4] = {{2.0, kTruePi / 2, 0.0, latitude},
-                               {lst, latitude, -1.0, kTruePi / 2},
                                {lst + kTruePi / 2, 0.0, kTruePi / 2, 0.0},
                                {lst, latitude - 30.0 * kDeg, kTruePi, 60.0 * kDeg}};
     for (const auto& [ra, dec, azimuth, altitude] : cases) {
         double lon = ra, lat = dec;
         ASSERT_TRUE(ConvertFrame(frames, kFrameEquatorial, kFrameHorizon, &lon, &lat));
-        EXPECT_NEAR(azimuth < 0.0 ? 0.0 : AngleDifference(lon, azimuth), 0.0, 1e-8) << dec;
+        EXPECT_NEAR(AngleDifference(lon, azimuth), 0.0, 1e-8) << dec;
         EXPECT_NEAR(lat, altitude, 1e-8) << dec;
     }
     // In 1000 AD the summer solstice lies at that epoch's own obliquity.
@@ -177,12 +176,6 @@ TEST(ApparentPlace, SiteGeocentricPositionOnTheEllipsoid) {
     EXPECT_NEAR(p[0], 0.836339, 1e-6);
     EXPECT_NEAR(p[1], 0.0, 1e-15);
     EXPECT_NEAR(p[2], 0.546861, 1e-6);
-    // At a pole: the polar radius plus the height, whatever the sidereal time.
-    SiteGeocentricPosition(2.0, -kHalfPi, 1000.0 * kMetresToAU, kEarthEquatorialRadius,
-                           kEarthFlattening, p);
-    EXPECT_NEAR(p[2], -(kEarthEquatorialRadius * (1.0 - kEarthFlattening) + 1000 * kMetresToAU),
-                1e-14);
-    EXPECT_NEAR(std::hypot(p[0], p[1]), 0.0, 1e-14);
 }
 
 } // namespace

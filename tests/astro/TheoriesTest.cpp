@@ -22,7 +22,6 @@
 #include <cstring>
 #include <limits>
 #include <map>
-#include <tuple>
 
 namespace {
 
