@@ -215,6 +215,9 @@ TEST_F(Accuracy, RisingAndSettingOfSiriusAndVega) {
         ASSERT_TRUE(place.rise.event && place.set.event);
         EXPECT_NEAR(place.rise.julianDate, Number(row[6]), kMinute);
         EXPECT_NEAR(place.set.julianDate, Number(row[7]), kMinute);
+        // Time angles count from local midnight (the fixture's to a microday).
+        EXPECT_NEAR(place.rise.julianDate - Number(row[4]), place.rise.timeAngle / (2 * kExactPi),
+                    1e-6);
     }
 }
 

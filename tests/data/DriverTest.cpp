@@ -510,27 +510,6 @@ TEST_F(EphemerisTest, ObjectsThatNeverRiseOrNeverSet) {
     EXPECT_EQ(place.rise.timeAngle, kNeverRises);
 }
 
-TEST_F(EphemerisTest, StarRisesAndSetsWhenErfaSays) {
-    const double vegaRA = (18 + 36 / 60.0 + 56.336 / 3600.0) * 15.0 * kDegree;
-    const double vegaDec = (38 + 47 / 60.0 + 1.28 / 3600.0) * kDegree;
-    CatalogObject* vega = AddStarAt(vegaRA, vegaDec, kInf);
-    auto direction = [&](double, double p[3]) { eraS2c(vegaRA, vegaDec, p); };
-    PrepareComputation();
-    ObjectPositionResult place = ObjectPosition(vega);
-    ASSERT_TRUE(place.rise.event && place.set.event);
-    EXPECT_NEAR(place.rise.julianDate, ErfaCrossing(true, direction), 5 * kSecond);
-    EXPECT_NEAR(place.set.julianDate, ErfaCrossing(false, direction), 5 * kSecond);
-    EXPECT_NEAR(place.rise.julianDate - kLocalMidnight, place.rise.timeAngle / (2 * kExactPi), 1e-9)
-        << "time angles count from local midnight";
-
-    // A star doesn't move: the refinement's first pass confirms the estimate.
-    gComputationOptions.preciseRiseSet = true;
-    ObjectPositionResult refined = ObjectPosition(vega);
-    EXPECT_EQ(RiseSetRefinementPasses(), 1);
-    // (The equinox of the pass's instant moves it by a millisecond.)
-    EXPECT_NEAR(refined.rise.julianDate, place.rise.julianDate, 0.01 * kSecond);
-}
-
 TEST_F(EphemerisTest, RefinementStopsAfterTenPasses) {
     SolarSystemObject* earth = AddLine(kEarthLine);
     // Eight turns a day round the Earth: every pass finds it somewhere else.
