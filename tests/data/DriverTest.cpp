@@ -569,20 +569,6 @@ TEST_F(EphemerisTest, PositionInTheChartFrameWithRefraction) {
     EXPECT_NEAR(refracted - altitude, 0.55 * kDegree, 0.05 * kDegree);
 }
 
-TEST_F(EphemerisTest, SunsDiameterThroughTheYear) {
-    AddLine(kEarthLine);
-    SolarSystemObject* sun = AddLine(kSunLine);
-    gViewer.dynamicTime = true;
-    gViewer.julianDate = 2452095.0; // 2001 July 4, aphelion
-    PrepareComputation();
-    EnsureComputed(sun);
-    double pvh[2][3], pvb[2][3];
-    eraEpv00(gViewer.julianDate, 0.0, pvh, pvb);
-    EXPECT_NEAR(sun->physical[0], 2 * std::asin(696000.0 / (eraPm(pvh[0]) * kKilometresPerAU)),
-                2e-6);
-    EXPECT_NEAR(sun->physical[0] / kDegree, 0.5245, 0.0005);
-}
-
 TEST_F(EphemerisTest, MoonInTheEarthsShadow) {
     gViewer.latitude = 0.0;
     gViewer.dynamicTime = true;

@@ -57,8 +57,7 @@ TEST_F(StoreTest, IdsThatNameNothingLoadNothing) {
         EXPECT_EQ(getObject(id), nullptr) << id;
     EXPECT_EQ(getFile(fileId)->loadStamp, 0) << "nothing was loaded";
 
-    // The data file moved away behind the program's back: said once, tried
-    // no more in this run, and kept in the index as it was for the next one.
+    // Its data file moved away: said once, tried no more, kept in the index.
     const bool indexModified = gObjectStore.indexModified;
     EXPECT_EQ(getObject(fileId + 1), nullptr);
     EXPECT_EQ(getObject(fileId + 2), nullptr);
@@ -117,30 +116,6 @@ TEST_F(StoreTest, RemovalAndReplacementKeepTheSummaryRight) {
     EXPECT_EQ(getObject(lines + 2), site);
     EXPECT_EQ(getFile(lines)->memoryBytes, before - kLineCharge + 26 + 12);
     EXPECT_FALSE(isModified(getFile(lines)));
-}
-
-TEST_F(StoreTest, SummaryCountsRangesAndBox) {
-    ObjectID fileId = attachFile(newFile("Mixed.nvd"));
-    const double h = std::sqrt(0.5);
-    addObject(Star(kTypeSingleStar, 150, 0, 1, 0), fileId);         // RA 90 deg, Dec 0
-    addObject(Star(kTypeVariableStar, 32767, 1, -1e-6, 0), fileId); // RA just short of 360 deg
-    addObject(Star(kTypeGlobularCluster, 580, h, 0, h), fileId);    // RA 0, Dec +45 deg
-    addObject(Star(kTypeGalaxy, 1210, 0, 0, -1), fileId);           // Dec -90 deg
-    addObject(NewSolarSystemObject(kTypeAsteroid), fileId);
-    addObject(NewLineObject(kTypeBoundaryLine), fileId);
-    addObject(NewSiteObject(), fileId);
-    const DatabaseFile* f = getFile(fileId);
-    EXPECT_EQ(std::vector<int>(
-                  {f->starCount, f->deepSkyCount, f->solarSystemCount, f->lineCount, f->siteCount}),
-              std::vector<int>({2, 2, 1, 1, 1}));
-    EXPECT_EQ(f->starBrightest, 150);
-    EXPECT_EQ(f->starFaintest, 32767) << "'none' widens the range too";
-    EXPECT_EQ(f->deepSkyFaintest, 1210);
-    EXPECT_NEAR(f->greatestDeclination, 0x08000000, 1);
-    EXPECT_NEAR(f->leastDeclination, -0x10000000, 1);
-    EXPECT_EQ(f->leastRightAscension, 0);
-    EXPECT_NEAR(f->greatestRightAscension, 0x40000000, 200);
-    EXPECT_LT(f->greatestRightAscension, 0x40000000);
 }
 
 TEST_F(StoreTest, IterationAndFileNumbers) {
