@@ -21,12 +21,6 @@ using namespace computation_test;
 constexpr double kArcmin = kDegree / 60.0;
 constexpr double kFixedScale = 1073741824.0; // 2^30
 
-double Separation(const Vector3& a, const Vector3& b) {
-    Vector3 cross;
-    CrossProduct(a, b, cross);
-    return std::atan2(VectorLength(cross), DotProduct(a, b));
-}
-
 void Unit(Vector3& v) {
     const double length = VectorLength(v);
     for (double& c : v)
@@ -228,7 +222,7 @@ TEST_F(DriverTest, AnnualAberrationMatchesErfa) {
     eraAb(natural, v, eraPm(pvh[0]), std::sqrt(1.0 - speed2), apparent);
     Vector3 u, reference = {apparent[0], apparent[1], apparent[2]};
     ObjectDirection(star, u);
-    EXPECT_LT(Separation(u, reference), 0.002 * kArcsec);
+    EXPECT_LT(eraSepp(u, reference), 0.002 * kArcsec);
 }
 
 TEST_F(DriverTest, MarsFromItsElementsMatchesErfa) {
@@ -263,7 +257,7 @@ TEST_F(DriverTest, MarsFromItsElementsMatchesErfa) {
     ASSERT_TRUE(HeliocentricPosition(mars, heliocentric, &r));
     ASSERT_EQ(eraPlan94(gViewer.julianDate, 0.0, 4, marsPV), 0);
     CopyVector(marsPV[0], erfaHeliocentric);
-    EXPECT_LT(Separation(heliocentric, erfaHeliocentric), 2.0 * kArcmin);
+    EXPECT_LT(eraSepp(heliocentric, erfaHeliocentric), 2.0 * kArcmin);
     EXPECT_NEAR(r, VectorLength(erfaHeliocentric), 5e-4);
 
     gComputationOptions.planetLightTime = true;
@@ -416,7 +410,7 @@ TEST_F(DriverTest, SavedContextComesBackWithItsResultsCurrent) {
     EXPECT_FALSE(EnsureComputed(star)) << "untouched meanwhile: current again";
     EXPECT_TRUE(EnsureComputed(touched)) << "recomputed meanwhile: computed again";
     ObjectDirection(touched, after);
-    EXPECT_EQ(Separation(before, after), 0.0);
+    EXPECT_EQ(eraSepp(before, after), 0.0);
     // Stamps given out during the excursion are never reused.
     gViewer.julianDate += 1.0;
     PrepareComputation();
