@@ -72,7 +72,6 @@ protected:
         SetMessageResponder([](const MessageRecord&) { return static_cast<int>(AnswerOK); });
         ASSERT_TRUE(initObjectStore(std::int64_t{1} << 30));
         ASSERT_TRUE(checkDatabaseDirectory());
-
         std::set<int> wanted;
         for (const auto& row : Rows("stars_apparent.csv", {"hr"}))
             wanted.insert(std::atoi(row[0].c_str()));
@@ -131,7 +130,6 @@ protected:
         gViewer.timeZone = Number(zone) / 24.0;
         gViewer.julianDate = Number(midnight) + 0.5;
     }
-
     static std::string gDir;
 };
 
@@ -156,8 +154,7 @@ TEST_F(Accuracy, ApparentPlacesOfBrightStars) {
         const ObjectPositionResult place = ObjectPosition(object);
         double offset[3], u[3], reference[3];
         StoredMotionOffset(*AsCatalog(object), gMotions[hr], jd - kJ2000Date, offset);
-        // The program's place moved by what its stored motion lacks, turned
-        // into the frame of date: what is left is the error of the rest.
+        // The place moved by what its stored motion lacks: what is left is the error of the rest.
         eraS2c(place.rightAscension, place.declination, u);
         for (int r = 0; r < 3; ++r)
             for (int c = 0; c < 3; ++c)
@@ -227,11 +224,8 @@ TEST_F(Accuracy, SunFromTheEarthsOrbitalElements) {
 TEST_F(Accuracy, SunMoonAndPlanetsInBothModes) {
     const auto rows = Rows("planets_apparent.csv", {"body", "jd_tt", "ra_deg", "dec_deg"});
     ASSERT_EQ(rows.size(), 2000u);
-    // Bounds by mode and body, arcseconds. The reference truncates VSOP87:
-    // against the full series the precise mode sums (which agrees with ERFA's
-    // Earth to 0.03") its heliocentric places are off by up to 5" for Venus
-    // and 20" for the outer planets, and a near planet magnifies that seen
-    // from the Earth (Venus at 0.27 AU by 2.7 times).
+    // Arcseconds. The reference truncates VSOP87 (heliocentric errors up to 5" for Venus,
+    // 20" for the outer planets), which a near planet magnifies (Venus at 0.27 AU by 2.7).
     const std::map<std::string, std::pair<double, double>> bounds = {
         {"Sun", {60, 3}},      {"Moon", {120, 15}},   {"Mercury", {60, 14}}, {"Venus", {60, 16}},
         {"Mars", {60, 14}},    {"Jupiter", {60, 15}}, {"Saturn", {60, 26}},  {"Uranus", {60, 22}},
@@ -239,8 +233,7 @@ TEST_F(Accuracy, SunMoonAndPlanetsInBothModes) {
     std::map<std::string, double> worst[2];
     for (int m = 0; m < 2; ++m) {
         ApparentOfDate(m == 0 ? kPlanetsVFP : kPlanetsVSOP87);
-        // The viewer at the centre of the Earth: a site on the equator sunk
-        // by the Earth's equatorial radius has no offset from it.
+        // The viewer at the Earth's centre: a site on the equator sunk by the equatorial radius.
         gViewer.latitude = gViewer.longitude = 0.0;
         gViewer.altitude = -kEarthEquatorialRadius / kMetresToAU;
         // The reference's dynamical time, so that the two Delta T don't differ.

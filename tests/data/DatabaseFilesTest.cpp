@@ -112,7 +112,6 @@ TEST_F(DatabaseFilesTest, DataFileBytesAsTabled) {
         ASSERT_NE(addObject(object, fileId), 0);
     FreeObject(removeObject(fileId + 2));
     ASSERT_EQ(writeDataFile(fileId), kStatusSuccess);
-
     Bytes expected;
     expected.header(2, 3000, 6);
     Bytes p = expected.fresh();
@@ -131,9 +130,7 @@ TEST_F(DatabaseFilesTest, DataFileBytesAsTabled) {
     expected.i8(91).record(p.text(""));
     expected.i8(101).record(SitePayload(false, "Home"));
     EXPECT_EQ(ReadAll(In("Mixed.nvd")), expected.data);
-
-    // And back, written again byte for byte; what a compact record leaves out
-    // takes its default.
+    // Back, and written again byte for byte; a compact record's missing fields take defaults.
     ASSERT_TRUE(unloadFile(fileId));
     EXPECT_EQ(getObject(fileId + 2), nullptr);
     const auto* compact = AsCatalog(getObject(fileId + 3));
@@ -161,7 +158,6 @@ TEST_F(DatabaseFilesTest, IndexBytesAsTabled) {
     attachFile(third);
     ASSERT_TRUE(writeIndex(In("Index.nvd")));
     EXPECT_FALSE(gObjectStore.indexModified);
-
     Bytes expected;
     expected.header(1, 3000, 2).record(IndexRecord(false, first, 0, "Custom.nvd"));
     Bytes p;
@@ -180,7 +176,6 @@ TEST_F(DatabaseFilesTest, BigEndianFilesReadWithEveryValueSwapped) {
     index.header(1, 3000, 1).record(p);
     ASSERT_EQ(index.data.substr(0, 4), std::string("\0\0\0\1", 4));
     WriteAll(In("Index.nvd"), index.data);
-
     Bytes data(true);
     data.header(2, 3000, 2);
     p = data.fresh();
@@ -188,7 +183,6 @@ TEST_F(DatabaseFilesTest, BigEndianFilesReadWithEveryValueSwapped) {
     p.i16(310).i16(-5).i16(32767).i16(120).f32(0.001f).i8(1).i32(2200005194u).text("Vega");
     data.i8(53).record(p).i8(101).record(SitePayload(true, "Alto"));
     WriteAll(In("Big.nvd"), data.data);
-
     ASSERT_TRUE(readIndex(In("Index.nvd")));
     const DatabaseFile* file = getFile(2 * 16384);
     ASSERT_NE(file, nullptr);
@@ -226,7 +220,6 @@ TEST_F(DatabaseFilesTest, WrongHeadersAreRefused) {
         EXPECT_EQ(fileCount(), 1) << c.what;
         EXPECT_EQ(gObjectStore.indexPath, In("Index.nvd")) << c.what;
     }
-
     for (const std::string& bytes :
          {Bytes().header(1, 3000, 0).data, Bytes().header(2, 2999, 0).data}) {
         DatabaseFile* file = newFile("Wrong.nvd");
@@ -276,7 +269,6 @@ TEST_F(DatabaseFilesTest, DamagedRecordsNeverLeaveTheStoreHalfLoaded) {
     }
     // Each damaged file is said once, by name.
     EXPECT_EQ(Numbers(), Messages(std::size(cases), 258));
-
     // A record that fills the whole buffer is still accepted.
     WriteAll(
         In("Full.nvd"),
@@ -332,13 +324,11 @@ TEST_F(DatabaseFilesTest, DirectoryChainAndNamesThatCannotBeWritten) {
         EXPECT_EQ(writeDataFile(id), kStatusSuccess) << name;
     }
     EXPECT_EQ(ReadAll(In("A/B/C.nvd")).size(), 256u);
-
     WriteAll(In("Block"), "a file, not a directory");
     ObjectID blocked = attachFile(newFile("Block\\X.nvd"));
     EXPECT_EQ(writeDataFile(blocked), kStatusCannotOpenForWriting);
     ASSERT_EQ(Numbers(), Messages{529});
     EXPECT_NE(RecordedMessages()[0].text.find("\"Block\""), std::string::npos);
-
     ClearRecordedMessages();
     EXPECT_EQ(writeDataFile(attachFile(newFile("..\\Escape.nvd"))), kStatusCannotOpenForWriting);
     EXPECT_EQ(Numbers(), Messages{530});
@@ -373,7 +363,6 @@ TEST_F(DatabaseFilesTest, DatabaseDirectoryAtStartUp) {
     EXPECT_FALSE(checkDatabaseDirectory());
     ASSERT_EQ(Numbers(), Messages{528});
     EXPECT_FALSE(DirectoryExists(database));
-
     ClearRecordedMessages();
     EXPECT_TRUE(checkDatabaseDirectory());
     EXPECT_EQ(Numbers(), Messages{528});
@@ -383,7 +372,6 @@ TEST_F(DatabaseFilesTest, DatabaseDirectoryAtStartUp) {
     ClearRecordedMessages();
     EXPECT_TRUE(checkDatabaseDirectory());
     EXPECT_TRUE(RecordedMessages().empty());
-
     setObjectStoreDefaults();
     ASSERT_TRUE(initObjectStore(1000000000));
     ASSERT_EQ(std::system(("rm -rf '" + database + "'").c_str()), 0);
@@ -401,7 +389,6 @@ TEST_F(DatabaseFilesTest, OpeningTheDefaultDatabase) {
     ASSERT_EQ(Numbers(), Messages{257});
     EXPECT_NE(RecordedMessages()[0].text.find("\"Index.nvd\""), std::string::npos);
     EXPECT_NE(getFile(kept), nullptr) << "the open database stays open";
-
     ASSERT_TRUE(writeIndex(In("Index.nvd")));
     EXPECT_TRUE(openDefaultDatabase());
     EXPECT_EQ(gObjectStore.indexPath, In("Index.nvd"));
@@ -446,7 +433,6 @@ TEST_F(DatabaseFilesTest, DeleteDatabaseFileCommand) {
         path = chosen;
         return true;
     });
-
     const struct {
         std::string path;
         Messages messages;
@@ -463,7 +449,6 @@ TEST_F(DatabaseFilesTest, DeleteDatabaseFileCommand) {
     deleteDatabaseFileCommand();
     EXPECT_EQ(Numbers(), Messages{535});
     EXPECT_NE(getFile(sub), nullptr);
-
     ClearRecordedMessages();
     deleteDatabaseFileCommand();
     EXPECT_EQ(Numbers(), Messages{535});

@@ -142,8 +142,7 @@ TEST_F(DriverTest, SunAltitudeIsAnAngleAndNightWhereNoSunIsPlaced) {
     gViewer.julianDate = 2451545.0; // noon at Greenwich: the Sun due south, 15 degrees up
     PrepareComputation();
     EXPECT_NEAR(gInstant.sunAltitude, (90.0 - 51.5 - 23.0) * kDegree, 0.5 * kDegree);
-    // Seen from a star at an unknown distance the Sun lies opposite it: its
-    // altitude is that direction's, whatever the length of the vector.
+    // From a star at an unknown distance, whatever the length of the Sun's vector.
     gViewer.viewerObject = AddStarAt(1.0, 0.5, kInf)->id;
     PrepareComputation();
     Vector3 sun;
@@ -259,7 +258,6 @@ TEST_F(DriverTest, MarsFromItsElementsMatchesErfa) {
     CopyVector(marsPV[0], erfaHeliocentric);
     EXPECT_LT(eraSepp(heliocentric, erfaHeliocentric), 2.0 * kArcmin);
     EXPECT_NEAR(r, VectorLength(erfaHeliocentric), 5e-4);
-
     gComputationOptions.planetLightTime = true;
     PrepareComputation();
     EnsureComputed(mars);
@@ -318,9 +316,8 @@ TEST_F(DriverTest, BodiesNoTheoryPlacesYetKeepTheirDirection) {
     EXPECT_EQ(io->magnitude, 32767);
     EXPECT_EQ(io->apparentDirection[0], 7);
     EXPECT_FALSE(ObjectHeliocentricPosition(io, p, nullptr));
-    // Seen from it, stars go without parallax rather than be invented a
-    // viewpoint, a comet keeps its orbit, and the sky is night, not the
-    // daylight of a zero vector's altitude.
+    // Seen from it, stars go without parallax rather than be invented a viewpoint, a
+    // comet keeps its orbit, and it is night, not the daylight of a zero vector.
     gViewer.viewerObject = io->id;
     PrepareComputation();
     EXPECT_EQ(gInstant.sunAltitude, -kHalfPi);
@@ -342,7 +339,6 @@ TEST_F(DriverTest, OrbitsWithoutASolutionKeepTheirDirection) {
     ASSERT_FALSE(SolveOrbit(M, e, 1.0, &nu, &r)) << "the solver is expected to fail on this orbit";
     EXPECT_EQ(nu, 0.5);
     EXPECT_EQ(r, 2.0);
-
     SolarSystemObject* runaway = AddBody(kTypeAsteroid, {1.0, e, 0.0, 0.0, 0.0, M, 0.0});
     SolarSystemObject* atCentre = AddBody(kTypeComet, {0.0, 0.5, 0.1, 0.2, 0.3, 0.4, 0.01});
     SolarSystemObject* infinite = AddBody(kTypeComet, {1.0, 1.5, 0.1, 0.2, 0.3, 0.1, kInf});
@@ -393,7 +389,6 @@ TEST_F(DriverTest, SavedContextComesBackWithItsResultsCurrent) {
     EnsureComputed(star);
     Vector3 before, after;
     ObjectDirection(touched, before);
-
     ComputationContext context;
     SaveContext(context);
     gViewer.julianDate += 10.0;
@@ -402,7 +397,6 @@ TEST_F(DriverTest, SavedContextComesBackWithItsResultsCurrent) {
     PrepareComputation();
     EXPECT_TRUE(EnsureComputed(touched));
     EXPECT_TRUE(EnsureComputed(excursionOnly));
-
     RestoreContext(context);
     EXPECT_EQ(gViewer.julianDate, 2451700.5);
     EXPECT_EQ(gViewer.longitude, 0.2);
@@ -537,7 +531,6 @@ TEST_F(EphemerisTest, PositionInTheChartFrameWithRefraction) {
     // Just after rising, the star is a few arcminutes up.
     gViewer.julianDate = ErfaCrossing(true, direction) + 60 * kSecond;
     PrepareComputation();
-
     setCurrentFrameQuery([] { return kFrameEquatorial; });
     ObjectPositionResult place = ObjectPosition(star);
     EXPECT_EQ(place.latitude, place.declination);
@@ -550,7 +543,6 @@ TEST_F(EphemerisTest, PositionInTheChartFrameWithRefraction) {
     EXPECT_NEAR(place.declination, decDate, 0.01 * kArcsec);
     gComputationOptions.refraction = true;
     EXPECT_EQ(ObjectPosition(star).latitude, place.declination) << "refraction is for altitudes";
-
     setCurrentFrameQuery(nullptr); // the Horizon frame by default
     gComputationOptions.refraction = false;
     double altitude = ObjectPosition(star).latitude;
@@ -576,11 +568,9 @@ TEST_F(EphemerisTest, MoonInTheEarthsShadow) {
     SolarSystemObject* quarter =
         AddBody(kTypeMoon, {q, 0.0, 0.0, 0.0, 0.0, 90.0 * kDegree}, earthId, Km(1737.4), 21);
     PrepareComputation();
-
     EnsureComputed(eclipsed);
     EXPECT_FLOAT_EQ(eclipsed->physical[1], static_cast<float>(kPi));
     EXPECT_EQ(eclipsed->magnitude, 32767);
-
     EnsureComputed(quarter);
     double phase = quarter->physical[1];
     EXPECT_NEAR(phase, 90.0 * kDegree, 0.2 * kDegree);
@@ -636,17 +626,13 @@ TEST_F(EphemerisTest, OrientationSeenAsTheLightLeftTheBody) {
     SolarSystemObject* sun = AddLine(kSunLine);
     SolarSystemObject* jupiter = AddLine(kJupiterLine);
     gViewer.dynamicTime = true;
-
-    // Seen from the Sun at the June solstice the Earth shows its northern
-    // hemisphere: the sub-solar latitude is the obliquity.
+    // From the Sun at the June solstice the sub-solar latitude is the obliquity.
     gViewer.viewerObject = sun->id;
     gViewer.julianDate = 2452081.818; // 2001 June 21, 07:38 UT
     PrepareComputation();
     EXPECT_NEAR(ObjectOrientation(earth).subViewerLatitude, 23.44 * kDegree, 0.05 * kDegree);
-
-    // Jupiter from the Earth: the central meridian is that of 35 minutes
-    // earlier, 870.5 degrees a day behind.
-    // From infinitely far there is no light time to take off.
+    // Jupiter from the Earth shows its central meridian of 35 minutes earlier (870.5
+    // degrees a day); from infinitely far there is no light time to take off.
     for (ObjectID viewer : {ObjectID{0}, AddStarAt(1.0, 0.2, kInf)->id}) {
         gViewer.viewerObject = viewer;
         PrepareComputation();

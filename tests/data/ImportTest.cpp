@@ -153,7 +153,6 @@ protected:
         closeDatabase();
         ASSERT_TRUE(readIndex(index));
     }
-
     ObjectID customId = 0;
     std::string residentBytes;
 };
@@ -187,8 +186,7 @@ TEST_F(ImportTest, StarPositionAndMotionWorkedByHand) {
     EXPECT_NEAR(star->radialVelocity, -0.0638768, 1e-7);
     EXPECT_EQ(star->catalogMagnitude, 954);
     EXPECT_EQ(star->colorIndex, 157);
-    // A companion's separation in arcseconds, a deep-sky size in arcminutes;
-    // without a distance a radial velocity moves nothing.
+    // A companion's separation in arcseconds, a deep-sky size in arcminutes.
     for (const auto& [kind, unit] : {std::pair{"S2", kArcsec}, std::pair{"S15", kArcmin}}) {
         Owned o = ReadRecord(Line({kind, "", "0 0 0", "0 0 0", "", "", "", "", "", "", "10", "x"}));
         EXPECT_NEAR(Cat(o)->size, 10.0 * unit, 1e-6 * unit) << kind;
@@ -286,8 +284,7 @@ TEST_F(ImportTest, PositionsOfAnotherEquinoxArePrecessedWithTheirMotion) {
             << c;
         EXPECT_NEAR(star->motion[c], m2000[c] * kFixedScale, 1.0) << c;
     }
-    // Lines of another equinox, and of the same again: the matrix kept between
-    // lines of one equinox must follow a change.
+    // The matrix kept between lines of one equinox must follow a change.
     for (const char* year : {"1875.0", "1950.0", "2050.5"}) {
         double q2000[3];
         ErfaDirection(JulianDateOfYear(std::atof(year)), 3.0, -20.0, q2000);
@@ -381,7 +378,6 @@ TEST_F(ImportTest, MeanMotionAboutAPrimaryUsesBothMasses) {
     EXPECT_EQ(Body(moon)->primary, earth) << "the primary found by name, blanks and case aside";
     EXPECT_NEAR(Body(moon)->elements[kMeanMotion], n, n * 1e-5);
     EXPECT_EQ(Numbers(), Messages{});
-
     int result = 0;
     EXPECT_EQ(ReadRecord(BodyLine({"P15", "2000", "0.00257", "", "", "", "", "", "", "", "", "",
                                    "Moon", "Terra"}),
@@ -404,9 +400,8 @@ TEST_F(ImportTest, ElementsOfAnotherEquinoxAreCarriedToJ2000) {
     EXPECT_NEAR(el[kArgumentOfPerihelion] / kDegree, 186.23352, 5e-5);
     EXPECT_NEAR(el[kPerihelionDistance], 2.2091404 * (1.0 - 0.8502196), 1e-6)
         << "the shape of the orbit does not precess";
-    // An orbit in the ecliptic of 1950 tilts by the ecliptic's own motion
-    // (47" a century, so 23.5"), its perihelion longitude advancing by the
-    // general precession, 50.29" a year.
+    // An orbit in the ecliptic of 1950 tilts by the ecliptic's motion (47" a century), its
+    // perihelion longitude advancing by the general precession, 50.29" a year.
     Owned flat = ReadRecord(BodyLine({"P11", "1950", "3", "0.5", "0", "30", "0"}));
     el = Body(flat)->elements;
     EXPECT_NEAR(el[kInclination] / kArcsec, 23.51, 0.1);
@@ -503,8 +498,7 @@ TEST_F(ImportTest, ImportedFileIsWrittenUnloadedAndSummarised) {
     };
     const auto expected = std::make_tuple(8, 2, 2, 2, 100, 550, 725, 43690, 0);
     EXPECT_EQ(summary(getFile(id)), expected);
-    // The objects come back from the data file, the line joined to its
-    // neighbours in the same file.
+    // The objects come back from the data file, the line joined to its neighbours.
     EXPECT_EQ(NamesIn(id),
               (Names{"Origin", "South", "Globular", "Galaxy", "Comet", "", "", "Home"}));
     const LineObject* line = AsLine(getObject(id + 6));
@@ -528,14 +522,12 @@ TEST_F(ImportTest, RefusedImportsLeaveEveryFileAsItWas) {
     WriteAll(In("Stray.nvd"), "stray bytes");
     EXPECT_TRUE(importTextFile(Source("Stray.txt", "nothing to import\r\n")));
     EXPECT_EQ(ReadAll(In("Stray.nvd")), "stray bytes");
-
     ClearRecordedMessages();
     gObjectStore.databaseReadOnly = true;
     EXPECT_FALSE(importTextFile(Source("Stars.txt", StarLine("S1", "Vega"))));
     EXPECT_EQ(Numbers(), Messages{539});
     EXPECT_FALSE(OnDisk("Stars.nvd"));
     gObjectStore.databaseReadOnly = false;
-
     ClearRecordedMessages();
     EXPECT_FALSE(importTextFile(dir + "/Missing.txt"));
     EXPECT_EQ(Numbers(), Messages{257});
@@ -572,8 +564,7 @@ TEST_F(ImportTest, ReplacingLeavesOnlyTheNewFile) {
                             StarLine("S1", "Beta") + "\r\n" + Line({"C1", "Alpha", "Beta"}));
     Answer(531, AnswerYes);
     EXPECT_TRUE(importTextFile(path));
-    // The replacement takes the old file's number, so ids kept elsewhere of
-    // its objects still name objects of the same file.
+    // The replacement takes the old file's number: ids kept elsewhere stay in the file.
     EXPECT_EQ(Attached("Stars.nvd"), old);
     // The line joins the new Alpha and Beta, not the ones of the file replaced.
     const LineObject* line = AsLine(getObject(old + 4));
@@ -680,7 +671,6 @@ TEST_F(ImportTest, FileListImportsEveryFileNamed) {
     EXPECT_TRUE(importTextFile(Source("MyFileList.txt", StarLine("S1", "Epsilon"))));
     EXPECT_EQ(NamesIn(Attached("MyFileList.nvd")), Names{"Epsilon"});
     EXPECT_EQ(Numbers(), Messages{});
-
     // A file that fails: asked whether to go on; Cancel stops, OK goes on.
     const std::string list = Source("FileList.txt", "Missing.txt\r\nD.txt\r\n");
     Source("D.txt", StarLine("S1", "Zeta"));

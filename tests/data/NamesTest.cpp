@@ -51,7 +51,6 @@ TEST(Names, ConstellationAndGreekLetterTables) {
     EXPECT_EQ(constellationNumber("Cy"), 0);
     EXPECT_STREQ(constellationName(81), "Triangulum Australe");
     EXPECT_STREQ(constellationAbbreviation(89), "");
-
     const std::string symbols = "abgdezhqiklmnxoprstufcyw"; // the Symbol font's order
     for (int n = 1; n <= kGreekLetterCount; ++n) {
         EXPECT_EQ(greekSymbol(n), symbols[n - 1]);
@@ -102,7 +101,6 @@ TEST(Names, ObjectNamesKeepTextOnlyWhenItIsMoreThanDesignations) {
         EXPECT_EQ(DisplayName(object.get()), c.display);
     }
     EXPECT_FALSE(setObjectNames(nullptr, "M31"));
-
     // Only the first 255 characters are parsed; the name is kept whole.
     std::string text = std::string(252, 'x') + "; HR 1";
     EXPECT_EQ(parseStarNames(text).count, 0);
@@ -139,7 +137,6 @@ TEST(Names, FormattingRefusesPayloadsNoTextCouldGive) {
          {0u, 1100000001u, 100025019u, 100001089u, 200000031u, 400010000u, 706000000u, 713832386u,
           809000001u, 1000000001u, 2100000111u, 2603600001u, 2736000000u, 2700000900u})
         EXPECT_EQ(formatIdentifier(id), "") << id;
-
     const std::uint32_t mixed[] = {400000001u, 1100000001u, 2100000031u, 0u};
     EXPECT_EQ(buildIdentifierName(mixed, 4), "HR1; M31");
     EXPECT_EQ(buildIdentifierName(nullptr, 3), "");

@@ -92,8 +92,7 @@ protected:
         ASSERT_NE(customId, 0);
         ClearRecordedMessages();
     }
-    // The Earth (unless `withEarth` is false) and a site in the custom file,
-    // written to disk: what an import may never touch.
+    // The Earth and a site in the custom file, on disk: what an import may never touch.
     void StoreEarth(bool withEarth = true) {
         if (withEarth) {
             SolarSystemObject* earth = NewSolarSystemObject(kTypeEarth);
@@ -121,7 +120,6 @@ protected:
     static const SolarSystemObject* Body(const Owned& object) {
         return AsSolarSystem(object.get());
     }
-
     ObjectID customId = 0, earthId = 0;
     std::pair<std::string, Names> resident;
 };
@@ -142,10 +140,8 @@ TEST_F(SatellitesTest, ColumnsAndUnitsOfAHandMadeElementSet) {
     EXPECT_NEAR(el[kMeanMotion] / n, 1.0, 1e-6);
     EXPECT_NEAR(el[kMeanMotionRate] / (0.00012345 * kTurn), 1.0, 1e-6);
     EXPECT_NEAR(el[kMeanMotionSecondTerm] / (0.12345e-3 * kTurn), 1.0, 1e-6);
-
-    // The semi-major axis: Kepler's third law with the WGS-72 Earth gives the
-    // uncorrected one; the two-line mean motion is Kozai's, and the recovered
-    // axis is shorter by the J2 term for this inclination.
+    // The semi-major axis from Kepler's third law (WGS-72), less the J2 term for this
+    // inclination, as the two-line mean motion is Kozai's.
     const double n0 = n / kMinutesPerDay, nSeconds = n / kSecondsPerDay;
     const double a1Km = std::cbrt(kEarthMu / (nSeconds * nSeconds)), a1 = a1Km / kEarthRadiusKm;
     const double e = 0.0012345, cosI = std::cos(51.6 * kDegree);
@@ -180,16 +176,13 @@ TEST_F(SatellitesTest, TwoDigitYearsAndSignedFields) {
 
 TEST_F(SatellitesTest, ColumnsAreReadWithinTheirWidthAndMustReadWhole) {
     StoreEarth();
-    // A mean motion with a leading blank and the revolution number right
-    // behind it: read by its eleven columns, not on into the digits after.
+    // Read by its eleven columns, not on into the revolution number right behind it.
     std::string line2 = Line2Motion(" 1.00275283");
     line2.replace(63, 5, "12345");
     Owned object = Parse("WIDTH", Line1(), line2);
     ASSERT_NE(Body(object), nullptr);
     EXPECT_NEAR(Body(object)->elements[kMeanMotion] / (1.00275283 * kTurn), 1.0, 1e-7);
-
-    // Lines cut short, two lines of different satellites, or a numeric column
-    // holding text or an impossible value: no orbit is made up.
+    // Lines cut short or of two satellites, or a numeric column unreadable: no orbit.
     std::string other = kTerra[2];
     other.replace(2, 5, "99999");
     const std::vector<std::pair<std::string, std::string>> damaged = {
@@ -244,14 +237,12 @@ TEST_F(SatellitesTest, CircularEquatorialOrbitKeepsItsRadiusAndPeriod) {
     const double radius = Length(start);
     EXPECT_NEAR(radius, sat->elements[kPerihelionDistance], 1e-12);
     EXPECT_LT(std::fabs(start[2]) / radius, 1e-4) << "in the equator of date";
-    // At i = 0 the node and perigee turn together on top of the mean motion;
-    // one revolution later the satellite is back.
+    // At i = 0 node and perigee turn with the mean motion; one revolution later it is back.
     const double period = kTurn / (sat->elements[kMeanMotion] + sat->elements[kNodeRate] +
                                    sat->elements[kPerihelionRate]);
     ASSERT_TRUE(SatellitePosition(sat, Jde(epoch + period), later));
     EXPECT_LT(DistanceKm(start, later), 0.1) << "back within 100 m after one period";
-    // Two revolutions a day: Kepler's third law puts a 43 200-s orbit at
-    // 26 610 km; the J2 correction takes off less than a kilometre.
+    // Two revolutions a day: Kepler's third law gives 26 610 km, J2 takes off under 1 km.
     EXPECT_NEAR(radius * kKmPerAU, 26610.0, 5.0);
     // The precession kept for one instant used to be reused for the next.
     double other[3], again[3];
@@ -262,8 +253,7 @@ TEST_F(SatellitesTest, CircularEquatorialOrbitKeepsItsRadiusAndPeriod) {
 
 TEST_F(SatellitesTest, NodeRegressesOnProgradeOrbitsAndAdvancesOnRetrogradeOnes) {
     StoreEarth();
-    // The space station's orbit, and a sun-synchronous one, whose node
-    // follows the mean Sun: 360 degrees a year.
+    // The space station's orbit, and a sun-synchronous one (360 degrees a year).
     const std::pair<const char*, double> cases[] = {{" 51.6000", -5.0},
                                                     {" 98.2102", 360.0 / 365.2422}};
     for (const auto& [inclination, degreesPerDay] : cases) {
@@ -295,15 +285,13 @@ TEST_F(SatellitesTest, DragShrinksTheOrbitAndADecayedOneKeepsItsElements) {
     const double q = sat->elements[kPerihelionDistance], e = sat->elements[kEccentricity];
     const double apogee = q * (1.0 + e) / (1.0 - e);
     const double n = sat->elements[kMeanMotion], nDot = sat->elements[kMeanMotionRate];
-    // Ten days on the mean motion is 16 revolutions a day: the axis is
-    // shorter by (15/16)^(2/3), below the perigee, and the orbit is a circle.
+    // Ten days on, 16 revolutions a day: the axis shorter by (15/16)^(2/3), a circle.
     const double a = q / (1.0 - e) * std::pow(n / (n + 2.0 * nDot * 10.0), 2.0 / 3.0);
     ASSERT_LT(a, q);
     double p[3];
     ASSERT_TRUE(SatellitePosition(sat, Jde(epoch + 10.0), p));
     EXPECT_NEAR(Length(p) * kKmPerAU, a * kKmPerAU, 1.0);
-    // Far before the epoch the mean motion n + 2 nDot dt is below zero: the
-    // model has no orbit there, and the stored one is kept as it is.
+    // Where n + 2 nDot dt is below zero the stored orbit is kept as it is.
     const double decayed = -n / (2.0 * nDot) - 5.0;
     for (int k = 0; k < 20; ++k) {
         ASSERT_TRUE(SatellitePosition(sat, Jde(epoch + decayed - k * 0.005), p));
@@ -314,9 +302,8 @@ TEST_F(SatellitesTest, DragShrinksTheOrbitAndADecayedOneKeepsItsElements) {
 
 TEST_F(SatellitesTest, ImportsAFileOfElementSets) {
     StoreEarth();
-    // Every line end; a name beginning with "1"; comments, blank lines, a line
-    // 2 without its partners and an all-blank name line between satellites;
-    // a name line of 1500 characters, read whole and cut.
+    // Every line end; a name beginning with "1"; comments, blank lines, a stray line 2 and
+    // a blank name line between satellites; a name line of 1500 characters, cut.
     const char* const designation[] = {"1998-067A", kFlock[1], kFlock[2]};
     const std::string text = "Element sets of January 2018\r\n\r\n" + ElementText(kTerra, "\r\n") +
                              ElementText(designation, "\r") + "   \n" + kFlock[1] + "\n" +
@@ -337,10 +324,8 @@ TEST_F(SatellitesTest, ImportsAFileOfElementSets) {
 
 TEST_F(SatellitesTest, DamagedElementSetsAskWhetherToKeepReading) {
     StoreEarth();
-    // A satellite missing its line 2 (the next name follows its line 1), one
-    // with letters in a numeric column, one whose line 1 runs on past its
-    // columns (read whole, its columns are what counts), then a good one, and
-    // last a name and line 1 cut off by the end of the file.
+    // Line 2 missing, letters in a numeric column, a line 1 running on past its columns
+    // (its columns are what counts), a good one, and a set cut off by the end of the file.
     std::string damaged2 = kFlock[2];
     damaged2.replace(9, 3, "abc");
     const std::string damaged = std::string("DAMAGED\r\n") + kFlock[1] + "\r\n" + damaged2 + "\r\n";
@@ -378,8 +363,7 @@ TEST_F(SatellitesTest, SatelliteFilesByNameAndInLists) {
 }
 
 TEST_F(SatellitesTest, ReplacingTheFileThatHoldsTheEarthIsRefused) {
-    // The Earth lives in "Planets"; an element file of that name replaces it,
-    // and its satellites can't orbit an Earth that is on its way out.
+    // The Earth lives in "Planets": its satellites can't orbit an Earth on its way out.
     ASSERT_TRUE(importTextFile(Source(
         "Planets.txt",
         "P4\t2000\t1.000001018\t0.01670863\t0\t102.937348\t0\t357.529109\t2000/1/1.5\t\t\t1\t"
@@ -414,7 +398,6 @@ TEST_F(SatellitesTest, AgreesWithSgp4AtEpoch) {
     for (std::size_t i = 0; i + 2 < lines.size(); ++i)
         if (lines[i + 1].rfind("1 ", 0) == 0 && lines[i + 2].rfind("2 ", 0) == 0)
             sets[lines[i]] = {lines[i], lines[i + 1], lines[i + 2]};
-
     // 2018: 37 leap seconds, TT - UTC = 69.184 s.
     constexpr double kTTMinusUtc = 69.184 / kSecondsPerDay;
     const auto rows =

@@ -56,7 +56,6 @@ TEST_F(StoreTest, IdsThatNameNothingLoadNothing) {
     for (ObjectID id : {0, 16383, -1, 16384, 16384 + 4, 2 * 16384 + 1})
         EXPECT_EQ(getObject(id), nullptr) << id;
     EXPECT_EQ(getFile(fileId)->loadStamp, 0) << "nothing was loaded";
-
     // Its data file moved away: said once, tried no more, kept in the index.
     const bool indexModified = gObjectStore.indexModified;
     EXPECT_EQ(getObject(fileId + 1), nullptr);
@@ -105,7 +104,6 @@ TEST_F(StoreTest, RemovalAndReplacementKeepTheSummaryRight) {
     EXPECT_EQ(file->highestIndex, 0);
     EXPECT_EQ(file->greatestDeclination, -0x10000000);
     EXPECT_EQ(file->memoryBytes, 16000 * kSlotCharge);
-
     // Put in the place of an object of a file as read: charged, but not a change.
     ObjectID lines = FileOnDisk("Lines.nvd", 2);
     ASSERT_EQ(loadFile(lines), kStatusSuccess);
@@ -135,7 +133,6 @@ TEST_F(StoreTest, IterationAndFileNumbers) {
     bad->fileId = FileID(16001);
     EXPECT_EQ(attachFile(bad), 0);
     freeFile(bad);
-
     // Attached over an occupied slot, the occupant is saved and released.
     ObjectID old = attachFile(newFile("Old.nvd"));
     addObject(NewSiteObject(), old);
@@ -161,7 +158,6 @@ TEST_F(StoreTest, MemoryLimitDropsStaleFilesThenTheMostRecentlyLoaded) {
     enforceMemoryLimit();
     EXPECT_FALSE(isLoaded(getFile(b)));
     EXPECT_TRUE(isLoaded(getFile(a)) && isLoaded(getFile(c)));
-
     // All fresh: the most recently loaded go first, locked ones passed over.
     unloadAll();
     for (ObjectID id : {c, a, b})
@@ -206,7 +202,6 @@ TEST_F(StoreTest, ModifiedFilesAreWrittenOnUnloadAndOnClose) {
     EXPECT_TRUE(unloadFile(fileId));
     ASSERT_NE(AsSite(getObject(fileId + 1)), nullptr);
     EXPECT_EQ(AsSite(getObject(fileId + 1))->altitude, 412.5f);
-
     // Closing writes what changed, forgets the viewer object and tells the handler.
     ASSERT_EQ(addObject(NewSiteObject(), fileId), fileId + 2);
     static int closed = 0;
@@ -226,14 +221,12 @@ TEST_F(StoreTest, CustomFileIsFileOneAndNeverReplacesAnother) {
     EXPECT_EQ(addObject(NewSiteObject(), 0), 16385);
     EXPECT_STREQ(getFile(16384)->name.get(), "Custom.nvd");
     EXPECT_EQ(ReadAll(In("Custom.nvd")).size(), 256u) << "written empty when created";
-
     // Left on disk while the index lost it: taken back.
     ASSERT_EQ(writeDataFile(16384), kStatusSuccess);
     freeFile(detachFile(16384));
     EXPECT_EQ(customFile(), 16384);
     EXPECT_EQ(getFile(16384)->siteCount, 1);
     EXPECT_NE(getObject(16385), nullptr);
-
     // Its name taken by another file: asked, and never that file.
     freeFile(detachFile(16384));
     ASSERT_EQ(unlink(In("Custom.nvd").c_str()), 0);
@@ -257,7 +250,6 @@ TEST_F(StoreTest, LoadsOnDemandAndRetriesOnceWhenOutOfMemory) {
     ASSERT_EQ(loadFile(b), kStatusSuccess);
     for (int i = 1; i <= 3; ++i)
         EXPECT_NE(getObject(b + i), nullptr) << i;
-
     setTableAllocationFailuresForTest(1);
     EXPECT_EQ(loadFile(a), kStatusSuccess);
     EXPECT_FALSE(isLoaded(getFile(b))) << "everything unlocked was unloaded first";
@@ -320,7 +312,6 @@ protected:
         int result = findObjectByName(query, caseSensitive, exactMatch, id);
         return result == kStatusSuccess ? id : result;
     }
-
     ObjectID fileId = 0, nebula = 0, andromeda = 0, star = 0, mars = 0, site = 0;
 };
 
@@ -336,9 +327,8 @@ TEST_F(Search, MatchesWholeNamePartsOrAllWordsWithinOne) {
         {"Andromeda", _, E, none},                     // a part must be equal in full
         {"  andromeda galaxy ;M31 ", _, E, andromeda}, // in any order
         {"M31; Triangulum", _, E, none},               // every part is required
-        // Objects without a name text are found by the name their designations build.
-        // An exact search compares designations packed, not spelled: it must
-        // still agree with the display name, letter case and all.
+        // Designations are compared packed, not spelled, yet must agree with the display
+        // name, letter case and all.
         {"HD128620; $a1 Cen", C, E, star},
         {"hr5459", _, E, star},
         {"hr5459", C, E, none},
@@ -358,7 +348,6 @@ TEST_F(Search, MatchesWholeNamePartsOrAllWordsWithinOne) {
     for (const auto& c : cases)
         EXPECT_EQ(Find(c.query, c.caseSensitive, c.exact), c.expected)
             << '"' << c.query << "\" " << c.caseSensitive << c.exact;
-
     // A query without parts finds nothing, without walking the store.
     setSearchClock(FakeClock);
     for (const char* query : {"", " ; ;  "}) {
@@ -389,8 +378,7 @@ TEST_F(Search, ContinuesAfterTheGivenObjectAcrossFiles) {
 // one-second mark passes without waiting for it.
 TEST_F(Search, ProgressBoxAfterOneSecondAndItsCancelButton) {
     setSearchClock(FakeClock);
-    // The box opened after the third object, Cancel was pressed while the
-    // fourth was examined; going on from there skips nothing.
+    // Cancel pressed while the fourth object was examined; going on skips nothing.
     gPressCancel = true;
     ObjectID id = 0;
     EXPECT_EQ(findObjectByName("nothing of that name", false, false, id), kStatusCancelled);
