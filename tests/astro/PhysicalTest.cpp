@@ -1,5 +1,4 @@
-// The physical ephemeris: rising, size, phase, shadow, magnitudes and the
-// rotation models, against hand computations, ERFA and astronomy-engine.
+// Rising, size, phase, shadow, magnitudes, rotation: by hand, ERFA, astronomy-engine.
 
 #include "AstroTest.h"
 
@@ -42,8 +41,7 @@ TEST(Physical, RiseSetHourAngleAngularDiameterAndPhaseAngle) {
         {kNaN, 0.0, 0.0, kNeverRises}};
     for (const auto& [horizon, dec, lat, expected] : rises)
         EXPECT_NEAR(RiseSetHourAngle(horizon, dec, lat), expected, 1e-12) << dec << " " << lat;
-    // The Sun from 1 AU is 31.985'; inside a body fills the sky; an unknown
-    // size gives no disc.
+    // The Sun from 1 AU is 31.985'; inside, a body fills the sky; no size, no disc.
     const double diameters[][3] = {{0.001, kInfinity, 0.0},
                                    {kSolarRadiusAU, 1.0, 31.98491 / 60 * kDeg},
                                    {0.01, 0.002, kPi},
@@ -99,8 +97,7 @@ TEST(MagnitudeOf, AgainstHandComputationAndAstronomyEngine) {
 }
 
 TEST(OrientationFrom, AgainstAstronomyEngineAndGeometry) {
-    // Degrees on the pole, the meridian W, the central meridian, the latitude
-    // and position angle.
+    // Degrees: pole, meridian W, central meridian, latitude and position angle.
     const std::map<int, std::array<double, 4>> bounds = {
         {15, {1e-4, 1e-3, 0.01, 0.05}}, {18, {0, 0, 3.0, 0.1}},
         {21, {0, 0, 3.0, 0.1}},         {5, {0, 0, 1e-5, 1e-6}},
@@ -133,8 +130,7 @@ TEST(OrientationFrom, AgainstAstronomyEngineAndGeometry) {
 }
 
 TEST(RotationModel, SatelliteMeridiansTurnAtTheirOrbitalRates) {
-    // A satellite's meridian turns at the rate of its orbit (sidereal periods in
-    // days); periodic terms move the day's rate by up to 1.4%.
+    // Meridians turn at the orbital rate (sidereal days); periodic terms move it by 1.4%.
     const double periods[][2] = {{15, 27.321661},   {16, 0.31891023},  {19, 3.551181041},
                                  {27, 15.94542068}, {33, 4.144176969}, {38, 6.387223}};
     const double t = 2460123.25, h = 0.05;
@@ -150,8 +146,7 @@ TEST(RotationModel, SatelliteMeridiansTurnAtTheirOrbitalRates) {
 }
 
 TEST(OrientationFrom, EarthAgainstSiderealTime) {
-    // Seen from (alpha, delta) the sub-viewer point is at east longitude
-    // alpha - GMST (ERFA's, UT1 = TT - 64 s) and latitude delta.
+    // Seen from (alpha, delta): east longitude alpha - GMST (ERFA's, UT1 = TT - 64 s), delta.
     const double cases[][3] = {{2451545.0, 0.0, 0.0}, {2451600.1, 300.0, -75.0}};
     for (const auto& [jd, ra, dec] : cases) {
         Vector3 u; // from the viewer to the body

@@ -43,8 +43,7 @@ void ExpectNear(const Vector3& v, const Vector3& reference, Bound bound) {
 }
 
 TEST(Vfp, PackedRecordLayout) {
-    // A record laid out by hand: float amplitude, power, function, eight signed
-    // multipliers, no padding.
+    // Laid out by hand: float amplitude, power, function, 8 signed multipliers, no padding.
     unsigned char bytes[14] = {0, 0, 0, 0, 2, 1, 0, 1, 0xFE, 3, 0xFC, 5, 127, 0x80};
     const float amplitude = -327746.0f;
     std::memcpy(bytes, &amplitude, 4);
@@ -56,8 +55,7 @@ TEST(Vfp, PackedRecordLayout) {
 }
 
 TEST(Vfp, PlacesInRangeAndTheEarthOppositeTheSun) {
-    // Before J2000 the arguments are negative (fmod keeps the sign); the
-    // longitude still comes out in [0, 2 pi).
+    // Before J2000 arguments are negative (fmod keeps the sign); longitudes stay in [0, 2 pi).
     EclipticPlace sun, earth;
     for (int type : kBodies) {
         ASSERT_TRUE(VfpEclipticPlace(type, 2378496.5, earth));
@@ -172,8 +170,7 @@ TEST(Theories, PreciseVenusAgainstMeeusExample32a) {
 }
 
 TEST(Theories, PreciseEarthAgainstErfa) {
-    // ERFA's eraEpv00 fits DE405 to a few km; the ICRS stands within 0.03" of
-    // FK5 J2000.
+    // ERFA's eraEpv00 fits DE405 to a few km; the ICRS is within 0.03" of FK5 J2000.
     double pvh[2][3], pvb[2][3];
     for (int k = 0; k <= 5; ++k) {
         double jde = 2415021.5 + k * 14600.0 + 0.25 * k; // 1900 to 2099
@@ -205,8 +202,7 @@ TEST(Theories, PreciseAgainstAstronomyEngineFrom1900To2100) {
 }
 
 TEST(Theories, PrecisePlutoOutsideItsYearsIsTheVfpOne) {
-    // Inside its years Meeus' series places Pluto; outside it refuses and the
-    // position is the VFP one.
+    // Meeus' series places Pluto inside its years; outside it refuses, the VFP one serves.
     EclipticPlace place;
     for (double jde : {kPlutoSeriesFirstJDE - 0.001, kPlutoSeriesFirstJDE,
                        kPlutoSeriesEndJDE - 0.001, kPlutoSeriesEndJDE}) {
@@ -221,8 +217,7 @@ TEST(Theories, PrecisePlutoOutsideItsYearsIsTheVfpOne) {
 }
 
 TEST(Theories, FarFromJ2000ThePreciseSeriesStayFiniteAndBounded) {
-    // VSOP87B is made for 4000 years either side of J2000; a user may type any
-    // date: no overflowed powers of time.
+    // VSOP87B spans 4000 years about J2000; any date may be typed: no overflowed powers.
     const double radii[] = {0.0, 0.0, 0.387, 0.723, 1.0, 1.524, 5.2, 9.55, 19.2, 30.1};
     for (double years : {-10000.0, 10000.0}) {
         Vector3 v;
@@ -248,8 +243,7 @@ OrbitalElements Elements(double epoch, double q, double e, double i, double peri
     return {epoch, q, e, i, perihelion, node, M, MeanMotion(kGaussianGM, q, e), 0.0, 0.0};
 }
 
-// A row of the elements fixture: angles in degrees, no mean motion given is
-// the one of q and e.
+// A row of the elements fixture (degrees); no mean motion given: the one of q and e.
 OrbitalElements FixtureElements(int row) {
     const auto e = ReadCsv("tests/astro/elements.csv").at(row);
     OrbitalElements o =
@@ -260,8 +254,7 @@ OrbitalElements FixtureElements(int row) {
 
 TEST(SolveOrbit, EllipseParabolaAndHyperbolaSatisfyTheirKeplerEquations) {
     double nu = -1.0, r = -1.0;
-    // Both methods of the ellipse (the bisection above e = 0.975 stops with a
-    // step of 1e-8, so E is good to about 2e-8).
+    // Both ellipse methods (the bisection above e = 0.975 stops at a 1e-8 step: E to 2e-8).
     for (double e : {0.0, 0.974, 0.975, 0.99999})
         for (double M : {1e-6, 3.14159265358979, -20.0}) {
             SCOPED_TRACE(testing::Message() << "e " << e << " M " << M);
@@ -320,8 +313,7 @@ TEST(ElementsPosition, CeresKeepsTheInvariantsOfItsOrbit) {
     const OrbitalElements ceres = FixtureElements(0);
     const double a = ceres.q / (1.0 - ceres.e);
     EXPECT_NEAR(kTurn / ceres.meanMotion / 365.25, 4.6018, 0.001); // Kepler's third law
-    // Vis-viva, constant angular momentum, the pole (sin i sin node, -sin i cos
-    // node, cos i) on the ecliptic.
+    // Vis-viva, constant angular momentum, the pole of i and the node on the ecliptic.
     const double h = 0.01, momentum = std::sqrt(kGaussianGM * a * (1.0 - ceres.e * ceres.e));
     const double si = std::sin(ceres.inclination);
     const Vector3 pole = {si * std::sin(ceres.node), -si * std::cos(ceres.node),

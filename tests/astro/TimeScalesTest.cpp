@@ -1,5 +1,4 @@
-// Calendars, Delta T, sidereal time, daylight saving, date texts, the clock
-// and the viewer's "now" and Here.
+// Calendars, Delta T, sidereal time, daylight saving, date texts, the viewer's now and Here.
 
 #include "AstroTest.h"
 
@@ -57,8 +56,7 @@ TEST(TimeScales, JulianDateAndCalendarOfKnownDates) {
     const CalendarDateTime t = CalendarFromJulianDate(2451544.5, -5 * kHour, kGreg);
     EXPECT_EQ(t.year * 10000 + t.month * 100 + static_cast<int>(t.day), 19991231);
     EXPECT_NEAR(t.hour * 3600 + t.minute * 60 + t.second, 19 * 3600, 1e-4);
-    // Leap years, negative ones included: February 29 of a common year is
-    // March 1 on the way back.
+    // Leap years, negative ones too: February 29 of a common year comes back as March 1.
     const int leaps[][3] = {{1900, kGreg, 3}, {-400, kGreg, 2}, {-1, kGreg, 3}, {-100, kJul, 2}};
     for (const auto& [year, calendar, month] : leaps) {
         const auto code = static_cast<std::int16_t>(calendar);
@@ -77,8 +75,7 @@ TEST(TimeScales, DecimalYearsAndDayOfWeek) {
 }
 
 TEST(TimeScales, DaylightSavingIntervalOfTheUnitedStatesRule) {
-    // 2001 starts on April 1 itself; 1999 ends on October 31 itself; both ends
-    // are exclusive, in a zone west and east.
+    // 2001 starts on April 1, 1999 ends on October 31 itself; ends exclusive, west and east.
     const int cases[][3] = {{1999, 4, 31}, {2001, 1, 28}};
     for (const double zoneHours : {-5.0, 10.0}) {
         const double zone = zoneHours * kHour;
@@ -97,8 +94,7 @@ TEST(TimeScales, DaylightSavingIntervalOfTheUnitedStatesRule) {
 }
 
 TEST(TimeScales, DeltaTFromTheTableAndTheParabola) {
-    // The table, its lower bound, the last observed row, the forecast, where it
-    // joins the long-term parabola, the past.
+    // Table, lower bound, last observed row, forecast, its join to the parabola, the past.
     const auto rows = ReadCsv("tests/astro/deltat.csv");
     ASSERT_EQ(rows.size(), 6u);
     for (const auto& row : rows)
@@ -117,8 +113,7 @@ TEST(TimeScales, DeltaTFromTheTableAndTheParabola) {
 }
 
 TEST(TimeScales, MeanSiderealTime) {
-    // Meeus ex. 12.b; GMST 1h35m20.2167s on 2000 October 15; west longitudes
-    // subtract and wrap.
+    // Meeus ex. 12.b; GMST 1h35m20.2167s on 2000 October 15; west longitudes subtract, wrap.
     const double gmst = (1 + 35 / 60.0 + 20.2167 / 3600.0) / 24.0 * kTurn;
     EXPECT_NEAR(LocalSiderealTime(Jd(1987, 4, 10, 19, 21), 0.0),
                 (8 + 34 / 60.0 + 57.0896 / 3600.0) / 24.0 * kTurn, 1e-6);

@@ -1,5 +1,4 @@
-// Angles, vectors, matrices and rotations; sexagesimal texts and the coordinate
-// texts of the four frames, byte for byte.
+// Angles, vectors, matrices; sexagesimal and coordinate texts of the frames, byte for byte.
 
 #include "AstroTest.h"
 
@@ -32,8 +31,7 @@ TEST(Vectors, SphericalAndRectangularAgreeWithAtan2AndRoundTrip) {
     Vector3 zero = {0.0, 0.0, 0.0};
     RectangularToSpherical(zero, &lon, &lat, &r);
     EXPECT_EQ(std::vector<double>({lon, lat, r}), std::vector<double>(3, 0.0));
-    // Longitude and latitude are taken by cheaper routes than atan2; they must
-    // agree with it on the axes and near the poles.
+    // Taken by cheaper routes than atan2, they must agree with it on axes and near poles.
     const double points[][3] = {{0, 0, -2},        {1, -1e-300, 0},
                                 {-0.0, 3, 1e-7},   {-2, -1e-9, 0.70710679},
                                 {1e-9, 0.0, -5.0}, {0, -2, 0.70710678}};
@@ -83,8 +81,7 @@ TEST(Vectors, SeparationAndPositionAngle) {
     EXPECT_EQ(VectorPositionAngle(along, along), 0.0);
 }
 
-// Radians by the program's own constants, so that the texts land exactly where
-// the cases mean them to.
+// Radians by the program's own constants, so the texts land exactly as the cases mean.
 double Hours(int h, int m, double s) {
     return (h + m / 60.0 + s / 3600.0) * 15.0 / kDegreesPerRadian;
 }
@@ -159,8 +156,7 @@ TEST(CoordinateText, CoordinateTextsParseBackToTheirPrecision) {
         double lon = u(random) * kTurn, lat = std::asin(2.0 * u(random) - 1.0);
         std::string raText, decText;
         FormatCoordinates(kFrameEquatorial, lon, lat, kCoordinateValues, kJ2000, raText, decText);
-        // Hundredths of a second of time, tenths of an arcsecond; by the
-        // program's own degree, as the texts were made.
+        // 0.01 s of time, 0.1"; by the program's own degree, as the texts were made.
         const double d = lon * kDegreesPerRadian, b = lat * kDegreesPerRadian;
         ASSERT_LE(std::fabs(std::remainder(ParseSexagesimal(raText) - d / 15.0, 24.0)),
                   0.005 / 3600.0 + 1e-12)
