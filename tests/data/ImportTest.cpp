@@ -157,14 +157,6 @@ protected:
     std::string residentBytes;
 };
 
-TEST_F(ImportTest, LinesSplitIntoSixteenFields) {
-    std::vector<std::string> fields = splitImportFields("S1\t\t\t\t\t\t\t\t\t\t\tVega\t\t");
-    ASSERT_EQ(fields.size(), 16u);
-    EXPECT_EQ(fields[11], "Vega") << "an empty field keeps its place";
-    EXPECT_EQ(splitImportFields(std::string(15, '\t') + "f15\tf16")[15], "f15\tf16")
-        << "further TABs stay in the last field";
-}
-
 TEST_F(ImportTest, StarPositionAndMotionWorkedByHand) {
     // Barnard's Star: the largest proper motion, approaching fast, close by.
     Owned object =

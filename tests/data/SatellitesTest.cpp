@@ -45,9 +45,6 @@ std::string Line2(const std::string& inclination = " 51.6000", const std::string
     return "2 00001 " + inclination + " " + node + " " + eccentricity + " " + perigee + " " +
            meanAnomaly + " " + meanMotion + "123456";
 }
-std::string Line2Motion(const std::string& meanMotion) {
-    return Line2(" 51.6000", "123.4567", "0012345", "234.5678", "345.6789", meanMotion);
-}
 
 // Real element sets of the default catalogue.
 const char* const kTerra[] = {
@@ -160,8 +157,9 @@ TEST_F(SatellitesTest, ColumnsAndUnitsOfAHandMadeElementSet) {
 TEST_F(SatellitesTest, TwoDigitYearsAndSignedFields) {
     StoreEarth();
     // January 1.5 of each year, in JD: 51 to 99 are 1951 to 1999.
-    for (const auto& [year, jd] : std::vector<std::pair<const char*, double>>{
-             {"50", 2469808.0}, {"51", 2433648.0}, {" 7", 2454102.0}}) {
+    const std::pair<const char*, double> years[] = {
+        {"50", 2469808.0}, {"51", 2433648.0}, {" 7", 2454102.0}};
+    for (const auto& [year, jd] : years) {
         Owned object = Parse("YEAR", Line1(std::string(year) + "001.50000000"), Line2());
         ASSERT_NE(Body(object), nullptr) << year;
         EXPECT_EQ(Body(object)->epoch, jd - kMjdOffset) << year;
@@ -177,7 +175,8 @@ TEST_F(SatellitesTest, TwoDigitYearsAndSignedFields) {
 TEST_F(SatellitesTest, ColumnsAreReadWithinTheirWidthAndMustReadWhole) {
     StoreEarth();
     // Read by its eleven columns, not on into the revolution number right behind it.
-    std::string line2 = Line2Motion(" 1.00275283");
+    std::string line2 =
+        Line2(" 51.6000", "123.4567", "0012345", "234.5678", "345.6789", " 1.00275283");
     line2.replace(63, 5, "12345");
     Owned object = Parse("WIDTH", Line1(), line2);
     ASSERT_NE(Body(object), nullptr);
@@ -189,7 +188,7 @@ TEST_F(SatellitesTest, ColumnsAreReadWithinTheirWidthAndMustReadWhole) {
         {"1 00001U 99001A   00001.00", "2 00001  10.0000"},
         {kTerra[1], other},
         {Line1(), Line2(" 51.6000", "123 4567")}, // two numbers in one column
-        {Line1(), Line2Motion(" 0.00000000")},
+        {Line1(), Line2(" 51.6000", "123.4567", "0012345", "234.5678", "345.6789", " 0.00000000")},
         {Line1("99001.50000000", " .00012345", " 12345-3", " 1ZZ00-4"), Line2()}, // drag
     };
     for (const auto& [line1, line2] : damaged)
@@ -218,9 +217,7 @@ TEST_F(SatellitesTest, NameLinesOfUpTo36CharactersAreNamesOnly) {
         ASSERT_NE(Body(object), nullptr);
         EXPECT_EQ(Body(object)->name.get(), c.name);
         EXPECT_EQ(Body(object)->magnitudeParam1, c.magnitude);
-        if (c.radiusKm >= 0.0) {
-            EXPECT_NEAR(Body(object)->elements[kRadius] * kKmPerAU, c.radiusKm, 1e-9);
-        }
+        EXPECT_NEAR(Body(object)->elements[kRadius] * kKmPerAU, c.radiusKm, 1e-9);
     }
 }
 
@@ -293,8 +290,8 @@ TEST_F(SatellitesTest, DragShrinksTheOrbitAndADecayedOneKeepsItsElements) {
     EXPECT_NEAR(Length(p) * kKmPerAU, a * kKmPerAU, 1.0);
     // Where n + 2 nDot dt is below zero the stored orbit is kept as it is.
     const double decayed = -n / (2.0 * nDot) - 5.0;
-    for (int k = 0; k < 20; ++k) {
-        ASSERT_TRUE(SatellitePosition(sat, Jde(epoch + decayed - k * 0.005), p));
+    for (int k = 0; k < 5; ++k) {
+        ASSERT_TRUE(SatellitePosition(sat, Jde(epoch + decayed - k * 0.02), p));
         EXPECT_GE(Length(p), q * (1.0 - 1e-6));
         EXPECT_LE(Length(p), apogee * (1.0 + 1e-6));
     }
