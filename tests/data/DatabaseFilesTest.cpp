@@ -418,15 +418,11 @@ TEST_F(DatabaseFilesTest, DeleteDatabaseFileCommand) {
         path = chosen;
         return true;
     });
-    const struct {
-        std::string path;
-        Messages messages;
-    } refusals[] = {{In("Index.nvd"), {533}}, {dir + "/Elsewhere.nvd", {534}}};
-    for (const auto& r : refusals) {
+    for (const auto& [path, message] : {std::pair{In("Index.nvd"), 533}, {dir + "/X.nvd", 534}}) {
         ClearRecordedMessages();
-        chosen = r.path;
+        chosen = path;
         deleteDatabaseFileCommand();
-        EXPECT_EQ(Numbers(), r.messages) << r.path;
+        EXPECT_EQ(Numbers(), Messages{message}) << path;
     }
     ClearRecordedMessages();
     chosen = In("SUB/deep.NVD");

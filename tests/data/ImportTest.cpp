@@ -460,10 +460,8 @@ TEST_F(ImportTest, SitesInRadiansAndDays) {
 }
 
 TEST_F(ImportTest, ImportedFileIsWrittenUnloadedAndSummarised) {
-    std::vector<ObjectID> written;
-    static std::vector<ObjectID>* gWritten;
-    gWritten = &written;
-    setImportFileWrittenHandler([](ObjectID id) { gWritten->push_back(id); });
+    static std::vector<ObjectID> written;
+    setImportFileWrittenHandler([](ObjectID id) { written.push_back(id); });
     const std::string path =
         Source("Sky.txt",
                StarLine("S1", "Origin", "0 0 0", "0 0 0", "1.00") + "\r\n" +
@@ -500,7 +498,6 @@ TEST_F(ImportTest, ImportedFileIsWrittenUnloadedAndSummarised) {
     Reopen();
     ASSERT_NE(Attached("Sky.nvd"), 0);
     EXPECT_EQ(summary(getFile(Attached("Sky.nvd"))), expected);
-    setImportFileWrittenHandler(nullptr);
 }
 
 TEST_F(ImportTest, RefusedImportsLeaveEveryFileAsItWas) {
