@@ -27,25 +27,14 @@ public:
     Bytes& i32(std::int64_t v) { return u(static_cast<std::uint32_t>(v), 4); }
     Bytes& f32(float v) { return u(std::bit_cast<std::uint32_t>(v), 4); }
     Bytes& f64(double v) { return u(std::bit_cast<std::uint64_t>(v), 8); }
-    Bytes& text(const std::string& t) {
-        data += t;
-        data += '\0';
-        return *this;
-    }
-    Bytes& raw(const std::string& bytes) {
-        data += bytes;
-        return *this;
-    }
+    Bytes& raw(const std::string& bytes) { return data += bytes, *this; }
+    Bytes& text(const std::string& t) { return raw(t).raw(std::string(1, '\0')); }
     Bytes& header(int kind, int version, int count) {
-        i32(1).i32(kind).i32(version).i32(count);
-        data.append(240, '\0');
-        return *this;
+        return i32(1).i32(kind).i32(version).i32(count).raw(std::string(240, '\0'));
     }
     // A length-prefixed record.
     Bytes& record(const Bytes& payload) {
-        i16(static_cast<int>(payload.data.size()));
-        data += payload.data;
-        return *this;
+        return i16(static_cast<int>(payload.data.size())).raw(payload.data);
     }
     Bytes fresh() const { return Bytes(big_); }
     std::string data;

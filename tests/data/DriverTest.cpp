@@ -21,12 +21,6 @@ using namespace computation_test;
 constexpr double kArcmin = kDegree / 60.0;
 constexpr double kFixedScale = 1073741824.0; // 2^30
 
-void Unit(Vector3& v) {
-    const double length = VectorLength(v);
-    for (double& c : v)
-        c /= length;
-}
-
 // The elements of a record as the orbit routines take them.
 OrbitalElements ElementsOf(const SolarSystemObject* body) {
     const float* el = body->elements;
@@ -70,6 +64,7 @@ TEST_F(DriverTest, StampsAdvanceExactlyWhenTheirInputsChange) {
     EXPECT_TRUE(EnsureComputed(star));
     EXPECT_FALSE(EnsureComputed(star));
     ComputationOptions& o = gComputationOptions;
+    o.starParallaxThreshold = 1000.0; // the viewer nearer the Sun than that
     const struct {
         const char* what;
         std::function<void()> change;
@@ -80,13 +75,11 @@ TEST_F(DriverTest, StampsAdvanceExactlyWhenTheirInputsChange) {
         {"aberration on", [&] { o.aberration = true; }, 1, 1},
         {"a time step with aberration", [] { gViewer.julianDate += 0.25; }, 1, 1},
         {"aberration off", [&] { o.aberration = false; }, 1, 1},
-        {"parallax on, the viewer nearer the Sun than the threshold",
-         [&] { o.starParallax = true, o.starParallaxThreshold = 1000.0; }, 0, 0},
+        {"parallax on, not applying", [&] { o.starParallax = true; }, 0, 0},
         {"the viewer moved, parallax not applying", [] { gViewer.longitude += 0.5; }, 0, 1},
         {"parallax applies", [&] { o.starParallaxThreshold = 0.5; }, 1, 0},
         {"motion applies", [&] { o.starMotion = true, o.starMotionThreshold = 0.0; }, 1, 0},
-        {"elements to VFP: the viewer moves, parallax applying",
-         [&] { o.planetComputation = kPlanetsVFP; }, 1, 1},
+        {"elements to VFP: the viewer moves", [&] { o.planetComputation = kPlanetsVFP; }, 1, 1},
         {"light time", [&] { o.planetLightTime = true; }, 0, 1},
     };
     for (const auto& step : steps) {
@@ -145,9 +138,8 @@ TEST_F(DriverTest, SunAltitudeIsAnAngleAndNightWhereNoSunIsPlaced) {
     // From a star at an unknown distance, whatever the length of the Sun's vector.
     gViewer.viewerObject = AddStarAt(1.0, 0.5, kInf)->id;
     PrepareComputation();
-    Vector3 sun;
-    CopyVector(gInstant.sunDirection, sun);
-    Unit(sun);
+    double sun[3], length = 0.0;
+    eraPn(gInstant.sunDirection, &length, sun);
     EXPECT_NEAR(std::sin(gInstant.sunAltitude), DotProduct(sun, gInstant.frames.horizon[2]), 1e-12);
 }
 
@@ -207,67 +199,32 @@ TEST_F(DriverTest, AnnualAberrationMatchesErfa) {
     gComputationOptions.aberration = true;
     CatalogObject* star = AddStarAt(5.9, 1.4, kInf);
     PrepareComputation();
-    double pvh[2][3], pvb[2][3], v[3], speed2 = 0.0;
+    double pvh[2][3], pvb[2][3], v[3], natural[3], apparent[3], length = 0.0;
     eraEpv00(gViewer.julianDate, 0.0, pvh, pvb);
-    for (int i = 0; i < 3; ++i) {
-        v[i] = pvb[1][i] * kDaysPerAU;
-        speed2 += v[i] * v[i];
-    }
+    eraSxp(kDaysPerAU, pvb[1], v); // the Earth's barycentric velocity over c
     EnsureComputed(star);
-    double natural[3], apparent[3], length = 0.0;
     for (int i = 0; i < 3; ++i)
         natural[i] = star->position[i] / kFixedScale;
     eraPn(natural, &length, natural);
-    eraAb(natural, v, eraPm(pvh[0]), std::sqrt(1.0 - speed2), apparent);
-    Vector3 u, reference = {apparent[0], apparent[1], apparent[2]};
+    eraAb(natural, v, eraPm(pvh[0]), std::sqrt(1.0 - eraPdp(v, v)), apparent);
+    Vector3 u;
     ObjectDirection(star, u);
-    EXPECT_LT(eraSepp(u, reference), 0.002 * kArcsec);
+    EXPECT_LT(eraSepp(u, apparent), 0.002 * kArcsec);
 }
 
+// Mean elements are good to an arcminute or two; the light-time iteration is held
+// to the retarded place of a satellite below.
 TEST_F(DriverTest, MarsFromItsElementsMatchesErfa) {
     AddLine(kEarthLine);
     SolarSystemObject* mars = AddLine(kMarsLine);
     gViewer.julianDate = 2452073.5; // 2001 June 13, Mars at opposition
     PrepareComputation();
-    double pvh[2][3], pvb[2][3], marsPV[2][3];
-    eraEpv00(gViewer.julianDate, 0.0, pvh, pvb);
-    Vector3 viewer; // ERFA's Earth, with the driver's site on it
-    for (int i = 0; i < 3; ++i)
-        viewer[i] = pvh[0][i] + gViewer.viewerObjectOffset[i];
-    // Mars's mean elements are good to an arcminute or two; the light-time shift far closer.
-    auto marsFrom = [&](double tau, Vector3& direction) {
-        ASSERT_EQ(eraPlan94(gViewer.julianDate - tau, 0.0, 4, marsPV), 0);
-        for (int i = 0; i < 3; ++i)
-            direction[i] = marsPV[0][i] - viewer[i];
-    };
-    Vector3 geometric, retarded, offU, onU;
-    marsFrom(0.0, geometric);
-    double tau = 0.0;
-    for (int pass = 0; pass < 5; ++pass) {
-        marsFrom(tau, retarded);
-        tau = VectorLength(retarded) * kDaysPerAU;
-    }
-    Unit(geometric);
-    Unit(retarded);
-    EnsureComputed(mars);
-    ObjectDirection(mars, offU);
-    Vector3 heliocentric, erfaHeliocentric;
-    double r = 0.0;
+    double marsPV[2][3], r = 0.0;
+    Vector3 heliocentric;
     ASSERT_TRUE(HeliocentricPosition(mars, heliocentric, &r));
     ASSERT_EQ(eraPlan94(gViewer.julianDate, 0.0, 4, marsPV), 0);
-    CopyVector(marsPV[0], erfaHeliocentric);
-    EXPECT_LT(eraSepp(heliocentric, erfaHeliocentric), 2.0 * kArcmin);
-    EXPECT_NEAR(r, VectorLength(erfaHeliocentric), 5e-4);
-    gComputationOptions.planetLightTime = true;
-    PrepareComputation();
-    EnsureComputed(mars);
-    ObjectDirection(mars, onU);
-    Vector3 shift, referenceShift, error;
-    VectorSubtract(onU, offU, shift);
-    VectorSubtract(retarded, geometric, referenceShift);
-    VectorSubtract(shift, referenceShift, error);
-    EXPECT_GT(VectorLength(referenceShift), 10 * kArcsec);
-    EXPECT_LT(VectorLength(error), 0.05 * VectorLength(referenceShift));
+    EXPECT_LT(eraSepp(heliocentric, marsPV[0]), 2.0 * kArcmin);
+    EXPECT_NEAR(r, eraPm(marsPV[0]), 5e-4);
 }
 
 TEST_F(DriverTest, SatelliteOfABodyIsPlacedForTheRetardedTime) {

@@ -95,9 +95,7 @@ TEST(Names, ObjectNamesKeepTextOnlyWhenItIsMoreThanDesignations) {
         EXPECT_EQ(object->name ? object->name.get() : "(none)",
                   std::string(c.name ? c.name : "(none)"));
         EXPECT_EQ(object->identifierCount, c.count);
-        if (c.count == 0) {
-            EXPECT_EQ(object->identifiers, nullptr);
-        }
+        EXPECT_EQ(object->identifiers == nullptr, c.count == 0);
         EXPECT_EQ(DisplayName(object.get()), c.display);
     }
     EXPECT_FALSE(setObjectNames(nullptr, "M31"));

@@ -114,9 +114,7 @@ protected:
                        const std::string& line2) {
         return Owned(ParseTwoLineElements(name, line1, line2));
     }
-    static const SolarSystemObject* Body(const Owned& object) {
-        return AsSolarSystem(object.get());
-    }
+    static const SolarSystemObject* Body(const Owned& o) { return AsSolarSystem(o.get()); }
     ObjectID customId = 0, earthId = 0;
     std::pair<std::string, Names> resident;
 };
@@ -373,9 +371,8 @@ TEST_F(SatellitesTest, ReplacingTheFileThatHoldsTheEarthIsRefused) {
     EXPECT_EQ(NamesIn(Attached("Planets.nvd")), Names{"Earth"}) << "the old file stays";
 }
 
-// SGP4's TEME (true equator, mean equinox) to the J2000 mean equator and
-// equinox: turn by the equation of the equinoxes onto the true equinox, then
-// undo the IAU 1980 nutation and the IAU 1976 precession.
+// SGP4's TEME to J2000: by the equation of the equinoxes onto the true equinox,
+// then undo the IAU 1980 nutation and the IAU 1976 precession.
 void TemeToJ2000(double jdTT, const double teme[3], double out[3]) {
     const double mjd = jdTT - kMjdOffset;
     const double ee = eraEqeq94(kMjdOffset, mjd), c = std::cos(ee), s = std::sin(ee);
