@@ -23,8 +23,7 @@ constexpr double kExactPi = 3.14159265358979323846, kDegree = kExactPi / 180.0;
 constexpr double kArcsecond = kDegree / 3600.0, kMinute = 1.0 / 1440.0;   // days
 constexpr double kJ2000Date = 2451545.0, kFixedUnit = 1.0 / 1073741824.0; // 2^-30
 
-using data_test::Number;
-using data_test::Rows;
+using namespace data_test;
 
 // The error of a place against a row's R.A. and Dec. in degrees, arcseconds.
 double ErrorOf(const ObjectPositionResult& place, const std::string& ra, const std::string& dec) {

@@ -18,7 +18,6 @@ namespace {
 
 using namespace computation_test;
 
-constexpr double kArcmin = kDegree / 60.0;
 constexpr double kFixedScale = 1073741824.0; // 2^30
 
 // The elements of a record as the orbit routines take them.
@@ -223,7 +222,7 @@ TEST_F(DriverTest, MarsFromItsElementsMatchesErfa) {
     Vector3 heliocentric;
     ASSERT_TRUE(HeliocentricPosition(mars, heliocentric, &r));
     ASSERT_EQ(eraPlan94(gViewer.julianDate, 0.0, 4, marsPV), 0);
-    EXPECT_LT(eraSepp(heliocentric, marsPV[0]), 2.0 * kArcmin);
+    EXPECT_LT(eraSepp(heliocentric, marsPV[0]), kDegree / 30.0);
     EXPECT_NEAR(r, eraPm(marsPV[0]), 5e-4);
 }
 
