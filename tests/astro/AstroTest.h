@@ -31,8 +31,7 @@ inline double AngleDifference(double a, double b) {
     return std::remainder(a - b, kTurn);
 }
 
-// The numeric rows of a CSV fixture, by its path from the source root; lines
-// that start with '#' or a letter are comments and headers.
+// Numeric rows of a CSV fixture (path from the source root); '#' and header lines skipped.
 inline std::vector<std::vector<double>> ReadCsv(const std::string& path) {
     std::string root = __FILE__;
     root.erase(root.rfind("/tests/astro/"));

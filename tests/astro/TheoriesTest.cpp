@@ -1,12 +1,13 @@
 // The planet theories: the low-precision one (VFP) and the precise one
 // (VSOP87B, ELP-2000/82 truncated, Meeus' Pluto) against the package the
-// tables came from, Meeus' examples, astronomy-engine and ERFA.
+// tables came from, Meeus' examples, astronomy-engine and ERFA; the two-body
+// orbit on every branch of Kepler's equation and against an ephemeris.
 
 #include "AstroTest.h"
 
 #include "astro/Frames.h"
 #include "astro/MoonSeries.h"
-#include "astro/Physical.h"
+#include "astro/Orbits.h"
 #include "astro/PlanetTheories.h"
 #include "astro/PlutoSeries.h"
 #include "astro/Precession.h"
@@ -20,7 +21,6 @@
 #include <cstring>
 #include <limits>
 #include <map>
-#include <tuple>
 
 namespace {
 
@@ -42,22 +42,8 @@ void ExpectNear(const Vector3& v, const Vector3& reference, Bound bound) {
     EXPECT_LE(std::fabs(VectorLength(v) - VectorLength(reference)), bound.au);
 }
 
-// A J2000 equatorial vector seen on the mean ecliptic and equinox of jde, by
-// the program's own precession and obliquity.
-void MeanEclipticOfDate(const Vector3& j2000, double jde, double* lon, double* lat, double* r) {
-    Matrix3 m, obliquity;
-    PrecessionMatrix(m, kJ2000, jde, false);
-    ObliquityMatrix(obliquity, MeanObliquity(jde), true);
-    MultiplyMatrix(obliquity, m);
-    Vector3 v;
-    CopyVector(j2000, v);
-    TransformVector(m, v);
-    RectangularToSpherical(v, lon, lat, r);
-}
-
-TEST(Vfp, PackedRecordAndSeriesSum) {
-    // A record laid out by hand: float amplitude, power, function, eight signed
-    // multipliers, no padding.
+TEST(Vfp, PackedRecordLayout) {
+    // Laid out by hand: float amplitude, power, function, 8 signed multipliers, no padding.
     unsigned char bytes[14] = {0, 0, 0, 0, 2, 1, 0, 1, 0xFE, 3, 0xFC, 5, 127, 0x80};
     const float amplitude = -327746.0f;
     std::memcpy(bytes, &amplitude, 4);
@@ -66,20 +52,10 @@ TEST(Vfp, PackedRecordAndSeriesSum) {
     EXPECT_TRUE(t.amplitude == amplitude && t.power == 2 && t.function == 1);
     EXPECT_EQ(std::vector<int>(t.multipliers, t.multipliers + 8),
               (std::vector<int>{0, 1, -2, 3, -4, 5, 127, -128}));
-    // 3 T cos(2 a1 - a2); any function but 1 is cosine: 5 T^2; 0.25 T^3 sin(sum of all).
-    VfpTerm table[3] = {
-        {3.0f, 1, 0, {0, 2, -1}}, {5.0f, 2, 7, {}}, {0.25f, 3, 1, {1, 1, 1, 1, 1, 1, 1, 1}}};
-    const double a[8] = {0.3, 1.1, -0.7, 2.0, 4.0, 5.5, 0.1, 0.9}, T = 1.7;
-    EXPECT_NEAR(VfpSeries(a, T, table, 0, 2),
-                3.0 * T * std::cos(2.0 * a[1] - a[2]) + 5.0 * T * T +
-                    0.25 * T * T * T * std::sin(13.2),
-                1e-12);
-    EXPECT_EQ(VfpSeries(a, T, table, 2, 1), 0.0) << "an empty range";
 }
 
 TEST(Vfp, PlacesInRangeAndTheEarthOppositeTheSun) {
-    // Before J2000 the arguments are negative (fmod keeps the sign); the
-    // longitude still comes out in [0, 2 pi).
+    // Before J2000 arguments are negative (fmod keeps the sign); longitudes stay in [0, 2 pi).
     EclipticPlace sun, earth;
     for (int type : kBodies) {
         ASSERT_TRUE(VfpEclipticPlace(type, 2378496.5, earth));
@@ -178,22 +154,23 @@ TEST(Theories, PreciseTablesReproduceTheSourcePackage) {
 TEST(Theories, PreciseVenusAgainstMeeusExample32a) {
     // Venus on the mean ecliptic of 1992 December 20 by VSOP87D (astronomia);
     // VSOP87B carried by the program's precession differs by the 0.09" of the
-    // FK5 equinox. On the ecliptic of J2000 the longitude is 353" larger.
+    // FK5 equinox.
     Vector3 venus;
+    Matrix3 m, obliquity;
     ASSERT_TRUE(Vsop87Position(3, 2448976.5, venus));
+    PrecessionMatrix(m, kJ2000, 2448976.5, false);
+    ObliquityMatrix(obliquity, MeanObliquity(2448976.5), true);
+    MultiplyMatrix(obliquity, m);
+    TransformVector(m, venus);
     double lon, lat, r;
-    MeanEclipticOfDate(venus, 2448976.5, &lon, &lat, &r);
+    RectangularToSpherical(venus, &lon, &lat, &r);
     EXPECT_NEAR(AngleDifference(lon, 26.114119595 * kDeg), 0.0, 0.15 * kArcsec);
     EXPECT_NEAR(lat, -2.620603121 * kDeg, 0.05 * kArcsec);
     EXPECT_NEAR(r, 0.7246016760, 1e-8); // VSOP87B and D are separate fits
-    EclipticPlace place;
-    ASSERT_TRUE(Vsop87EclipticPlace(3, 2448976.5, place));
-    EXPECT_NEAR(AngleDifference(place.longitude, lon), 353.0 * kArcsec, 2.0 * kArcsec);
 }
 
 TEST(Theories, PreciseEarthAgainstErfa) {
-    // ERFA's eraEpv00 fits DE405 to a few km; the ICRS stands within 0.03" of
-    // FK5 J2000.
+    // ERFA's eraEpv00 fits DE405 to a few km; the ICRS is within 0.03" of FK5 J2000.
     double pvh[2][3], pvb[2][3];
     for (int k = 0; k <= 5; ++k) {
         double jde = 2415021.5 + k * 14600.0 + 0.25 * k; // 1900 to 2099
@@ -225,10 +202,8 @@ TEST(Theories, PreciseAgainstAstronomyEngineFrom1900To2100) {
 }
 
 TEST(Theories, PrecisePlutoOutsideItsYearsIsTheVfpOne) {
+    // Meeus' series places Pluto inside its years; outside it refuses, the VFP one serves.
     EclipticPlace place;
-
-    // Inside its years Meeus' series places Pluto; outside it refuses and the
-    // position is the VFP one.
     for (double jde : {kPlutoSeriesFirstJDE - 0.001, kPlutoSeriesFirstJDE,
                        kPlutoSeriesEndJDE - 0.001, kPlutoSeriesEndJDE}) {
         const bool inside = jde >= kPlutoSeriesFirstJDE && jde < kPlutoSeriesEndJDE;
@@ -242,8 +217,7 @@ TEST(Theories, PrecisePlutoOutsideItsYearsIsTheVfpOne) {
 }
 
 TEST(Theories, FarFromJ2000ThePreciseSeriesStayFiniteAndBounded) {
-    // VSOP87B is made for 4000 years either side of J2000; a user may type any
-    // date: no overflowed powers of time.
+    // VSOP87B spans 4000 years about J2000; any date may be typed: no overflowed powers.
     const double radii[] = {0.0, 0.0, 0.387, 0.723, 1.0, 1.524, 5.2, 9.55, 19.2, 30.1};
     for (double years : {-10000.0, 10000.0}) {
         Vector3 v;
@@ -254,6 +228,143 @@ TEST(Theories, FarFromJ2000ThePreciseSeriesStayFiniteAndBounded) {
         ASSERT_TRUE(Vsop87Position(kMoon, kJ2000 + years * 365.25, v));
         EXPECT_TRUE(std::isfinite(VectorLength(v))) << years;
     }
+}
+
+// J2000 equatorial to ecliptic, by hand.
+void ToEcliptic(Vector3& v) {
+    double c = std::cos(MeanObliquity(kJ2000)), s = std::sin(MeanObliquity(kJ2000));
+    double y = c * v[1] + s * v[2], z = -s * v[1] + c * v[2];
+    v[1] = y;
+    v[2] = z;
+}
+
+OrbitalElements Elements(double epoch, double q, double e, double i, double perihelion, double node,
+                         double M) {
+    return {epoch, q, e, i, perihelion, node, M, MeanMotion(kGaussianGM, q, e), 0.0, 0.0};
+}
+
+// A row of the elements fixture (degrees); no mean motion given: the one of q and e.
+OrbitalElements FixtureElements(int row) {
+    const auto e = ReadCsv("tests/astro/elements.csv").at(row);
+    OrbitalElements o =
+        Elements(e[0], e[1], e[2], e[3] * kDeg, e[4] * kDeg, e[5] * kDeg, e[6] * kDeg);
+    if (!std::isnan(e[7])) o.meanMotion = e[7] * kDeg;
+    return o;
+}
+
+TEST(SolveOrbit, EllipseParabolaAndHyperbolaSatisfyTheirKeplerEquations) {
+    double nu = -1.0, r = -1.0;
+    // Both ellipse methods (the bisection above e = 0.975 stops at a 1e-8 step: E to 2e-8).
+    for (double e : {0.0, 0.974, 0.975, 0.99999})
+        for (double M : {1e-6, 3.14159265358979, -20.0}) {
+            SCOPED_TRACE(testing::Message() << "e " << e << " M " << M);
+            ASSERT_TRUE(SolveOrbit(M, e, 1.3, &nu, &r));
+            double E = 2.0 * std::atan(std::sqrt((1.0 - e) / (1.0 + e)) * std::tan(nu / 2.0));
+            EXPECT_LT(std::fabs(AngleDifference(E - e * std::sin(E), M)), 3e-8);
+            // Near aphelion of e = 0.99999 the rounding of v shows at 1e-11.
+            EXPECT_NEAR(r, 1.3 * (1.0 + e) / (1.0 + e * std::cos(nu)), 1e-10 * r);
+        }
+    // Barker's equation W = 3 tan(v/2) + tan^3(v/2), r = q / cos^2(v/2).
+    for (double degrees : {-179.0, 1e-4, 178.0}) {
+        double v = degrees * kDeg, s = std::tan(v / 2.0);
+        ASSERT_TRUE(SolveOrbit(3.0 * s + s * s * s, 1.0, 0.7, &nu, &r));
+        EXPECT_NEAR(nu, v, 1e-8) << degrees;
+        EXPECT_NEAR(r, 0.7 * (1.0 + s * s), 1e-8 * r) << degrees;
+    }
+    // The start s = W overflows when cubed; the solution is still found.
+    ASSERT_TRUE(SolveOrbit(1e200, 1.0, 1.0, &nu, &r));
+    EXPECT_NEAR(r, std::pow(1e200, 2.0 / 3.0), 1e-9 * r);
+    for (double e : {1.0001, 7.5})
+        for (double M : {-500.0, 1e-5, 1e4}) {
+            SCOPED_TRACE(testing::Message() << "e " << e << " M " << M);
+            ASSERT_TRUE(SolveOrbit(M, e, 0.5, &nu, &r));
+            double H = 2.0 * std::atanh(std::sqrt((e - 1.0) / (e + 1.0)) * std::tan(nu / 2.0));
+            EXPECT_NEAR(e * std::sinh(H) - H, M, 1e-7 * std::max(1.0, std::fabs(M)));
+            EXPECT_NEAR(r, 0.5 * (e * std::cosh(H) - 1.0) / (e - 1.0), 1e-7 * r);
+        }
+}
+
+TEST(SolveOrbit, DegenerateAndNonFiniteInputs) {
+    double nu = 5.0, r = 5.0;
+    ASSERT_TRUE(SolveOrbit(2.0, 3.0, 0.0, &nu, &r));
+    EXPECT_TRUE(nu == 0.0 && r == 0.0) << "zero perihelion";
+    // A negative eccentricity turns the orbit half round in its plane.
+    Vector3 turned, plain;
+    ASSERT_TRUE(OrbitPosition(1.5, -0.4, 0.3, 1.0, 2.0, 2.5, turned));
+    ASSERT_TRUE(OrbitPosition(1.5, 0.4, 0.3, 1.0 + kTruePi, 2.0, 2.5, plain));
+    EXPECT_LT(AngleBetween(turned, plain), 1e-12);
+    // Refusals leave the outputs alone; a hyperbolic anomaly of several
+    // hundred overflows sinh: a finite answer or a refusal, never a NaN.
+    const double cases[][3] = {{kNaN, 0.5, 1.0}, {1.0, 0.5, kInfinity}, {1e300, 1.5, 1.0}};
+    for (const auto& [M, e, q] : cases) {
+        nu = 11.0, r = 22.0;
+        const bool solved = SolveOrbit(M, e, q, &nu, &r);
+        EXPECT_TRUE(solved ? std::isfinite(nu) && std::isfinite(r) && r > 0.0 && M == 1e300
+                           : nu == 11.0 && r == 22.0)
+            << M << " " << e << " " << q;
+    }
+    Vector3 position = {1.0, 2.0, 3.0};
+    EXPECT_FALSE(OrbitPosition(1.0, 0.5, 0.1, kInfinity, 0.0, 1.0, position));
+    EXPECT_FALSE(ElementsPosition(Elements(kNaN, 2.5, 0.1, 0, 0, 0, 0), kJ2000, position));
+    EXPECT_EQ(std::vector<double>(position, position + 3), (std::vector<double>{1, 2, 3}));
+}
+
+TEST(ElementsPosition, CeresKeepsTheInvariantsOfItsOrbit) {
+    const OrbitalElements ceres = FixtureElements(0);
+    const double a = ceres.q / (1.0 - ceres.e);
+    EXPECT_NEAR(kTurn / ceres.meanMotion / 365.25, 4.6018, 0.001); // Kepler's third law
+    // Vis-viva, constant angular momentum, the pole of i and the node on the ecliptic.
+    const double h = 0.01, momentum = std::sqrt(kGaussianGM * a * (1.0 - ceres.e * ceres.e));
+    const double si = std::sin(ceres.inclination);
+    const Vector3 pole = {si * std::sin(ceres.node), -si * std::cos(ceres.node),
+                          std::cos(ceres.inclination)};
+    for (double t = ceres.epoch - 900.0; t < ceres.epoch + 900.0; t += 397.0) {
+        Vector3 before, here, after, velocity, l;
+        ASSERT_TRUE(ElementsPosition(ceres, t - h, before) && ElementsPosition(ceres, t, here) &&
+                    ElementsPosition(ceres, t + h, after));
+        for (int k = 0; k < 3; ++k)
+            velocity[k] = (after[k] - before[k]) / (2.0 * h);
+        double speed2 = DotProduct(velocity, velocity);
+        EXPECT_NEAR(speed2, kGaussianGM * (2.0 / VectorLength(here) - 1.0 / a), 1e-7 * speed2);
+        CrossProduct(here, velocity, l);
+        EXPECT_NEAR(VectorLength(l), momentum, 1e-7 * momentum) << t;
+        ToEcliptic(l);
+        EXPECT_LT(AngleBetween(l, pole), 1e-9) << t;
+    }
+    // A parabolic comet keeps to Barker's law: the time from perihelion is
+    // sqrt(2 q^3 / GM) (D + D^3 / 3), D = tan(v/2).
+    const OrbitalElements comet = Elements(2460000.5, 0.35, 1.0, 2.5, 0.4, 4.0, 0.0);
+    Vector3 perihelion, position;
+    const double D = std::tan(-1.25);
+    ASSERT_TRUE(ElementsPosition(comet, comet.epoch, perihelion));
+    ASSERT_TRUE(ElementsPosition(
+        comet, comet.epoch + std::sqrt(2.0 * std::pow(0.35, 3) / kGaussianGM) * (D + D * D * D / 3),
+        position));
+    EXPECT_NEAR(VectorLength(position), comet.q * (1.0 + D * D), 1e-8);
+    EXPECT_NEAR(AngleBetween(position, perihelion), 2.5, 1e-8);
+}
+
+TEST(ElementsPosition, EarthFromOsculatingElementsFollowsTheEphemeris) {
+    // astronomy-engine's barycentre; its Earth is up to 7" off.
+    const OrbitalElements earth = FixtureElements(1);
+    // Days after J2000, then the position.
+    const double references[][4] = {
+        {-60.0, 0.764302347295010, 0.580604025059246, 0.251722972518564},
+        {60.0, -0.938245304478316, 0.292773608139029, 0.126932531025944}};
+    for (const auto& r : references) {
+        Vector3 position, reference = {r[1], r[2], r[3]};
+        ASSERT_TRUE(ElementsPosition(earth, kJ2000 + r[0], position));
+        EXPECT_LT(AngleBetween(position, reference), 20.0 * kArcsec) << r[0];
+        EXPECT_NEAR(VectorLength(position), VectorLength(reference), 1e-4);
+    }
+    // Rates turn the orbit: a circle in the ecliptic at M = 0 lies at
+    // longitude node + perihelion, both advanced by their rates.
+    OrbitalElements orbit{kJ2000, 2.0, 0.0, 0.0, 0.5, 1.0, 0.0, 0.0, 0.01, -0.003};
+    Vector3 position;
+    ASSERT_TRUE(ElementsPosition(orbit, kJ2000 + 100.0, position));
+    ToEcliptic(position);
+    EXPECT_NEAR(position[2], 0.0, 1e-12);
+    EXPECT_NEAR(AngleDifference(std::atan2(position[1], position[0]), 1.5 + 0.7), 0.0, 1e-9);
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <deque>
 #include <fstream>
@@ -43,6 +44,38 @@ inline std::string ReadAll(const std::string& path) {
 
 inline void WriteAll(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// The rows of a fixture in tests/data/reference ("#" lines are its source),
+// each with the named columns in the order asked for.
+inline std::vector<std::vector<std::string>> Rows(const char* name,
+                                                  const std::vector<std::string>& wanted) {
+    std::ifstream in(SourceRoot() + "/tests/data/reference/" + name);
+    std::vector<std::string> columns;
+    std::vector<std::vector<std::string>> rows;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty() || line[0] == '#') continue;
+        std::vector<std::string> fields;
+        std::stringstream stream(line + ",");
+        for (std::string field; std::getline(stream, field, ',');)
+            fields.push_back(field);
+        if (columns.empty()) {
+            columns = fields;
+            continue;
+        }
+        rows.emplace_back();
+        for (const std::string& column : wanted) {
+            const auto at = std::find(columns.begin(), columns.end(), column);
+            EXPECT_NE(at, columns.end()) << name << " has no column " << column;
+            rows.back().push_back(at == columns.end() ? "" : fields[at - columns.begin()]);
+        }
+    }
+    return rows;
+}
+
+inline double Number(const std::string& text) {
+    return std::strtod(text.c_str(), nullptr);
 }
 
 struct FreeSkyObject {

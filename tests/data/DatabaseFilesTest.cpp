@@ -27,25 +27,14 @@ public:
     Bytes& i32(std::int64_t v) { return u(static_cast<std::uint32_t>(v), 4); }
     Bytes& f32(float v) { return u(std::bit_cast<std::uint32_t>(v), 4); }
     Bytes& f64(double v) { return u(std::bit_cast<std::uint64_t>(v), 8); }
-    Bytes& text(const std::string& t) {
-        data += t;
-        data += '\0';
-        return *this;
-    }
-    Bytes& raw(const std::string& bytes) {
-        data += bytes;
-        return *this;
-    }
+    Bytes& raw(const std::string& bytes) { return data += bytes, *this; }
+    Bytes& text(const std::string& t) { return raw(t).raw(std::string(1, '\0')); }
     Bytes& header(int kind, int version, int count) {
-        i32(1).i32(kind).i32(version).i32(count);
-        data.append(240, '\0');
-        return *this;
+        return i32(1).i32(kind).i32(version).i32(count).raw(std::string(240, '\0'));
     }
     // A length-prefixed record.
     Bytes& record(const Bytes& payload) {
-        i16(static_cast<int>(payload.data.size()));
-        data += payload.data;
-        return *this;
+        return i16(static_cast<int>(payload.data.size())).raw(payload.data);
     }
     Bytes fresh() const { return Bytes(big_); }
     std::string data;
@@ -78,41 +67,30 @@ TEST_F(DatabaseFilesTest, DataFileBytesAsTabled) {
     const std::int32_t values[6] = {1, -2, 3, 4, 5, -6};
     std::copy(values, values + 3, star->position);
     std::copy(values + 3, values + 6, star->motion);
-    star->catalogDistance = 12.5f;
-    star->radialVelocity = -0.25f;
-    star->catalogMagnitude = 227;
-    star->colorIndex = 2;
-    star->companionOffset = 172;
-    star->size = 7.5e-5f;
+    star->catalogDistance = 12.5f, star->radialVelocity = -0.25f, star->size = 7.5e-5f;
+    star->catalogMagnitude = 227, star->colorIndex = 2, star->companionOffset = 172;
     star->identifierCount = 2;
     star->identifiers.reset(new std::uint32_t[2]{300000079u, 2800000001u});
     star->name = CopyText("Mizar");
     CatalogObject* guide = NewCatalogObject(kTypeGuideStar);
-    guide->position[2] = 1073741824;
-    guide->catalogMagnitude = 1234;
-    guide->identifierCount = 1;
+    guide->position[2] = 1073741824, guide->catalogMagnitude = 1234, guide->identifierCount = 1;
     guide->identifiers.reset(new std::uint32_t[1]{1000012345u});
     SolarSystemObject* comet = NewSolarSystemObject(kTypeComet);
-    comet->primary = 16385;
-    comet->epoch = 46470.5f;
+    comet->primary = 16385, comet->epoch = 46470.5f;
     for (int i = 0; i < 13; ++i)
         comet->elements[i] = 0.5f * static_cast<float>(i);
-    comet->magnitudeParam1 = 550;
-    comet->magnitudeParam2 = 800;
+    comet->magnitudeParam1 = 550, comet->magnitudeParam2 = 800;
     comet->name = CopyText("Halley");
     LineObject* line = NewLineObject(kTypeFigureLine);
-    line->endpointObjects[0] = 16385;
-    line->endpointPositions[1][1] = -1073741824;
+    line->endpointObjects[0] = 16385, line->endpointPositions[1][1] = -1073741824;
     SiteObject* site = NewSiteObject();
-    site->longitude = 0.1f, site->latitude = 0.8f, site->altitude = 120.0f;
-    site->timeZone = -0.25f;
+    site->longitude = 0.1f, site->latitude = 0.8f, site->altitude = 120.0f, site->timeZone = -0.25f;
     site->name = CopyText("Home");
     for (SkyObject* object :
          std::initializer_list<SkyObject*>{star, NewSiteObject(), guide, comet, line, site})
         ASSERT_NE(addObject(object, fileId), 0);
     FreeObject(removeObject(fileId + 2));
     ASSERT_EQ(writeDataFile(fileId), kStatusSuccess);
-
     Bytes expected;
     expected.header(2, 3000, 6);
     Bytes p = expected.fresh();
@@ -131,9 +109,7 @@ TEST_F(DatabaseFilesTest, DataFileBytesAsTabled) {
     expected.i8(91).record(p.text(""));
     expected.i8(101).record(SitePayload(false, "Home"));
     EXPECT_EQ(ReadAll(In("Mixed.nvd")), expected.data);
-
-    // And back, written again byte for byte; what a compact record leaves out
-    // takes its default.
+    // Back, and written again byte for byte; a compact record's missing fields take defaults.
     ASSERT_TRUE(unloadFile(fileId));
     EXPECT_EQ(getObject(fileId + 2), nullptr);
     const auto* compact = AsCatalog(getObject(fileId + 3));
@@ -149,19 +125,13 @@ TEST_F(DatabaseFilesTest, IndexBytesAsTabled) {
     OpenEmpty();
     ObjectID first = attachFile(newFile("Custom.nvd"));
     DatabaseFile* third = newFile("Sub\\Deep.nvd");
-    third->fileId = FileID(3);
-    third->highestIndex = 12;
-    third->starCount = 12;
-    third->starFaintest = 650;
-    third->starBrightest = -144;
-    third->greatestDeclination = 0x0800000;
-    third->leastDeclination = -0x0800000;
-    third->greatestRightAscension = 0x3000000;
-    third->leastRightAscension = 0x100;
+    third->fileId = FileID(3), third->highestIndex = 12, third->starCount = 12;
+    third->starFaintest = 650, third->starBrightest = -144;
+    third->greatestDeclination = 0x0800000, third->leastDeclination = -0x0800000;
+    third->greatestRightAscension = 0x3000000, third->leastRightAscension = 0x100;
     attachFile(third);
     ASSERT_TRUE(writeIndex(In("Index.nvd")));
     EXPECT_FALSE(gObjectStore.indexModified);
-
     Bytes expected;
     expected.header(1, 3000, 2).record(IndexRecord(false, first, 0, "Custom.nvd"));
     Bytes p;
@@ -180,7 +150,6 @@ TEST_F(DatabaseFilesTest, BigEndianFilesReadWithEveryValueSwapped) {
     index.header(1, 3000, 1).record(p);
     ASSERT_EQ(index.data.substr(0, 4), std::string("\0\0\0\1", 4));
     WriteAll(In("Index.nvd"), index.data);
-
     Bytes data(true);
     data.header(2, 3000, 2);
     p = data.fresh();
@@ -188,7 +157,6 @@ TEST_F(DatabaseFilesTest, BigEndianFilesReadWithEveryValueSwapped) {
     p.i16(310).i16(-5).i16(32767).i16(120).f32(0.001f).i8(1).i32(2200005194u).text("Vega");
     data.i8(53).record(p).i8(101).record(SitePayload(true, "Alto"));
     WriteAll(In("Big.nvd"), data.data);
-
     ASSERT_TRUE(readIndex(In("Index.nvd")));
     const DatabaseFile* file = getFile(2 * 16384);
     ASSERT_NE(file, nullptr);
@@ -226,7 +194,6 @@ TEST_F(DatabaseFilesTest, WrongHeadersAreRefused) {
         EXPECT_EQ(fileCount(), 1) << c.what;
         EXPECT_EQ(gObjectStore.indexPath, In("Index.nvd")) << c.what;
     }
-
     for (const std::string& bytes :
          {Bytes().header(1, 3000, 0).data, Bytes().header(2, 2999, 0).data}) {
         DatabaseFile* file = newFile("Wrong.nvd");
@@ -276,7 +243,6 @@ TEST_F(DatabaseFilesTest, DamagedRecordsNeverLeaveTheStoreHalfLoaded) {
     }
     // Each damaged file is said once, by name.
     EXPECT_EQ(Numbers(), Messages(std::size(cases), 258));
-
     // A record that fills the whole buffer is still accepted.
     WriteAll(
         In("Full.nvd"),
@@ -332,56 +298,36 @@ TEST_F(DatabaseFilesTest, DirectoryChainAndNamesThatCannotBeWritten) {
         EXPECT_EQ(writeDataFile(id), kStatusSuccess) << name;
     }
     EXPECT_EQ(ReadAll(In("A/B/C.nvd")).size(), 256u);
-
     WriteAll(In("Block"), "a file, not a directory");
     ObjectID blocked = attachFile(newFile("Block\\X.nvd"));
     EXPECT_EQ(writeDataFile(blocked), kStatusCannotOpenForWriting);
     ASSERT_EQ(Numbers(), Messages{529});
     EXPECT_NE(RecordedMessages()[0].text.find("\"Block\""), std::string::npos);
-
     ClearRecordedMessages();
     EXPECT_EQ(writeDataFile(attachFile(newFile("..\\Escape.nvd"))), kStatusCannotOpenForWriting);
     EXPECT_EQ(Numbers(), Messages{530});
     EXPECT_FALSE(FileExists(dir + "/Escape.nvd"));
 }
 
+// Replacing, numbering and cancelling are seen through the import.
 TEST_F(DatabaseFilesTest, ChoosingDataFileNames) {
     OpenEmpty();
     std::string name;
     ObjectID existing = -1;
-    EXPECT_EQ(chooseDataFileName("Stars.txt", name, existing), kStatusSuccess);
-    EXPECT_EQ(name, "Stars.nvd");
-    ObjectID stars = attachFile(newFile(name.c_str()));
-
-    Answer(531, AnswerNo);
-    EXPECT_EQ(chooseDataFileName("Stars.txt", name, existing), kStatusSuccess);
-    EXPECT_EQ(name, "Stars1.nvd");
-    EXPECT_EQ(existing, 0);
-    ASSERT_EQ(Numbers(), Messages{531});
-
-    Answer(531, AnswerYes);
-    EXPECT_EQ(chooseDataFileName("STARS.dat", name, existing), kStatusSuccess);
-    EXPECT_EQ(name, "STARS.nvd");
-    EXPECT_EQ(existing, stars);
-    Answer(531, AnswerCancel);
-    EXPECT_EQ(chooseDataFileName("Stars.txt", name, existing), kStatusCancelled);
-
     attachFile(newFile("Sub\\Deep.nvd"));
     Answer(531, AnswerYes);
-    ClearRecordedMessages();
     EXPECT_EQ(chooseDataFileName("sub:DEEP", name, existing), kStatusSuccess);
     EXPECT_EQ(Numbers(), Messages{531}) << "separators and case do not tell names apart";
-
-    for (const auto& [source, base] : std::vector<std::pair<const char*, const char*>>{
-             {".profile", ".profile.nvd"}, {"list.v2/objects", "list.v2/objects.nvd"}}) {
+    const std::pair<std::string, std::string> names[] = {
+        {".profile", ".profile.nvd"},
+        {"list.v2/objects", "list.v2/objects.nvd"},
+        {std::string(300, 'x') + ".txt", std::string(255, 'x') + ".nvd"}};
+    for (const auto& [source, base] : names) {
         EXPECT_EQ(chooseDataFileName(source, name, existing), kStatusSuccess);
         EXPECT_EQ(name, base);
     }
-    EXPECT_EQ(chooseDataFileName(std::string(300, 'x') + ".txt", name, existing), kStatusSuccess);
-    EXPECT_EQ(name, std::string(255, 'x') + ".nvd");
-
-    for (int n = 1; n <= 99; ++n)
-        attachFile(newFile(("Stars" + std::to_string(n) + ".nvd").c_str()));
+    for (int n = 0; n <= 99; ++n) // no numbered name left
+        attachFile(newFile(("Stars" + (n ? std::to_string(n) : "") + ".nvd").c_str()));
     Answer(531, AnswerNo);
     EXPECT_EQ(chooseDataFileName("Stars.txt", name, existing), kStatusCancelled);
 }
@@ -391,7 +337,6 @@ TEST_F(DatabaseFilesTest, DatabaseDirectoryAtStartUp) {
     EXPECT_FALSE(checkDatabaseDirectory());
     ASSERT_EQ(Numbers(), Messages{528});
     EXPECT_FALSE(DirectoryExists(database));
-
     ClearRecordedMessages();
     EXPECT_TRUE(checkDatabaseDirectory());
     EXPECT_EQ(Numbers(), Messages{528});
@@ -401,7 +346,6 @@ TEST_F(DatabaseFilesTest, DatabaseDirectoryAtStartUp) {
     ClearRecordedMessages();
     EXPECT_TRUE(checkDatabaseDirectory());
     EXPECT_TRUE(RecordedMessages().empty());
-
     setObjectStoreDefaults();
     ASSERT_TRUE(initObjectStore(1000000000));
     ASSERT_EQ(std::system(("rm -rf '" + database + "'").c_str()), 0);
@@ -419,7 +363,6 @@ TEST_F(DatabaseFilesTest, OpeningTheDefaultDatabase) {
     ASSERT_EQ(Numbers(), Messages{257});
     EXPECT_NE(RecordedMessages()[0].text.find("\"Index.nvd\""), std::string::npos);
     EXPECT_NE(getFile(kept), nullptr) << "the open database stays open";
-
     ASSERT_TRUE(writeIndex(In("Index.nvd")));
     EXPECT_TRUE(openDefaultDatabase());
     EXPECT_EQ(gObjectStore.indexPath, In("Index.nvd"));
@@ -464,16 +407,11 @@ TEST_F(DatabaseFilesTest, DeleteDatabaseFileCommand) {
         path = chosen;
         return true;
     });
-
-    const struct {
-        std::string path;
-        Messages messages;
-    } refusals[] = {{In("Index.nvd"), {533}}, {dir + "/Elsewhere.nvd", {534}}};
-    for (const auto& r : refusals) {
+    for (const auto& [path, message] : {std::pair{In("Index.nvd"), 533}, {dir + "/X.nvd", 534}}) {
         ClearRecordedMessages();
-        chosen = r.path;
+        chosen = path;
         deleteDatabaseFileCommand();
-        EXPECT_EQ(Numbers(), r.messages) << r.path;
+        EXPECT_EQ(Numbers(), Messages{message}) << path;
     }
     ClearRecordedMessages();
     chosen = In("SUB/deep.NVD");
@@ -481,7 +419,6 @@ TEST_F(DatabaseFilesTest, DeleteDatabaseFileCommand) {
     deleteDatabaseFileCommand();
     EXPECT_EQ(Numbers(), Messages{535});
     EXPECT_NE(getFile(sub), nullptr);
-
     ClearRecordedMessages();
     deleteDatabaseFileCommand();
     EXPECT_EQ(Numbers(), Messages{535});

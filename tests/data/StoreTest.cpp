@@ -1,6 +1,6 @@
 // The object store: what objects are charged, ids that name nothing, table
 // growth, removal, summaries, loading on demand, the order in which the
-// memory limit drops files, and the custom file.
+// memory limit drops files, the custom file; and finding objects by name.
 
 #include "astro/Viewer.h"
 #include "data/Names.h"
@@ -56,9 +56,7 @@ TEST_F(StoreTest, IdsThatNameNothingLoadNothing) {
     for (ObjectID id : {0, 16383, -1, 16384, 16384 + 4, 2 * 16384 + 1})
         EXPECT_EQ(getObject(id), nullptr) << id;
     EXPECT_EQ(getFile(fileId)->loadStamp, 0) << "nothing was loaded";
-
-    // The data file moved away behind the program's back: said once, tried
-    // no more in this run, and kept in the index as it was for the next one.
+    // Its data file moved away: said once, tried no more, kept in the index.
     const bool indexModified = gObjectStore.indexModified;
     EXPECT_EQ(getObject(fileId + 1), nullptr);
     EXPECT_EQ(getObject(fileId + 2), nullptr);
@@ -106,7 +104,6 @@ TEST_F(StoreTest, RemovalAndReplacementKeepTheSummaryRight) {
     EXPECT_EQ(file->highestIndex, 0);
     EXPECT_EQ(file->greatestDeclination, -0x10000000);
     EXPECT_EQ(file->memoryBytes, 16000 * kSlotCharge);
-
     // Put in the place of an object of a file as read: charged, but not a change.
     ObjectID lines = FileOnDisk("Lines.nvd", 2);
     ASSERT_EQ(loadFile(lines), kStatusSuccess);
@@ -117,30 +114,6 @@ TEST_F(StoreTest, RemovalAndReplacementKeepTheSummaryRight) {
     EXPECT_EQ(getObject(lines + 2), site);
     EXPECT_EQ(getFile(lines)->memoryBytes, before - kLineCharge + 26 + 12);
     EXPECT_FALSE(isModified(getFile(lines)));
-}
-
-TEST_F(StoreTest, SummaryCountsRangesAndBox) {
-    ObjectID fileId = attachFile(newFile("Mixed.nvd"));
-    const double h = std::sqrt(0.5);
-    addObject(Star(kTypeSingleStar, 150, 0, 1, 0), fileId);         // RA 90 deg, Dec 0
-    addObject(Star(kTypeVariableStar, 32767, 1, -1e-6, 0), fileId); // RA just short of 360 deg
-    addObject(Star(kTypeGlobularCluster, 580, h, 0, h), fileId);    // RA 0, Dec +45 deg
-    addObject(Star(kTypeGalaxy, 1210, 0, 0, -1), fileId);           // Dec -90 deg
-    addObject(NewSolarSystemObject(kTypeAsteroid), fileId);
-    addObject(NewLineObject(kTypeBoundaryLine), fileId);
-    addObject(NewSiteObject(), fileId);
-    const DatabaseFile* f = getFile(fileId);
-    EXPECT_EQ(std::vector<int>(
-                  {f->starCount, f->deepSkyCount, f->solarSystemCount, f->lineCount, f->siteCount}),
-              std::vector<int>({2, 2, 1, 1, 1}));
-    EXPECT_EQ(f->starBrightest, 150);
-    EXPECT_EQ(f->starFaintest, 32767) << "'none' widens the range too";
-    EXPECT_EQ(f->deepSkyFaintest, 1210);
-    EXPECT_NEAR(f->greatestDeclination, 0x08000000, 1);
-    EXPECT_NEAR(f->leastDeclination, -0x10000000, 1);
-    EXPECT_EQ(f->leastRightAscension, 0);
-    EXPECT_NEAR(f->greatestRightAscension, 0x40000000, 200);
-    EXPECT_LT(f->greatestRightAscension, 0x40000000);
 }
 
 TEST_F(StoreTest, IterationAndFileNumbers) {
@@ -160,7 +133,6 @@ TEST_F(StoreTest, IterationAndFileNumbers) {
     bad->fileId = FileID(16001);
     EXPECT_EQ(attachFile(bad), 0);
     freeFile(bad);
-
     // Attached over an occupied slot, the occupant is saved and released.
     ObjectID old = attachFile(newFile("Old.nvd"));
     addObject(NewSiteObject(), old);
@@ -186,7 +158,6 @@ TEST_F(StoreTest, MemoryLimitDropsStaleFilesThenTheMostRecentlyLoaded) {
     enforceMemoryLimit();
     EXPECT_FALSE(isLoaded(getFile(b)));
     EXPECT_TRUE(isLoaded(getFile(a)) && isLoaded(getFile(c)));
-
     // All fresh: the most recently loaded go first, locked ones passed over.
     unloadAll();
     for (ObjectID id : {c, a, b})
@@ -231,7 +202,6 @@ TEST_F(StoreTest, ModifiedFilesAreWrittenOnUnloadAndOnClose) {
     EXPECT_TRUE(unloadFile(fileId));
     ASSERT_NE(AsSite(getObject(fileId + 1)), nullptr);
     EXPECT_EQ(AsSite(getObject(fileId + 1))->altitude, 412.5f);
-
     // Closing writes what changed, forgets the viewer object and tells the handler.
     ASSERT_EQ(addObject(NewSiteObject(), fileId), fileId + 2);
     static int closed = 0;
@@ -251,14 +221,12 @@ TEST_F(StoreTest, CustomFileIsFileOneAndNeverReplacesAnother) {
     EXPECT_EQ(addObject(NewSiteObject(), 0), 16385);
     EXPECT_STREQ(getFile(16384)->name.get(), "Custom.nvd");
     EXPECT_EQ(ReadAll(In("Custom.nvd")).size(), 256u) << "written empty when created";
-
     // Left on disk while the index lost it: taken back.
     ASSERT_EQ(writeDataFile(16384), kStatusSuccess);
     freeFile(detachFile(16384));
     EXPECT_EQ(customFile(), 16384);
     EXPECT_EQ(getFile(16384)->siteCount, 1);
     EXPECT_NE(getObject(16385), nullptr);
-
     // Its name taken by another file: asked, and never that file.
     freeFile(detachFile(16384));
     ASSERT_EQ(unlink(In("Custom.nvd").c_str()), 0);
@@ -282,7 +250,6 @@ TEST_F(StoreTest, LoadsOnDemandAndRetriesOnceWhenOutOfMemory) {
     ASSERT_EQ(loadFile(b), kStatusSuccess);
     for (int i = 1; i <= 3; ++i)
         EXPECT_NE(getObject(b + i), nullptr) << i;
-
     setTableAllocationFailuresForTest(1);
     EXPECT_EQ(loadFile(a), kStatusSuccess);
     EXPECT_FALSE(isLoaded(getFile(b))) << "everything unlocked was unloaded first";
@@ -294,6 +261,132 @@ TEST_F(StoreTest, LoadsOnDemandAndRetriesOnceWhenOutOfMemory) {
     EXPECT_EQ(getFile(a)->highestIndex, 2);
     EXPECT_EQ(gObjectStore.totalMemory, 0);
     EXPECT_TRUE(RecordedMessages().empty()) << "alerts are off while loading";
+}
+
+// A clock that runs 400 ms per reading, so that the third object examined is
+// past the one-second mark; it can press Cancel in the progress box.
+long gFakeNow = 0;
+int gClockReadings = 0;
+bool gPressCancel = false;
+
+long FakeClock() {
+    ++gClockReadings;
+    if (WindowRef box = ProgressWindow())
+        if (gPressCancel) PressButton(box, kCancelButton);
+    return gFakeNow += 400;
+}
+
+class Search : public StoreFixture {
+protected:
+    void SetUp() override {
+        StoreFixture::SetUp();
+        fileId = attachFile(newFile("Search.nvd"));
+        // Store order matters: the one named "M 31" comes first, so a search
+        // that wrongly took it for M31 would stop there.
+        nebula = AddCatalog(kTypeGalaxy, "Great Nebula; M 31");
+        Add(NewLineObject(kTypeFigureLine));
+        andromeda = AddCatalog(kTypeGalaxy, "Andromeda Galaxy; M31");
+        star = AddCatalog(kTypeSingleStar, "HD 128620; $a1 Cen; HR 5459");
+        mars = AddNamed(NewSolarSystemObject(5), "Mars");
+        site = AddNamed(NewSiteObject(), "\xC5ngstr\xF6m Observatory");
+        gFakeNow = gClockReadings = 0;
+        gPressCancel = false;
+    }
+    ObjectID Add(SkyObject* object, ObjectID file = 0) {
+        ObjectID id = addObject(object, file ? file : fileId);
+        EXPECT_NE(id, 0);
+        return id;
+    }
+    template <class Object> ObjectID AddNamed(Object* object, const char* name, ObjectID file = 0) {
+        object->name = CopyText(name);
+        return Add(object, file);
+    }
+    ObjectID AddCatalog(int type, const char* text) {
+        CatalogObject* object = NewCatalogObject(type);
+        EXPECT_TRUE(setObjectNames(object, text));
+        return Add(object);
+    }
+    // The hit of a search from the start, or the negative result.
+    static int Find(const std::string& query, bool caseSensitive, bool exactMatch) {
+        ObjectID id = 0;
+        int result = findObjectByName(query, caseSensitive, exactMatch, id);
+        return result == kStatusSuccess ? id : result;
+    }
+    ObjectID fileId = 0, nebula = 0, andromeda = 0, star = 0, mars = 0, site = 0;
+};
+
+TEST_F(Search, MatchesWholeNamePartsOrAllWordsWithinOne) {
+    constexpr bool C = true, E = true, _ = false;
+    const int none = kStatusNotFound;
+    const struct {
+        std::string query;
+        bool caseSensitive, exact;
+        int expected;
+    } cases[] = {
+        {"m31", _, E, andromeda},                      // M 31 is not M31
+        {"Andromeda", _, E, none},                     // a part must be equal in full
+        {"  andromeda galaxy ;M31 ", _, E, andromeda}, // in any order
+        {"M31; Triangulum", _, E, none},               // every part is required
+        // Designations are compared packed, not spelled, yet must agree with the display
+        // name, letter case and all.
+        {"HD128620; $a1 Cen", C, E, star},
+        {"hr5459", _, E, star},
+        {"hr5459", C, E, none},
+        {"HR 5459", _, E, none},
+        {"gal andromeda", _, _, andromeda}, // word order is free
+        {"andromeda nebula", _, _, none},   // the words lie in different objects
+        {"galaxy m31", _, _, none},         // ... or in different name parts
+        {"xyz; nebula", _, _, nebula},      // any one query part will do
+        {"5459", _, _, star},
+        // Only ASCII letters fold their case.
+        {"\xE5ngstr\xF6m", _, _, none},
+        {"\xC5NGSTR\xF6M OBSERVATORY", _, E, site},
+        // Only the first 255 characters of the query are read.
+        {std::string(255, ' ') + "Mars", _, E, none},
+        {std::string(250, ' ') + "Mars", _, E, mars},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Find(c.query, c.caseSensitive, c.exact), c.expected)
+            << '"' << c.query << "\" " << c.caseSensitive << c.exact;
+    // A query without parts finds nothing, without walking the store.
+    setSearchClock(FakeClock);
+    for (const char* query : {"", " ; ;  "}) {
+        ObjectID id = andromeda;
+        EXPECT_EQ(findObjectByName(query, false, true, id), none) << '"' << query;
+        EXPECT_EQ(id, andromeda);
+    }
+    EXPECT_EQ(gClockReadings, 0);
+}
+
+TEST_F(Search, ContinuesAfterTheGivenObjectAcrossFiles) {
+    ObjectID id = 0;
+    ASSERT_EQ(findObjectByName("31", false, false, id), kStatusSuccess);
+    EXPECT_EQ(id, nebula);
+    ASSERT_EQ(findObjectByName("31", false, false, id), kStatusSuccess);
+    EXPECT_EQ(id, andromeda);
+    EXPECT_EQ(findObjectByName("31", false, false, id), kStatusNotFound);
+    EXPECT_EQ(id, andromeda) << "a failed search leaves the id alone";
+    id = mars;
+    EXPECT_EQ(findObjectByName("Mars", false, true, id), kStatusNotFound) << "starts after it";
+    ObjectID station = AddNamed(NewSiteObject(), "Mars Desert Station", attachFile(newFile("B")));
+    id = mars;
+    ASSERT_EQ(findObjectByName("mars", false, false, id), kStatusSuccess);
+    EXPECT_EQ(id, station);
+}
+
+// The progress box is real (offscreen); the clock is the test's, so that the
+// one-second mark passes without waiting for it.
+TEST_F(Search, ProgressBoxAfterOneSecondAndItsCancelButton) {
+    setSearchClock(FakeClock);
+    // Cancel pressed while the fourth object was examined; going on skips nothing.
+    gPressCancel = true;
+    ObjectID id = 0;
+    EXPECT_EQ(findObjectByName("nothing of that name", false, false, id), kStatusCancelled);
+    EXPECT_EQ(id, star);
+    EXPECT_EQ(ProgressWindow(), nullptr);
+    setSearchClock(nullptr);
+    EXPECT_EQ(findObjectByName("Mars", false, true, id), kStatusSuccess);
+    EXPECT_EQ(id, mars);
 }
 
 } // namespace
