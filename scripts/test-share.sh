@@ -7,4 +7,4 @@ count() { find "$@" \( -name '*.cpp' -o -name '*.h' \) -print0 | xargs -0 cat | 
 program=$(count astro chart data output resources settings shell telescope timecontrol tools \
     -not -path 'astro/theories/*Data.cpp' -not -path 'astro/theories/VfpTables.cpp')
 tests=$(count tests)
-echo "test share: $tests lines of tests, $program lines of program, ratio $(awk "BEGIN { printf \"%.2f\", $tests / $program }")"
+echo "test share: $tests lines of tests, $program lines of program, ratio $(awk "BEGIN { printf \"%.4f\", $tests / $program }")"

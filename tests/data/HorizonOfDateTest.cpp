@@ -6,6 +6,7 @@
 #include "astro/Viewer.h"
 #include "data/Driver.h"
 #include "data/Ephemeris.h"
+#include "data/Import.h"
 #include "tests/data/ComputationTestBase.h"
 
 #include <gtest/gtest.h>
@@ -18,11 +19,7 @@ class HorizonOfDate : public ComputationTest {};
 
 TEST_F(HorizonOfDate, AFixedEpochLeavesTheHorizonOfTheDate) {
     // Sirius seen from London on 2026 December 14, 0h UT.
-    CatalogObject* sirius = NewCatalogObject(kTypeSingleStar);
-    const double ra = 101.2872 * kDegree, dec = -16.7161 * kDegree;
-    sirius->position[0] = static_cast<std::int32_t>(std::cos(dec) * std::cos(ra) * 1073741824.0);
-    sirius->position[1] = static_cast<std::int32_t>(std::cos(dec) * std::sin(ra) * 1073741824.0);
-    sirius->position[2] = static_cast<std::int32_t>(std::sin(dec) * 1073741824.0);
+    SkyObject* sirius = buildCatalogObject(splitImportFields("S1\t2000\t06 45 09\t-16 42 58"));
     ASSERT_NE(addObject(sirius, 0), 0);
     gViewer.julianDate = 2461388.5;
     gViewer.longitude = -0.1275 * kDegree;
