@@ -44,7 +44,12 @@ function readElementSets(text) {
 async function main() {
   const satellite = await import('satellite.js');
   const sets = readElementSets(fs.readFileSync(elementFile, 'latin1'));
-  const rows = ['name,days,jd_utc,x_teme_km,y_teme_km,z_teme_km'];
+  const version = JSON.parse(fs.readFileSync(
+      path.join(__dirname, 'node_modules', 'satellite.js', 'package.json'), 'utf8')).version;
+  const rows = [
+    `# Positions (TEME, km) of satellites of data/catalog/Satellites.tle at their epoch and ` +
+        `later, by SGP4 from satellite.js ${version} (tools/reference/satellite-fixtures.js).`,
+    'name,days,jd_utc,x_teme_km,y_teme_km,z_teme_km'];
   for (const name of chosen) {
     const lines = sets.get(name);
     if (!lines) throw new Error(`no element set named ${name}`);
@@ -59,7 +64,7 @@ async function main() {
     }
   }
   fs.writeFileSync(output, rows.join('\n') + '\n');
-  console.log(`wrote ${rows.length - 1} rows to ${path.relative(root, output)}`);
+  console.log(`wrote ${rows.length - 2} rows to ${path.relative(root, output)}`);
 }
 
 main().catch((error) => {
