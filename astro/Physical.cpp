@@ -31,6 +31,8 @@ constexpr double kSaturnV0 = -8.88, kSaturnI1 = 0.044, kSaturnRing1 = -2.6, kSat
 constexpr double kUranusV0 = -7.19, kUranusI1 = 0.0028;
 constexpr double kNeptuneV0 = -6.87;
 constexpr double kPlutoV0 = -1.01, kPlutoI1 = 0.041;
+// The Moon: magnitudes per degree and per degree^4 of phase angle.
+constexpr double kMoonPhaseLinear = 0.026, kMoonPhaseQuartic = 4.0e-9;
 // The H, G system (Bowell et al. 1989).
 constexpr double kHGA1 = 3.33, kHGB1 = 0.63, kHGA2 = 1.87, kHGB2 = 1.22;
 // Artificial satellites: H is the magnitude at 1000 km and half phase.
@@ -38,7 +40,7 @@ constexpr double kSatelliteMagnitudeOffset = -15.75;
 
 constexpr int kTypeSun = 1, kTypeMercury = 2, kTypeVenus = 3, kTypeEarth = 4, kTypeMars = 5,
               kTypeJupiter = 6, kTypeSaturn = 7, kTypeUranus = 8, kTypeNeptune = 9, kTypePluto = 10,
-              kTypeComet = 11, kTypeAsteroid = 12, kTypeEarthSatellite = 14;
+              kTypeComet = 11, kTypeAsteroid = 12, kTypeEarthSatellite = 14, kTypeMoon = 15;
 constexpr int kLastBodyType = 38;
 
 bool Known(double parameter) {
@@ -506,6 +508,14 @@ std::int16_t MagnitudeOf(const MagnitudeInput& input) {
         m = input.param1 + distance - 2.5 * std::log10((1.0 - G) * phi1 + G * phi2);
         break;
     }
+    case kTypeMoon:
+        // The Moon's own phase law (Allen's, as the almanacs use it): steeper
+        // than the lit fraction alone, which makes a thin crescent some three
+        // magnitudes too bright.
+        if (!Known(input.param1)) return kMagnitudeNone;
+        m = input.param1 + distance + kMoonPhaseLinear * std::fabs(i) +
+            kMoonPhaseQuartic * i * i * i * i;
+        break;
     case kTypeEarthSatellite: {
         if (!Known(input.param1)) return kMagnitudeNone;
         double kilometres = delta * kKilometresPerAU;

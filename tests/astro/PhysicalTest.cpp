@@ -80,9 +80,11 @@ TEST(MagnitudeOf, AgainstHandComputationAndAstronomyEngine) {
     // By hand the hundredths are exact (truncated toward zero). Against the
     // engine Mercury's cubic law is off by up to 0.1 (a tenth of the term gives
     // -2.5); Saturn's constant differs by 0.13, alike on both sides of the rings.
-    const std::map<int, double> engineBounds = {{2, 0.1}, {5, 0.011}, {6, 0.011}, {7, 0.02}};
+    // The Moon: the engine's zero point (its mean distance) stands 0.021 fainter.
+    const std::map<int, double> engineBounds = {
+        {2, 0.1}, {5, 0.011}, {6, 0.011}, {7, 0.02}, {15, 0.03}};
     const auto rows = ReadCsv("tests/astro/magnitudes.csv");
-    ASSERT_EQ(rows.size(), 22u);
+    ASSERT_EQ(rows.size(), 25u);
     for (const auto& m : rows) {
         const int type = static_cast<int>(m[1]);
         const bool byHand = m[0] == 0.0;

@@ -103,7 +103,7 @@ for (const jd of [2451545.0, 2457000.5, 2460500.5]) {
 }
 
 // 5. Magnitudes.
-for (const [body, jd] of [['Saturn', 2452640.5], ['Saturn', 2457918.5], ['Saturn', 2460500.5], ['Mercury', 2460400.5], ['Venus', 2460800.5], ['Mars', 2460700.5], ['Jupiter', 2460650.5]]) {
+for (const [body, jd] of [['Saturn', 2452640.5], ['Saturn', 2457918.5], ['Saturn', 2460500.5], ['Mercury', 2460400.5], ['Venus', 2460800.5], ['Mars', 2460700.5], ['Jupiter', 2460650.5], ['Moon', 2461385.0373485717], ['Moon', 2461389.0373486504], ['Moon', 2461394.5373487594]]) {
   const il = A.Illumination(A.Body[body], tt(jd));
   console.log('Illum', body, jd, 'phase', f(il.phase_angle, 12), 'r', f(il.helio_dist, 12), 'delta', f(il.geo_dist, 12), 'mag', f(il.mag, 8), 'tilt', il.ring_tilt);
 }
