@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QScrollBar>
 
 #include <gtest/gtest.h>
 
@@ -99,6 +100,23 @@ TEST_F(PlatformDialogs, ProgressBoxFollowsStagesAndCancel) {
     SendEscape(ProgressWindow());
     EXPECT_EQ(ProgressUpdate(10), 1);
     EndProgress();
+}
+
+// A dragged thumb is read where it is, not where the bar's value lags behind.
+TEST_F(PlatformDialogs, ADraggedThumbIsReadWhereItIs) {
+    static long seen = -1;
+    WindowRef main = CreateMainWindow(100, "Sky Chart", 0, 0, 320, 240, true, StyleCaption, 0,
+                                      [](int event, WindowRef window, long a, long b) -> long {
+                                          if (event == ControlNotify && b == ScrollThumbTracking)
+                                              seen = GetItemValue(window, a);
+                                          return 1;
+                                      });
+    ASSERT_TRUE(CreateScrollBar(main, 1, Rect{300, 0, 320, 240}, true, 10, 0, 180));
+    auto* bar = main->widget->findChild<QScrollBar*>("c1");
+    ASSERT_NE(bar, nullptr);
+    bar->setSliderDown(true);
+    bar->setSliderPosition(40);
+    EXPECT_EQ(seen, 40);
 }
 
 } // namespace
