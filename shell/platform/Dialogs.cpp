@@ -85,18 +85,12 @@ private:
 
 int ScrollCodeOf(int action) {
     switch (action) {
-    case QAbstractSlider::SliderSingleStepSub:
-        return ScrollLineUp;
-    case QAbstractSlider::SliderSingleStepAdd:
-        return ScrollLineDown;
-    case QAbstractSlider::SliderPageStepSub:
-        return ScrollPageUp;
-    case QAbstractSlider::SliderPageStepAdd:
-        return ScrollPageDown;
-    case QAbstractSlider::SliderMove:
-        return ScrollThumbTracking;
-    default:
-        return 0;
+    case QAbstractSlider::SliderSingleStepSub: return ScrollLineUp;
+    case QAbstractSlider::SliderSingleStepAdd: return ScrollLineDown;
+    case QAbstractSlider::SliderPageStepSub: return ScrollPageUp;
+    case QAbstractSlider::SliderPageStepAdd: return ScrollPageDown;
+    case QAbstractSlider::SliderMove: return ScrollThumbTracking;
+    default: return 0;
     }
 }
 
@@ -118,9 +112,7 @@ std::string FromEditText(const QString& text) {
     return FromQString(s);
 }
 
-ModalEntry* TopModal() {
-    return gModalStack.empty() ? nullptr : gModalStack.back();
-}
+ModalEntry* TopModal() { return gModalStack.empty() ? nullptr : gModalStack.back(); }
 
 } // namespace
 
@@ -206,9 +198,7 @@ QWidget* ControlOf(WindowRef window, int control) {
     return it->second.data();
 }
 
-bool DialogTemplateExists(int templateNumber) {
-    return QFile::exists(TemplatePath(templateNumber));
-}
+bool DialogTemplateExists(int templateNumber) { return QFile::exists(TemplatePath(templateNumber)); }
 
 namespace {
 // Makes a dialog from its template and sends it Create. A modal run passes its
@@ -331,10 +321,8 @@ std::string GetItemText(WindowRef dialog, int control) {
     if (auto* plain = qobject_cast<QPlainTextEdit*>(w)) return FromEditText(plain->toPlainText());
     if (auto* text = qobject_cast<QTextEdit*>(w)) return FromEditText(text->toPlainText());
     if (auto* label = qobject_cast<QLabel*>(w)) return FromQString(ClipText(label->text()));
-    if (auto* button = qobject_cast<QAbstractButton*>(w))
-        return FromQString(ClipText(button->text()));
-    if (auto* combo = qobject_cast<QComboBox*>(w))
-        return FromQString(ClipText(combo->currentText()));
+    if (auto* button = qobject_cast<QAbstractButton*>(w)) return FromQString(ClipText(button->text()));
+    if (auto* combo = qobject_cast<QComboBox*>(w)) return FromQString(ClipText(combo->currentText()));
     if (auto* group = qobject_cast<QGroupBox*>(w)) return FromQString(ClipText(group->title()));
     if (auto* list = qobject_cast<QListWidget*>(w))
         return list->currentItem() ? FromQString(ClipText(list->currentItem()->text())) : "";
@@ -347,25 +335,16 @@ void SetItemText(WindowRef dialog, int control, const std::string& text) {
     if (w == nullptr) return;
     QSignalBlocker blocker(w);
     QString q = ToQString(text);
-    if (auto* edit = qobject_cast<QLineEdit*>(w))
-        edit->setText(q);
-    else if (auto* plain = qobject_cast<QPlainTextEdit*>(w))
-        plain->setPlainText(ToEditText(text));
-    else if (auto* rich = qobject_cast<QTextEdit*>(w))
-        rich->setPlainText(ToEditText(text));
-    else if (auto* label = qobject_cast<QLabel*>(w))
-        label->setText(q);
-    else if (auto* button = qobject_cast<QAbstractButton*>(w))
-        button->setText(q);
+    if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->setText(q);
+    else if (auto* plain = qobject_cast<QPlainTextEdit*>(w)) plain->setPlainText(ToEditText(text));
+    else if (auto* rich = qobject_cast<QTextEdit*>(w)) rich->setPlainText(ToEditText(text));
+    else if (auto* label = qobject_cast<QLabel*>(w)) label->setText(q);
+    else if (auto* button = qobject_cast<QAbstractButton*>(w)) button->setText(q);
     else if (auto* combo = qobject_cast<QComboBox*>(w)) {
-        if (combo->isEditable())
-            combo->setEditText(q);
-        else
-            combo->setCurrentIndex(combo->findText(q));
-    } else if (auto* group = qobject_cast<QGroupBox*>(w))
-        group->setTitle(q);
-    else if (auto* spin = qobject_cast<QSpinBox*>(w))
-        spin->setValue(q.toInt());
+        if (combo->isEditable()) combo->setEditText(q);
+        else combo->setCurrentIndex(combo->findText(q));
+    } else if (auto* group = qobject_cast<QGroupBox*>(w)) group->setTitle(q);
+    else if (auto* spin = qobject_cast<QSpinBox*>(w)) spin->setValue(q.toInt());
 }
 
 long GetItemValue(WindowRef dialog, int control) {
@@ -396,29 +375,20 @@ void SetItemValue(WindowRef dialog, int control, long value) {
         } else {
             button->setChecked(value != 0);
         }
-    } else if (auto* slider = qobject_cast<QAbstractSlider*>(w))
-        slider->setValue(v);
-    else if (auto* combo = qobject_cast<QComboBox*>(w))
-        combo->setCurrentIndex(v - 1);
-    else if (auto* list = qobject_cast<QListWidget*>(w))
-        list->setCurrentRow(v - 1);
-    else if (auto* progress = qobject_cast<QProgressBar*>(w))
-        progress->setValue(v);
-    else if (auto* tabs = qobject_cast<QTabWidget*>(w))
-        tabs->setCurrentIndex(v - 1);
-    else if (auto* spin = qobject_cast<QSpinBox*>(w))
-        spin->setValue(v);
+    } else if (auto* slider = qobject_cast<QAbstractSlider*>(w)) slider->setValue(v);
+    else if (auto* combo = qobject_cast<QComboBox*>(w)) combo->setCurrentIndex(v - 1);
+    else if (auto* list = qobject_cast<QListWidget*>(w)) list->setCurrentRow(v - 1);
+    else if (auto* progress = qobject_cast<QProgressBar*>(w)) progress->setValue(v);
+    else if (auto* tabs = qobject_cast<QTabWidget*>(w)) tabs->setCurrentIndex(v - 1);
+    else if (auto* spin = qobject_cast<QSpinBox*>(w)) spin->setValue(v);
 }
 
 void SetItemRange(WindowRef dialog, int control, long minimum, long maximum) {
     QWidget* w = ControlOf(dialog, control);
     int lo = static_cast<int>(minimum), hi = static_cast<int>(maximum);
-    if (auto* slider = qobject_cast<QAbstractSlider*>(w))
-        slider->setRange(lo, hi);
-    else if (auto* progress = qobject_cast<QProgressBar*>(w))
-        progress->setRange(lo, hi);
-    else if (auto* spin = qobject_cast<QSpinBox*>(w))
-        spin->setRange(lo, hi);
+    if (auto* slider = qobject_cast<QAbstractSlider*>(w)) slider->setRange(lo, hi);
+    else if (auto* progress = qobject_cast<QProgressBar*>(w)) progress->setRange(lo, hi);
+    else if (auto* spin = qobject_cast<QSpinBox*>(w)) spin->setRange(lo, hi);
 }
 
 void CheckRadio(WindowRef dialog, int first, int last, int chosen) {
@@ -456,15 +426,12 @@ bool IsItemVisible(WindowRef dialog, int control) {
     return w != nullptr && !w->isHidden();
 }
 
-bool ItemExists(WindowRef dialog, int control) {
-    return ControlOf(dialog, control) != nullptr;
-}
+bool ItemExists(WindowRef dialog, int control) { return ControlOf(dialog, control) != nullptr; }
 
 Rect GetItemRect(WindowRef dialog, int control) {
     QWidget* w = ControlOf(dialog, control);
     if (w == nullptr || dialog->widget == nullptr) return {};
-    QWidget* client =
-        dialog->canvas ? static_cast<QWidget*>(dialog->canvas) : dialog->widget.data();
+    QWidget* client = dialog->canvas ? static_cast<QWidget*>(dialog->canvas) : dialog->widget.data();
     QPoint topLeft = w->mapTo(client, QPoint(0, 0));
     return {topLeft.x(), topLeft.y(), topLeft.x() + w->width(), topLeft.y() + w->height()};
 }
@@ -472,8 +439,7 @@ Rect GetItemRect(WindowRef dialog, int control) {
 void MoveItem(WindowRef dialog, int control, const Rect& rect) {
     QWidget* w = ControlOf(dialog, control);
     if (w == nullptr || dialog->widget == nullptr) return;
-    QWidget* client =
-        dialog->canvas ? static_cast<QWidget*>(dialog->canvas) : dialog->widget.data();
+    QWidget* client = dialog->canvas ? static_cast<QWidget*>(dialog->canvas) : dialog->widget.data();
     QWidget* parent = w->parentWidget() ? w->parentWidget() : client;
     QPoint topLeft = parent->mapFrom(client, QPoint(rect.left, rect.top));
     w->setGeometry(topLeft.x(), topLeft.y(), rect.width(), rect.height());
@@ -483,8 +449,7 @@ void SetItemIcon(WindowRef dialog, int control, int icon) {
     QImage image = RenderSvgResource(QStringLiteral(":/icons/%1.svg").arg(icon), QSize(32, 32));
     if (image.isNull()) return;
     QWidget* w = ControlOf(dialog, control);
-    if (auto* label = qobject_cast<QLabel*>(w))
-        label->setPixmap(QPixmap::fromImage(image));
+    if (auto* label = qobject_cast<QLabel*>(w)) label->setPixmap(QPixmap::fromImage(image));
     else if (auto* button = qobject_cast<QAbstractButton*>(w))
         button->setIcon(QIcon(QPixmap::fromImage(image)));
 }
@@ -500,28 +465,22 @@ void SetItemPicture(WindowRef dialog, int control, PictureRef picture) {
 void ListAddText(WindowRef dialog, int control, const std::string& text) {
     QWidget* w = ControlOf(dialog, control);
     QSignalBlocker blocker(w);
-    if (auto* list = qobject_cast<QListWidget*>(w))
-        list->addItem(ToQString(text));
-    else if (auto* combo = qobject_cast<QComboBox*>(w))
-        combo->addItem(ToQString(text));
+    if (auto* list = qobject_cast<QListWidget*>(w)) list->addItem(ToQString(text));
+    else if (auto* combo = qobject_cast<QComboBox*>(w)) combo->addItem(ToQString(text));
 }
 
 void ListInsertText(WindowRef dialog, int control, int position, const std::string& text) {
     QWidget* w = ControlOf(dialog, control);
     QSignalBlocker blocker(w);
-    if (auto* list = qobject_cast<QListWidget*>(w))
-        list->insertItem(position - 1, ToQString(text));
-    else if (auto* combo = qobject_cast<QComboBox*>(w))
-        combo->insertItem(position - 1, ToQString(text));
+    if (auto* list = qobject_cast<QListWidget*>(w)) list->insertItem(position - 1, ToQString(text));
+    else if (auto* combo = qobject_cast<QComboBox*>(w)) combo->insertItem(position - 1, ToQString(text));
 }
 
 void ListClear(WindowRef dialog, int control) {
     QWidget* w = ControlOf(dialog, control);
     QSignalBlocker blocker(w);
-    if (auto* list = qobject_cast<QListWidget*>(w))
-        list->clear();
-    else if (auto* combo = qobject_cast<QComboBox*>(w))
-        combo->clear();
+    if (auto* list = qobject_cast<QListWidget*>(w)) list->clear();
+    else if (auto* combo = qobject_cast<QComboBox*>(w)) combo->clear();
 }
 
 int ListCount(WindowRef dialog, int control) {
@@ -545,8 +504,7 @@ std::string ListGetText(WindowRef dialog, int control, int position) {
 }
 
 void ListFillFromStrings(WindowRef dialog, int control, int firstString, int lastString) {
-    for (int n = firstString; n <= lastString; ++n)
-        ListAddText(dialog, control, LoadString(n));
+    for (int n = firstString; n <= lastString; ++n) ListAddText(dialog, control, LoadString(n));
 }
 
 void PressButton(WindowRef dialog, int control) {
@@ -607,17 +565,13 @@ int Ask(const std::string& prompt, std::string& text) {
     return 1;
 }
 
-void SetAskResponder(AskResponder responder) {
-    gAskResponder = std::move(responder);
-}
+void SetAskResponder(AskResponder responder) { gAskResponder = std::move(responder); }
 
 void SetDialogResponder(int templateNumber, std::function<void(WindowRef)> fill, int button) {
     gDialogResponders[templateNumber] = DialogResponse{std::move(fill), button};
 }
 
-void ClearDialogResponders() {
-    gDialogResponders.clear();
-}
+void ClearDialogResponders() { gDialogResponders.clear(); }
 
 // ---------------------------------------------------------------------------
 // The progress box
@@ -627,8 +581,8 @@ constexpr int kProgressText = 1;
 constexpr int kProgressCancel = 2;
 constexpr int kProgressBar = 3;
 constexpr int kProgressScale = 1000;
-constexpr long kPumpEvery = 100; // milliseconds between looks at the queue
-constexpr int kPumpFor = 100;    // and how long each look may take
+constexpr long kPumpEvery = 100;  // milliseconds between looks at the queue
+constexpr int kPumpFor = 100;     // and how long each look may take
 
 struct ProgressState {
     WindowRecord* window = nullptr;
@@ -716,6 +670,4 @@ void EndProgress() {
     delete state;
 }
 
-WindowRef ProgressWindow() {
-    return gProgress != nullptr ? gProgress->window : nullptr;
-}
+WindowRef ProgressWindow() { return gProgress != nullptr ? gProgress->window : nullptr; }

@@ -769,11 +769,30 @@ void GetSystemColors(int first, int count, RGBColor* out) {
 }
 
 void SetSystemColors(int first, int count, const RGBColor* colors) {
+    // The palette the program started with: its disabled colours are the
+    // desktop's own, and a colour given back is given back with them.
+    static const QPalette original = QApplication::palette();
     QPalette palette = QApplication::palette();
     for (int i = 0; i < count; ++i) {
         int element = first + i;
         if (element < 0 || element >= kSystemColorCount) continue;
-        palette.setColor(kSystemColorRoles[element], ToQColor(colors[i]));
+        const QPalette::ColorRole role = kSystemColorRoles[element];
+        const QColor color = ToQColor(colors[i]);
+        if (color == original.color(QPalette::Active, role)) {
+            for (QPalette::ColorGroup group :
+                 {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+                palette.setColor(group, role, original.color(group, role));
+            continue;
+        }
+        // Greyed items must still look greyed: the disabled colour lies half
+        // way to the window's, as the desktop's own palettes have it.
+        palette.setColor(QPalette::Active, role, color);
+        palette.setColor(QPalette::Inactive, role, color);
+        const QColor window = palette.color(QPalette::Active, QPalette::Window);
+        palette.setColor(QPalette::Disabled, role,
+                         QColor((color.red() + window.red()) / 2,
+                                (color.green() + window.green()) / 2,
+                                (color.blue() + window.blue()) / 2));
     }
     QApplication::setPalette(palette);
 }

@@ -102,7 +102,6 @@ TEST_F(PlatformDialogs, ProgressBoxFollowsStagesAndCancel) {
     EndProgress();
 }
 
-// A dragged thumb is read where it is, not where the bar's value lags behind.
 TEST_F(PlatformDialogs, ADraggedThumbIsReadWhereItIs) {
     static long seen = -1;
     WindowRef main = CreateMainWindow(100, "Sky Chart", 0, 0, 320, 240, true, StyleCaption, 0,
@@ -113,7 +112,6 @@ TEST_F(PlatformDialogs, ADraggedThumbIsReadWhereItIs) {
                                       });
     ASSERT_TRUE(CreateScrollBar(main, 1, Rect{300, 0, 320, 240}, true, 10, 0, 180));
     auto* bar = main->widget->findChild<QScrollBar*>("c1");
-    ASSERT_NE(bar, nullptr);
     bar->setSliderDown(true);
     bar->setSliderPosition(40);
     EXPECT_EQ(seen, 40);

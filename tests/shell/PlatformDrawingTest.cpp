@@ -4,6 +4,7 @@
 #include "shell/Platform.h"
 #include "shell/platform/PlatformInternal.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QImage>
 
@@ -168,6 +169,19 @@ TEST_F(PlatformDrawing, PicturesAreWrittenAsPngBmpOrSvgAndRejectBadSizes) {
     std::system(("rm -rf '" + dir + "'").c_str());
     EXPECT_EQ(CreatePicture(0, 10), nullptr);
     EXPECT_EQ(PicturePixel(picture, 64, 0), kBlack) << "outside the picture";
+}
+
+// Menu text turned red (element 7) keeps a greyed look, and comes back whole.
+TEST_F(PlatformDrawing, RedMenuTextStillShowsGreyedItems) {
+    const QPalette before = QApplication::palette();
+    RGBColor saved;
+    GetSystemColors(7, 1, &saved);
+    const RGBColor red{200, 0, 0};
+    SetSystemColors(7, 1, &red);
+    EXPECT_NE(QApplication::palette().color(QPalette::Disabled, QPalette::ButtonText),
+              QColor(200, 0, 0));
+    SetSystemColors(7, 1, &saved);
+    EXPECT_EQ(QApplication::palette(), before);
 }
 
 } // namespace
