@@ -34,8 +34,6 @@ constexpr int kDataFileFilterString = 751;
 
 // Source names are cut to this length before a data-file name is made of them.
 constexpr std::size_t kMaxSourceNameLength = 255;
-// A temporary file untouched for this long is a leftover, not a write in progress.
-constexpr long kStaleTemporaryAge = 60;
 // Numbered names run from base1 to base99.
 constexpr int kMaxNameNumber = 99;
 
@@ -696,8 +694,7 @@ bool readIndex(const std::string& path) {
     // A replacement cut short by a crash leaves its temporary file beside the
     // index or a data file; nothing else ever opens it.
     if (!readOnly)
-        RemoveStaleTemporaryFiles(gObjectStore.databaseDirectory, kDataFileExtension, true,
-                                  kStaleTemporaryAge);
+        RemoveStaleTemporaryFiles(gObjectStore.databaseDirectory, kDataFileExtension, true);
     return true;
 }
 

@@ -149,25 +149,28 @@ ColumnRead ReadInteger(const std::string& line, Column column, long* value) {
 
 // Reads the columns of the element lines, each into its variable (left as
 // it was when the column is empty); false at the first one that holds
-// something other than a number.
+// something other than a number. The columns the orbit can't do without
+// (need...) fail when empty too.
 class ElementReader {
 public:
-    bool real(const std::string& line, Column column, double* value) {
-        return ok_ = ok_ && ReadReal(line, column, value) != ColumnRead::Bad;
+    void real(const std::string& line, Column column, double* value) {
+        Take(ReadReal(line, column, value), false);
     }
-    bool integer(const std::string& line, Column column, long* value) {
-        return ok_ = ok_ && ReadInteger(line, column, value) != ColumnRead::Bad;
+    void integer(const std::string& line, Column column, long* value) {
+        Take(ReadInteger(line, column, value), false);
     }
-    // A column the orbit can't do without: an empty one fails too.
-    bool needReal(const std::string& line, Column column, double* value) {
-        return ok_ = ok_ && ReadReal(line, column, value) == ColumnRead::Number;
+    void needReal(const std::string& line, Column column, double* value) {
+        Take(ReadReal(line, column, value), true);
     }
-    bool needInteger(const std::string& line, Column column, long* value) {
-        return ok_ = ok_ && ReadInteger(line, column, value) == ColumnRead::Number;
+    void needInteger(const std::string& line, Column column, long* value) {
+        Take(ReadInteger(line, column, value), true);
     }
     bool ok() const { return ok_; }
 
 private:
+    void Take(ColumnRead read, bool required) {
+        ok_ = ok_ && (read == ColumnRead::Number || (!required && read == ColumnRead::Missing));
+    }
     bool ok_ = true;
 };
 

@@ -35,8 +35,6 @@ constexpr int kSaveSettingsTitle = 710;
 constexpr int kSaveSettingsFilter = 711;
 constexpr const char* kSettingsExtension = ".nvs";
 constexpr const char* kDefaultSettingsExtension = ".ini";
-// A temporary file untouched for this long is a leftover, not a save in progress.
-constexpr long kStaleTemporaryAge = 60;
 
 // An object text file by its name: ".TXT" or ".txt" at the end, or "TEXT" as
 // the (at most four) characters after the first dot of the file's name.
@@ -106,8 +104,7 @@ std::string defaultSettingsPath() {
 bool readDefaultSettingsIfPresent() {
     std::string path = defaultSettingsPath();
     // A save of the defaults cut short by a crash leaves its temporary file.
-    RemoveStaleTemporaryFiles(StripFileName(path), kDefaultSettingsExtension, false,
-                              kStaleTemporaryAge);
+    RemoveStaleTemporaryFiles(StripFileName(path), kDefaultSettingsExtension, false);
     return !FileExists(path) || readSettingsFile(path);
 }
 

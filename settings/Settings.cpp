@@ -311,12 +311,16 @@ const std::vector<KeyEntry>& KeyTable() {
 
 // A decimal real as strtod reads it; a text that holds no number, or one too
 // large for a double, reads as 0 (a NaN or an infinity would poison every
-// computation that met it).
-double ParseReal(const std::string& text) {
+// computation that met it), and the latter sets *notFinite.
+double ParseReal(const std::string& text, bool* notFinite = nullptr) {
     const char* start = text.c_str();
     char* stop = nullptr;
     double value = std::strtod(start, &stop);
-    if (stop == start || !std::isfinite(value)) return 0.0;
+    if (stop == start) return 0.0;
+    if (!std::isfinite(value)) {
+        if (notFinite != nullptr) *notFinite = true;
+        return 0.0;
+    }
     return value;
 }
 
@@ -332,14 +336,6 @@ long long ParseInteger(const char* text, const char** end = nullptr) {
 
 long long ParseInteger(const std::string& text) {
     return ParseInteger(text.c_str());
-}
-
-// A text whose number reads as a NaN, an infinity or beyond a double's range.
-bool NotFinite(const std::string& text) {
-    const char* start = text.c_str();
-    char* stop = nullptr;
-    double value = std::strtod(start, &stop);
-    return stop != start && !std::isfinite(value);
 }
 
 // A real into a 16-bit count, truncated toward zero, held within the range.
@@ -416,8 +412,9 @@ double FromFile(double value, Convert convert) {
     case Convert::None:
         break;
     }
-    // A number near the largest double can overflow on the way in.
-    return std::isfinite(value) ? value : 0.0;
+    // A number near the largest double can overflow on the way in: the
+    // caller refuses what is not finite.
+    return value;
 }
 
 long long ReadWidth(const void* field, Width width) {
@@ -613,9 +610,9 @@ int ApplyEntry(const KeyEntry& e, const std::string& value) {
     case Kind::Real: {
         // A number that is not finite, or an instant beyond any calendar the
         // program keeps, is refused: the field keeps its value.
-        double read = ParseReal(value);
-        double converted = FromFile(read, e.convert);
-        bool refused = (NotFinite(value) || (read != 0.0 && converted == 0.0)) ||
+        bool notFinite = false;
+        double converted = FromFile(ParseReal(value, &notFinite), e.convert);
+        bool refused = notFinite || !std::isfinite(converted) ||
                        (e.field == &gViewer.julianDate && !IsSaneJulianDate(converted));
         if (refused) {
             ShowMessage(ButtonsOK, kOutOfRangeMessage, value.c_str(), e.key);

@@ -427,10 +427,12 @@ bool CloseFile(std::FILE* file);
 void AbandonFile(std::FILE* file);
 // Removes the temporary files that a replacement cut short (a crash, a kill)
 // left beside files ending in `extension` in `directory` (and its
-// subdirectories with `recursive`), when untouched for `minimumAgeSeconds`.
+// subdirectories with `recursive`), when untouched for `minimumAgeSeconds`:
+// a younger one may be a write in progress by another copy of the program.
 // Returns how many were removed.
+constexpr long kStaleTemporarySeconds = 60;
 int RemoveStaleTemporaryFiles(const std::string& directory, const std::string& extension,
-                              bool recursive, long minimumAgeSeconds);
+                              bool recursive, long minimumAgeSeconds = kStaleTemporarySeconds);
 
 // ---------------------------------------------------------------------------
 // Input state and time

@@ -91,7 +91,6 @@ TEST_F(WriteFaults, EveryWriterKeepsThePreviousFile) {
     const Writer writers[] = {
         {"data file", "Database/Custom.nvd",
          [this] {
-             getObject(firstObjectInFile(file));
              AsSite(getObject(firstObjectInFile(file)))->name = CopyText("Elsewhere");
              return writeDataFile(file) == kStatusSuccess;
          }},
@@ -179,7 +178,6 @@ TEST_F(WriteFaults, ADuplicateFileNumberInTheIndexKeepsBothFiles) {
     getFile(second)->fileId = file;
     std::string index = gObjectStore.indexPath;
     ASSERT_TRUE(writeIndex(index));
-    getFile(second)->fileId = second;
     setObjectStoreDefaults();
     ASSERT_TRUE(initObjectStore(std::int64_t{1} << 30));
     ClearRecordedMessages();
