@@ -34,6 +34,10 @@ constexpr double kDegreesPerRadianText = 57.29577951;
 constexpr double kLargestViewpointStep = 0.5;
 constexpr double kHalfTurn = 3.141592654;
 
+// Wheel turns not yet a whole notch (eighths of a degree).
+constexpr int kWheelNotch = 120;
+int gWheelTurn = 0;
+
 // A drag in progress: the chart follows the mouse, drawn with fewer details
 // so that each redraw is quick, and everything is put back on release.
 struct Drag {
@@ -205,11 +209,89 @@ WindowRef CreateChartWindow() {
 }
 
 bool PanChart(int dx, int dy) {
-    Vector3 v;
-    if (!UnprojectPoint(gFrame.centerX - dx, gFrame.centerY - dy, v)) return false;
-    CenterOnDirection(v);
+    if (!ShiftCenter(dx, dy)) return false;
     RenderChart();
     ShowChart();
+    return true;
+}
+
+bool ShiftCenter(int dx, int dy) {
+    // The centre's longitude moves with the part of the drag across the
+    // centre's meridian, its latitude with the part along it: a sideways drag
+    // keeps the horizon level however long it goes on, where re-centring on
+    // the pixel dragged from would follow a great circle and sink.
+    ChartView& view = gChartView;
+    const ProjectionFrame& f = gFrame;
+    const Matrix3* frame = FrameMatrix(gInstant.frames, view.coordinateSystem);
+    if (frame == nullptr) return false;
+    const double lon = view.centerLongitude, lat = view.centerLatitude;
+    // North at the centre, in the frame, then on the screen (x right, y down).
+    Vector3 north{-std::sin(lat) * std::cos(lon), -std::sin(lat) * std::sin(lon), std::cos(lat)};
+    Vector3 j2000{}, chart{};
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) j2000[i] += (*frame)[j][i] * north[j];
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) chart[i] += f.matrix[i][j] * j2000[j];
+    double nx = -chart[1], ny = -chart[2], length = std::hypot(nx, ny);
+    if (!(length > 0.0)) return false;
+    nx /= length;
+    ny /= length;
+    const double along = dx * nx + dy * ny;
+    const double acrossX = dx - along * nx, acrossY = dy - along * ny;
+
+    Vector3 side, up;
+    if (!UnprojectPoint(f.centerX - static_cast<int>(std::lround(acrossX)),
+                        f.centerY - static_cast<int>(std::lround(acrossY)), side) ||
+        !UnprojectPoint(f.centerX - static_cast<int>(std::lround(along * nx)),
+                        f.centerY - static_cast<int>(std::lround(along * ny)), up))
+        return false;
+    TransformVector(*frame, side);
+    TransformVector(*frame, up);
+    double sideLon = 0.0, sideLat = 0.0;
+    RectangularToSpherical(side, &sideLon, &sideLat, nullptr);
+    Vector3 center{std::cos(lat) * std::cos(lon), std::cos(lat) * std::sin(lon), std::sin(lat)};
+    Vector3 cross;
+    CrossProduct(center, up, cross);
+    double arc = std::atan2(VectorLength(cross), DotProduct(center, up));
+    // Dragged toward the screen's north, the sky south of the centre comes in.
+    double newLat = std::clamp(lat + (along > 0.0 ? -arc : arc), -kLatitudeLimit, kLatitudeLimit);
+    double newLon = WrapLongitude(lon + std::remainder(sideLon - lon, 2.0 * kHalfTurn));
+    view.centeredObject = 0;
+    ClearTelescopeStayCentered();
+    view.centerLongitude = newLon;
+    view.centerLatitude = newLat;
+    return true;
+}
+
+bool ZoomAbout(int x, int y, int notches) {
+    ChartView& view = gChartView;
+    if (notches == 0 || !(view.zoomFactor > 0.0)) return false;
+    // A centred object stays centred; otherwise the sky under the cursor stays under it.
+    Vector3 grabbed;
+    bool keepPoint = view.centeredObject == 0 && UnprojectPoint(x, y, grabbed);
+    if (!ApplyFieldWidth(view.fieldWidth * std::pow(view.zoomFactor, -notches))) return false;
+    // A few corrections bring that point back under the cursor to the pixel;
+    // one that makes things worse (a wide field, far from the centre) is undone.
+    const Rect area{gFrame.left, gFrame.top, gFrame.right, gFrame.bottom};
+    long miss = -1;
+    double lon = view.centerLongitude, lat = view.centerLatitude;
+    for (int pass = 0; keepPoint && pass < 4; ++pass) {
+        PrepareChartFrame(area, 0);
+        ProjectedPoint p = ProjectVector(grabbed);
+        long now = std::labs(long{p.x} - x) + std::labs(long{p.y} - y);
+        if (!p.visible || (miss >= 0 && now >= miss)) {
+            view.centerLongitude = lon;
+            view.centerLatitude = lat;
+            break;
+        }
+        miss = now;
+        lon = view.centerLongitude;
+        lat = view.centerLatitude;
+        if (now == 0 || !ShiftCenter(x - p.x, y - p.y)) break;
+    }
+    RenderChart();
+    ShowChart();
+    RefreshMenuState();
     return true;
 }
 
@@ -292,6 +374,21 @@ long ChartWindowHandler(int event, WindowRef window, long a, long b) {
     case MouseUp:
         EndDrag();
         break;
+    case MouseWheel: {
+        gWheelTurn += static_cast<int>(std::clamp(a, -100L * kWheelNotch, 100L * kWheelNotch));
+        int notches = gWheelTurn / kWheelNotch;
+        gWheelTurn -= notches * kWheelNotch;
+        if (notches == 0 || gDrag.active) break;
+        if (IsKeyDown(VKControl)) {
+            // Ctrl+wheel scrolls up and down the sky, a scroll-bar step a notch.
+            for (int i = 0; i < std::abs(notches); ++i)
+                ScrollChart(kVerticalScrollBar, notches > 0 ? ScrollLineUp : ScrollLineDown,
+                            false);
+        } else {
+            ZoomAbout(PointX(b), PointY(b), notches);
+        }
+        break;
+    }
     case DoubleClick:
         DoubleClickPoint(static_cast<int>(a), static_cast<int>(b));
         break;

@@ -24,9 +24,18 @@ long ChartWindowHandler(int event, WindowRef window, long a, long b);
 // Puts the scroll bars along the right and bottom edges of the window.
 void PlaceScrollBars(WindowRef window);
 
-// Moves the chart centre to the sky under the pixel (centre x - dx, centre y
-// - dy) of the drawing area and redraws; false (nothing changes) off the sky.
+// Moves the chart so that the sky under the pixel (centre x - dx, centre y -
+// dy) of the drawing area comes to the centre, and redraws; false (nothing
+// changes) off the sky.
 bool PanChart(int dx, int dy);
+// PanChart's change of the chart centre without the redrawing: the centre's
+// longitude moves by the part of the drag across its meridian and its
+// latitude by the part along it, so a sideways drag keeps the latitude.
+bool ShiftCenter(int dx, int dy);
+// The mouse wheel: `notches` Zoom In steps (negative: Zoom Out) keeping the
+// sky under (x, y) where it is (the centre, with a centred object); redraws.
+// False when the field didn't change.
+bool ZoomAbout(int x, int y, int notches);
 // Re-centres on the sky under the pixel; false off the sky.
 bool DoubleClickPoint(int x, int y);
 // True between a press on the chart and its release.

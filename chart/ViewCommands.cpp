@@ -60,7 +60,6 @@ constexpr int kLatitudeText = 11;
 constexpr double kRadiansPerHour = 0.26179938781323336;
 // The scroll bars keep the centre off the poles by this much, so that the
 // longitude stays meaningful.
-constexpr double kLatitudeLimit = 1.570796317;
 // The Shift orbit turns by half a turn per scrollRate arrow steps.
 constexpr double kOrbitTurn = 3.141592654;
 constexpr int kFullCircleDegrees = 360;
@@ -111,13 +110,6 @@ std::string FormatFieldWidth(double degrees) {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%hd %02hd %04.1f", s.units, s.minutes, s.seconds);
     return buffer;
-}
-
-double WrapLongitude(double longitude) {
-    longitude = std::fmod(longitude, kTwoPi);
-    if (longitude < 0.0) longitude += kTwoPi;
-    if (!(longitude < kTwoPi) || !(longitude >= 0.0)) longitude = 0.0;
-    return longitude;
 }
 
 std::string MenuItemName(int menu, int item, const char* const* names, int count) {
@@ -303,6 +295,13 @@ void OrbitCenteredObject(SkyObject* object) {
 
 } // namespace
 
+double WrapLongitude(double longitude) {
+    longitude = std::fmod(longitude, kTwoPi);
+    if (longitude < 0.0) longitude += kTwoPi;
+    if (!(longitude < kTwoPi) || !(longitude >= 0.0)) longitude = 0.0;
+    return longitude;
+}
+
 // ---------------------------------------------------------------------------
 // Hooks
 
@@ -348,15 +347,20 @@ std::string ProjectionName(int projection) {
 }
 
 void SetFieldWidth(double width) {
+    if (ApplyFieldWidth(width)) Redisplay();
+}
+
+bool ApplyFieldWidth(double width) {
     ChartView& view = gChartView;
-    if (std::isnan(width)) return;
+    if (std::isnan(width)) return false;
     int p = view.projection;
     if (p == kPlanar && width > kPlanarFieldLimit) p = kSpherical;
     if (p == kSpherical && width > kSphericalFieldLimit) p = kLambert;
     if (p == kLambert && width > kLambertFieldLimit) p = kMercator;
     if (p != view.projection) {
         std::string name = ProjectionName(p);
-        if (ShowMessage(ButtonsOKCancel, kProjectionSwitchString, name.c_str()) != AnswerOK) return;
+        if (ShowMessage(ButtonsOKCancel, kProjectionSwitchString, name.c_str()) != AnswerOK)
+            return false;
         view.projection = static_cast<std::int16_t>(p);
     }
     width = std::clamp(width, kMinimumFieldWidth, kMaximumFieldWidth);
@@ -365,7 +369,7 @@ void SetFieldWidth(double width) {
         if (step != 0) AdjustMagnitudeLimits(step);
     }
     view.fieldWidth = width;
-    Redisplay();
+    return true;
 }
 
 int CenterOnObject(ObjectID id) {

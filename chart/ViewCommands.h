@@ -15,6 +15,14 @@ constexpr int kCenterCoordinatesTemplate = 257;
 // can't show it (question 522; Cancel changes nothing), clamping to 1" and
 // 360 degrees and moving the automatic magnitude limits; then re-renders.
 void SetFieldWidth(double width);
+// The same without the re-rendering; false when nothing changed (no number,
+// or Cancel at the question).
+bool ApplyFieldWidth(double width);
+
+// Where scrolling and dragging stop short of the poles (radians), and a
+// longitude brought into [0, 2 pi).
+constexpr double kLatitudeLimit = 1.570796317;
+double WrapLongitude(double longitude);
 
 // Keeps an object at the centre (0: none). 1 when the view now centres on it,
 // 0 when not (unknown object, or Cancel at the horizon-mask question 540).

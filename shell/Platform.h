@@ -43,8 +43,24 @@ enum AppEvent : int {
     Maximize = 22,
     Minimize = 23,
     Restore = 24,
+    // The wheel turned: the turn in eighths of a degree (120 a notch, positive
+    // away from the user) and the point under the cursor, packed by PackPoint.
+    MouseWheel = 25,
     ControlNotify = 30,
 };
+
+// A window point carried in one event argument.
+constexpr long PackPoint(int x, int y) {
+    return static_cast<long>(static_cast<unsigned long>(static_cast<std::uint32_t>(y)) << 32 |
+                             static_cast<std::uint32_t>(x));
+}
+constexpr int PointX(long packed) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(packed & 0xFFFFFFFF));
+}
+constexpr int PointY(long packed) {
+    return static_cast<std::int32_t>(
+        static_cast<std::uint32_t>(static_cast<unsigned long>(packed) >> 32));
+}
 
 // Codes carried by ControlNotify.
 enum NotifyCode : int {

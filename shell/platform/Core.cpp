@@ -22,6 +22,7 @@
 #include <QStyle>
 #include <QThread>
 #include <QTimer>
+#include <QWheelEvent>
 #include <QUrl>
 #include <QWindowStateChangeEvent>
 #include <clocale>
@@ -445,6 +446,15 @@ void CanvasWidget::mouseMoveEvent(QMouseEvent* e) {
     if (!MayReceiveMoves(this)) return;
     int event = e->buttons() != Qt::NoButton ? MouseDrag : MouseMove;
     DeliverWindowEvent(record_, event, e->position().toPoint().x(), e->position().toPoint().y());
+}
+void CanvasWidget::wheelEvent(QWheelEvent* e) {
+    // Touchpads and fine wheels send fractions of a notch; the window adds them up.
+    int turn = e->angleDelta().y();
+    if (turn == 0) return;
+    NoteKey(VKControl, (e->modifiers() & Qt::ControlModifier) != 0);
+    QPoint p = e->position().toPoint();
+    DeliverWindowEvent(record_, MouseWheel, turn, PackPoint(p.x(), p.y()));
+    e->accept();
 }
 void CanvasWidget::keyPressEvent(QKeyEvent* e) {
     int vk = VirtualKeyOf(e->key());

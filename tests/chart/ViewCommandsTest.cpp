@@ -269,4 +269,35 @@ TEST_F(ViewCommandsTest, DoubleClickRecentresOnTheSkyOnly) {
     EXPECT_FALSE(std::isnan(gChartView.centerLongitude));
 }
 
+// Sideways drags used to follow great circles and sink the view (40 drags
+// took altitude 45 to 25); the wheel zooms about the sky under the cursor,
+// adding up fractions of a notch.
+TEST_F(ViewCommandsTest, DragsKeepTheHorizonLevelAndTheWheelZoomsAboutTheCursor) {
+    WindowRef window = CreateChartWindow();
+    ChartView& v = gChartView;
+    v.coordinateSystem = kHorizon;
+    v.fieldWidth = 90 * kDeg;
+    v.centerLongitude = 180 * kDeg;
+    v.centerLatitude = 45 * kDeg;
+    ShowWindow(window);
+    RenderChart();
+    for (int i = 0; i < 40; ++i) ASSERT_TRUE(PanChart(i < 20 ? 37 : -37, 0));
+    EXPECT_NEAR(v.centerLatitude, 45 * kDeg, 1e-12);
+    EXPECT_NEAR(v.centerLongitude, 180 * kDeg, 1e-9);
+    ASSERT_TRUE(PanChart(0, 50));
+    EXPECT_NEAR(v.centerLongitude, 180 * kDeg, 1e-9);
+    EXPECT_GT(v.centerLatitude, 45 * kDeg);
+
+    const int x = gFrame.centerX + 120, y = gFrame.centerY - 70;
+    Vector3 grabbed;
+    ASSERT_TRUE(UnprojectPoint(x, y, grabbed));
+    const double width = v.fieldWidth;
+    SendWindowEvent(window, MouseWheel, 60, PackPoint(x, y));
+    EXPECT_EQ(v.fieldWidth, width);
+    SendWindowEvent(window, MouseWheel, 60, PackPoint(x, y));
+    EXPECT_NEAR(v.fieldWidth, width / v.zoomFactor, 1e-12);
+    ProjectedPoint p = ProjectVector(grabbed);
+    EXPECT_LE(std::abs(p.x - x) + std::abs(p.y - y), 2);
+}
+
 } // namespace
