@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -181,6 +182,40 @@ double ParseSexagesimal(const std::string& text, const char* format) {
     while (first < text.size() && std::isspace(static_cast<unsigned char>(text[first])))
         ++first;
     return first < text.size() && text[first] == '-' ? -value : value;
+}
+
+bool ReadSexagesimal(const std::string& text, int most, double& value) {
+    double parts[3] = {0.0, 0.0, 0.0};
+    int count = 0;
+    bool negative = false;
+    std::size_t i = 0;
+    while (true) {
+        while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
+            ++i;
+        if (i == text.size()) break;
+        if (count == most || count == 3) return false;
+        // Only a decimal number: no "inf", "nan" or hexadecimal, and a sign on
+        // the first number only.
+        std::size_t end = i;
+        while (end < text.size() && std::strchr("0123456789.eE+-", text[end]) != nullptr &&
+               text[end] != '\0')
+            ++end;
+        std::string token = text.substr(i, end - i);
+        if (count > 0 && (token[0] == '-' || token[0] == '+')) return false;
+        char* stop = nullptr;
+        double v = std::strtod(token.c_str(), &stop);
+        if (token.empty() || *stop != '\0' || !std::isfinite(v)) return false;
+        if (count == 0) negative = token[0] == '-';
+        parts[count++] = std::abs(v);
+        i = end;
+    }
+    if (count == 0) return false;
+    if (count > 1 && parts[0] != std::floor(parts[0])) return false;
+    for (int k = 1; k < count; ++k)
+        if (parts[k] >= 60.0) return false;
+    double v = parts[0] + parts[1] / kMinutesPerUnit + parts[2] / kSecondsPerUnit;
+    value = negative ? -v : v;
+    return true;
 }
 
 void FormatCoordinates(int frame, double lon, double lat, int style, double epoch,

@@ -37,6 +37,12 @@ std::string FormatSignedDMS(double degrees, const char* format = nullptr);
 // that "-0 30" is -0.5.
 double ParseSexagesimal(const std::string& text, const char* format = nullptr);
 
+// Strictly reads what a user typed in a field: one to `most` (1 to 3) numbers
+// separated by blanks and nothing else, as units, minutes and seconds (minutes
+// and seconds from 0 to below 60, whole units when minutes follow). A leading
+// '-' makes the whole value negative. False for any other text.
+bool ReadSexagesimal(const std::string& text, int most, double& value);
+
 // Styles of FormatCoordinates.
 constexpr int kCoordinateLabels = 0;         // "R.A. (2000.0):"
 constexpr int kCoordinateValues = 1;         // "05 34 31.94"

@@ -1,5 +1,6 @@
 #include "chart/DrawCommands.h"
 
+#include "astro/CoordinateText.h"
 #include "chart/ChartWindow.h"
 #include "chart/DisplayOptions.h"
 #include "chart/Render.h"
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -129,14 +131,21 @@ constexpr CheckField kCheckFields[] = {
 struct LimitField {
     int control;
     std::int16_t DisplayOptions::*field;
+    const char* name;
 };
 
 constexpr LimitField kLimitFields[] = {
-    {kStarLabels, &DisplayOptions::faintestStarLabelMagnitude},
-    {kFaintestPlanet, &DisplayOptions::faintestPlanetMagnitude},
-    {kPlanetLabels, &DisplayOptions::faintestPlanetLabelMagnitude},
-    {kDeepSkyLabels, &DisplayOptions::faintestDeepSkyLabelMagnitude},
+    {kStarLabels, &DisplayOptions::faintestStarLabelMagnitude, "star label magnitude"},
+    {kFaintestPlanet, &DisplayOptions::faintestPlanetMagnitude, "faintest planet magnitude"},
+    {kPlanetLabels, &DisplayOptions::faintestPlanetLabelMagnitude, "planet label magnitude"},
+    {kDeepSkyLabels, &DisplayOptions::faintestDeepSkyLabelMagnitude, "deep-sky label magnitude"},
 };
+
+constexpr const char* kTypeLimitNames[] = {"open cluster magnitude", "globular cluster magnitude",
+                                           "diffuse nebula magnitude", "planetary nebula magnitude",
+                                           "galaxy magnitude"};
+constexpr double kMagnitudeRange = 30.0; // fainter or brighter than anything charted
+constexpr const char* kMagnitudeWanted = "a magnitude from -30 to 30";
 
 int TypeLimitControl(int type) {
     return kFirstTypeLimitField + 2 * (type - 61);
@@ -164,27 +173,53 @@ std::string UnitsAndSixtieths(double units) {
     return text;
 }
 
-// A magnitude field in hundredths, false when it holds no number. Values
-// are kept inside 16 bits and off the two reserved values.
-bool ReadMagnitude(WindowRef dialog, int control, std::int16_t& magnitude) {
-    std::string text = GetItemText(dialog, control);
-    double value = 0.0;
-    if (std::sscanf(text.c_str(), "%lf", &value) != 1 || !std::isfinite(value)) return false;
-    // Truncated to hundredths, but a typed "6.3" is 630, not the 629.999...
-    // its binary form gives.
-    double hundredths = value * 100.0;
+// A magnitude in hundredths, kept inside 16 bits and off the two reserved
+// values; a typed "6.3" is 630, not the 629.999... its binary form gives.
+std::int16_t Hundredths(double magnitude) {
+    double hundredths = magnitude * 100.0;
     hundredths += hundredths >= 0.0 ? kDecimalSlack : -kDecimalSlack;
-    magnitude = static_cast<std::int16_t>(std::clamp(hundredths, -32767.0, 32766.0));
+    return static_cast<std::int16_t>(std::clamp(hundredths, -32767.0, 32766.0));
+}
+
+bool IsBlank(const std::string& text) {
+    return text.find_first_not_of(" \t") == std::string::npos;
+}
+
+// A limit field: blank is "no limit", anything else must be a magnitude.
+bool ReadLimit(WindowRef dialog, int control, const char* name, std::int16_t& limit) {
+    if (IsBlank(GetItemText(dialog, control))) {
+        limit = kNoLimit;
+        return true;
+    }
+    double value = 0.0;
+    if (!ReadField(dialog, control, name, 1, -kMagnitudeRange, kMagnitudeRange, kMagnitudeWanted,
+                   value))
+        return false;
+    limit = Hundredths(value);
     return true;
 }
 
-// Units and sixtieths read with "%hd%lf" (a missing second number is 0).
-double ReadUnitsAndSixtieths(WindowRef dialog, int control) {
+// A star limit that can't be read keeps its old value, and the user is told.
+void ReadStarLimit(WindowRef dialog, int control, const char* name, std::int16_t& magnitude) {
     std::string text = GetItemText(dialog, control);
-    short whole = 0;
-    double sixtieths = 0.0;
-    if (std::sscanf(text.c_str(), "%hd%lf", &whole, &sixtieths) < 1) return 0.0;
-    return whole + sixtieths / 60.0;
+    double value = 0.0;
+    if (ReadSexagesimal(text, 1, value) && std::abs(value) <= kMagnitudeRange) {
+        magnitude = Hundredths(value);
+        return;
+    }
+    std::string kept = "the old value " + MagnitudeText(magnitude) + " is kept";
+    ShowMessage(ButtonsOK, kItemReplacedString, name, text.c_str(), kept.c_str());
+}
+
+// An interval of units and sixtieths ("%02hd %02.0f"); one that is not
+// positive gives way to the smallest interval, and the user is told.
+double ReadInterval(WindowRef dialog, int control, const char* name, double unit, double smallest,
+                    const char* smallestText) {
+    std::string text = GetItemText(dialog, control);
+    double value = 0.0;
+    if (ReadSexagesimal(text, 2, value) && value > 0.0) return value * unit;
+    ShowMessage(ButtonsOK, kItemReplacedString, name, text.c_str(), smallestText);
+    return smallest;
 }
 
 void FillSymbolsAndGrids(WindowRef dialog) {
@@ -210,43 +245,46 @@ void FillSymbolsAndGrids(WindowRef dialog) {
     SetItemText(dialog, kSegments, text);
 }
 
-void ReadSymbolsAndGrids(WindowRef dialog) {
+// Reads the dialog back; false, with the field refused and nothing changed,
+// when a limit, the magnification or the segments can't be used.
+bool ReadSymbolsAndGrids(WindowRef dialog) {
     DisplayOptions& o = gDisplayOptions;
+    std::int16_t limits[std::size(kLimitFields)], typeLimits[5];
+    for (std::size_t i = 0; i < std::size(kLimitFields); ++i)
+        if (!ReadLimit(dialog, kLimitFields[i].control, kLimitFields[i].name, limits[i]))
+            return false;
+    for (int type = 61; type <= 65; ++type)
+        if (!ReadLimit(dialog, TypeLimitControl(type), kTypeLimitNames[type - 61],
+                       typeLimits[type - 61]))
+            return false;
+    // A magnification that is no positive number would turn discs inside out.
+    double magnification = 0.0, segments = 0.0;
+    if (!ReadField(dialog, kMagnification, "planet magnification", 1, 0.01, 10000.0,
+                   "a number from 0.01 to 10000", magnification) ||
+        !ReadField(dialog, kSegments, "segments per circle", 1, kFewestSegments, 3600.0,
+                   "a whole number from 2 to 3600", segments))
+        return false;
+    if (segments != std::floor(segments)) {
+        RefuseItem(dialog, kSegments, "segments per circle", "a whole number from 2 to 3600");
+        return false;
+    }
+
     for (const CheckField& check : kCheckFields)
         o.*check.field = GetItemValue(dialog, check.control) != 0;
     o.showPlanetSymbols = GetItemValue(dialog, kPlanetsAsSymbols) != 0;
-
-    // The star limits keep their old values when unreadable; the other
-    // limits become "no limit".
-    ReadMagnitude(dialog, kBrightestStar, o.brightestStarMagnitude);
-    ReadMagnitude(dialog, kFaintestStar, o.faintestStarMagnitude);
-    for (const LimitField& limit : kLimitFields) {
-        std::int16_t value = kNoLimit;
-        ReadMagnitude(dialog, limit.control, value);
-        o.*limit.field = value;
-    }
-    for (int type = 61; type <= 65; ++type) {
-        std::int16_t value = kNoLimit;
-        ReadMagnitude(dialog, TypeLimitControl(type), value);
-        SetTypeLimit(type, value);
-    }
-
-    // A magnification that is no positive number would turn discs inside out.
-    std::string text = GetItemText(dialog, kMagnification);
-    double magnification = 0.0;
-    if (std::sscanf(text.c_str(), "%lf", &magnification) == 1 && std::isfinite(magnification) &&
-        magnification > 0.0)
-        o.planetMagnification = magnification;
-
-    double raInterval = ReadUnitsAndSixtieths(dialog, kRAInterval) * kRadiansPerHour;
-    o.gridRAInterval = raInterval > 0.0 ? raInterval : kOneMinuteOfRA;
-    double decInterval = ReadUnitsAndSixtieths(dialog, kDecInterval) * kRadiansPerDegree;
-    o.gridDecInterval = decInterval > 0.0 ? decInterval : kOneArcminute;
-
-    text = GetItemText(dialog, kSegments);
-    short segments = 0;
-    if (std::sscanf(text.c_str(), "%hd", &segments) == 1 && segments >= kFewestSegments)
-        o.gridSegmentsPerCircle = segments;
+    ReadStarLimit(dialog, kBrightestStar, "brightest star magnitude", o.brightestStarMagnitude);
+    ReadStarLimit(dialog, kFaintestStar, "faintest star magnitude", o.faintestStarMagnitude);
+    for (std::size_t i = 0; i < std::size(kLimitFields); ++i)
+        o.*kLimitFields[i].field = limits[i];
+    for (int type = 61; type <= 65; ++type)
+        SetTypeLimit(type, typeLimits[type - 61]);
+    o.planetMagnification = magnification;
+    o.gridSegmentsPerCircle = static_cast<std::int16_t>(segments);
+    o.gridRAInterval = ReadInterval(dialog, kRAInterval, "R.A. grid interval", kRadiansPerHour,
+                                    kOneMinuteOfRA, "one minute of right ascension is used");
+    o.gridDecInterval = ReadInterval(dialog, kDecInterval, "Dec. grid interval", kRadiansPerDegree,
+                                     kOneArcminute, "one arcminute is used");
+    return true;
 }
 
 long SymbolsAndGridsHandler(int event, WindowRef dialog, long a, long) {
@@ -257,8 +295,7 @@ long SymbolsAndGridsHandler(int event, WindowRef dialog, long a, long) {
     case ControlNotify:
         // Check boxes and the radio pair change themselves when clicked.
         if (a == kOKButton) {
-            ReadSymbolsAndGrids(dialog);
-            EndDialogResult(kOKButton);
+            if (ReadSymbolsAndGrids(dialog)) EndDialogResult(kOKButton);
         } else if (a == kCancelButton) {
             EndDialogResult(kCancelButton);
         }

@@ -90,14 +90,6 @@ void Redisplay() {
     RefreshMenuState();
 }
 
-// A number the user typed: false for text that holds none (the old value is then kept).
-bool ReadNumber(const std::string& text, double* value) {
-    double v = 0.0;
-    if (std::sscanf(text.c_str(), "%lf", &v) != 1 || !std::isfinite(v)) return false;
-    *value = v;
-    return true;
-}
-
 std::string FormatNumber(const char* format, double value) {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, format, value);
@@ -137,17 +129,23 @@ long FieldDialogHandler(int event, WindowRef dialog, long control, long) {
     }
     if (event != ControlNotify) return 1;
     if (control == kOKButton) {
-        double value = 0.0;
-        std::string width = GetItemText(dialog, kFieldWidthText);
-        if (ReadNumber(width, &value)) SetFieldWidth(ParseSexagesimal(width) * kRadiansPerDegree);
-        if (ReadNumber(GetItemText(dialog, kRotationText), &value))
-            view.fieldRotation = value * kRadiansPerDegree;
-        // A factor or rate of zero or less would make the zoom or the scroll
-        // step meaningless (or a division by zero): such a value is refused.
-        if (ReadNumber(GetItemText(dialog, kZoomFactorText), &value) && value > 0.0)
-            view.zoomFactor = value;
-        if (ReadNumber(GetItemText(dialog, kScrollRateText), &value) && value > 0.0)
-            view.scrollRate = value;
+        // Everything is checked before anything changes: a refused field
+        // leaves the dialog open as typed.
+        double width = 0.0, rotation = 0.0, zoom = 0.0, rate = 0.0;
+        if (!ReadField(dialog, kFieldWidthText, "field width", 3, 1.0 / 3600.0, 360.0,
+                       "degrees, minutes and seconds from 0 00 01 to 360", width) ||
+            !ReadField(dialog, kRotationText, "rotation", 1, -360.0, 360.0,
+                       "a number of degrees from -360 to 360", rotation) ||
+            // A factor of 1 or less would not zoom in; a rate of 0 no step at all.
+            !ReadField(dialog, kZoomFactorText, "zoom factor", 1, 1.1, 100.0,
+                       "a number from 1.1 to 100", zoom) ||
+            !ReadField(dialog, kScrollRateText, "scroll rate", 1, 1.0, 1000.0,
+                       "a number from 1 to 1000", rate))
+            return 1;
+        SetFieldWidth(width * kRadiansPerDegree);
+        view.fieldRotation = rotation * kRadiansPerDegree;
+        view.zoomFactor = zoom;
+        view.scrollRate = rate;
         view.invertedHorizontally = GetItemValue(dialog, kInvertHorizontallyBox) != 0;
         view.invertedVertically = GetItemValue(dialog, kInvertVerticallyBox) != 0;
         EndDialogResult(1);
@@ -179,23 +177,30 @@ void FillCenterFields(WindowRef dialog) {
     SetItemText(dialog, kLatitudeText, lat);
 }
 
-// Reads the two fields in the system shown; a field without a number keeps
-// the value it was filled with.
-void ReadCenterFields(WindowRef dialog) {
+// Reads the two fields in the system shown; false, with the field refused,
+// when one holds no coordinate of that system (nothing changes then).
+bool ReadCenterFields(WindowRef dialog) {
     CenterDialogState& s = gCenterDialog;
-    std::string lon = GetItemText(dialog, kLongitudeText);
-    std::string lat = GetItemText(dialog, kLatitudeText);
-    double value = 0.0;
-    if (s.system == kEquatorial) {
-        if (ReadNumber(lon, &value)) s.longitude = ParseSexagesimal(lon) * kRadiansPerHour;
-        if (ReadNumber(lat, &value)) s.latitude = ParseSexagesimal(lat) * kRadiansPerDegree;
-    } else {
-        if (ReadNumber(lon, &value)) s.longitude = value * kRadiansPerDegree;
-        if (ReadNumber(lat, &value)) s.latitude = value * kRadiansPerDegree;
-    }
-    // Beyond a pole is no place on the sphere.
-    s.longitude = WrapLongitude(s.longitude);
-    s.latitude = std::clamp(s.latitude, -kHalfPi, kHalfPi);
+    struct Names {
+        const char *longitude, *latitude;
+    };
+    static const Names kNames[] = {{"right ascension", "declination"},
+                                   {"ecliptic longitude", "ecliptic latitude"},
+                                   {"galactic longitude", "galactic latitude"},
+                                   {"azimuth", "altitude"}};
+    const Names& names = kNames[std::clamp<int>(s.system, kEquatorial, kHorizon) - kEquatorial];
+    const bool hours = s.system == kEquatorial;
+    double lon = 0.0, lat = 0.0;
+    if (!ReadField(dialog, kLongitudeText, names.longitude, 3, 0.0, hours ? 24.0 : 360.0,
+                   hours ? "hours, minutes and seconds from 0 to 24"
+                         : "degrees, minutes and seconds from 0 to 360",
+                   lon) ||
+        !ReadField(dialog, kLatitudeText, names.latitude, 3, -90.0, 90.0,
+                   "degrees, minutes and seconds from -90 to +90", lat))
+        return false;
+    s.longitude = WrapLongitude(lon * (hours ? kRadiansPerHour : kRadiansPerDegree));
+    s.latitude = lat * kRadiansPerDegree;
+    return true;
 }
 
 long CenterDialogHandler(int event, WindowRef dialog, long control, long) {
@@ -214,12 +219,17 @@ long CenterDialogHandler(int event, WindowRef dialog, long control, long) {
         int system = static_cast<int>(control) - (kFirstSystemRadio - 1);
         CheckRadio(dialog, kFirstSystemRadio, kLastSystemRadio, static_cast<int>(control));
         if (system == s.system) return 1;
-        ReadCenterFields(dialog);
+        if (!ReadCenterFields(dialog)) {
+            // The coordinates typed must be mended in the system they were typed in.
+            CheckRadio(dialog, kFirstSystemRadio, kLastSystemRadio,
+                       kFirstSystemRadio - 1 + s.system);
+            return 1;
+        }
         ConvertFrame(gInstant.frames, s.system, system, &s.longitude, &s.latitude);
         s.system = system;
         FillCenterFields(dialog);
     } else if (control == kOKButton) {
-        ReadCenterFields(dialog);
+        if (!ReadCenterFields(dialog)) return 1;
         gChartView.centeredObject = 0;
         ClearTelescopeStayCentered();
         gChartView.coordinateSystem = static_cast<std::int16_t>(s.system);
@@ -294,6 +304,17 @@ void OrbitCenteredObject(SkyObject* object) {
 }
 
 } // namespace
+
+bool ReadField(WindowRef dialog, int control, const char* field, int most, double minimum,
+               double maximum, const char* wanted, double& value) {
+    double v = 0.0;
+    if (ReadSexagesimal(GetItemText(dialog, control), most, v) && v >= minimum && v <= maximum) {
+        value = v;
+        return true;
+    }
+    RefuseItem(dialog, control, field, wanted);
+    return false;
+}
 
 double WrapLongitude(double longitude) {
     longitude = std::fmod(longitude, kTwoPi);

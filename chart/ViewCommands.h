@@ -5,6 +5,7 @@
 // Coordinates dialogs, and the scroll bars.
 
 #include "astro/Types.h"
+#include "shell/Platform.h"
 
 #include <string>
 
@@ -18,6 +19,12 @@ void SetFieldWidth(double width);
 // The same without the re-rendering; false when nothing changed (no number,
 // or Cancel at the question).
 bool ApplyFieldWidth(double width);
+
+// A dialog field read for OK: one to `most` numbers (units, minutes, seconds)
+// from `minimum` to `maximum`; otherwise the field is refused, message 548
+// saying it takes `wanted`, and false (the caller keeps the dialog open).
+bool ReadField(WindowRef dialog, int control, const char* field, int most, double minimum,
+               double maximum, const char* wanted, double& value);
 
 // Where scrolling and dragging stop short of the poles (radians), and a
 // longitude brought into [0, 2 pi).

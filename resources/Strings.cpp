@@ -83,6 +83,8 @@ const StringEntry kStrings[] = {
     {546, "The database index \"%s\" gives the file \"%s\" a number that another file "
           "already has; it has been given a number of its own."},
     {547, "The value \"%s\" of \"%s\" is out of range and was not used."},
+    {548, "The %s \"%s\" can't be used.  Please enter %s."},
+    {549, "The %s \"%s\" can't be used; %s."},
 
     // File dialog titles, each followed by its filter of description|pattern| pairs
     {700, "Open a Norvane settings file..."},

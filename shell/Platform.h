@@ -286,6 +286,13 @@ int ListCount(WindowRef dialog, int control);
 std::string ListGetText(WindowRef dialog, int control, int position); // position from 1
 void ListFillFromStrings(WindowRef dialog, int control, int firstString, int lastString);
 void PressButton(WindowRef dialog, int control);
+// A field whose text can't be used: message 548 names the field, quotes the
+// text and says what it takes ("a number from 0 to 90"); the text is selected
+// for correcting. The caller keeps the dialog open, everything as typed.
+constexpr int kItemRefusedString = 548;
+constexpr int kItemReplacedString = 549; // the field, its text, what is used instead
+void RefuseItem(WindowRef dialog, int control, const std::string& field,
+                const std::string& wanted);
 
 // The prompt box: 1 with the edited text on OK, 0 on Cancel.
 int Ask(const std::string& prompt, std::string& text);

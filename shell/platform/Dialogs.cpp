@@ -507,6 +507,16 @@ void ListFillFromStrings(WindowRef dialog, int control, int firstString, int las
     for (int n = firstString; n <= lastString; ++n) ListAddText(dialog, control, LoadString(n));
 }
 
+void RefuseItem(WindowRef dialog, int control, const std::string& field,
+                const std::string& wanted) {
+    std::string typed = GetItemText(dialog, control);
+    ShowMessage(ButtonsOK, kItemRefusedString, field.c_str(), typed.c_str(), wanted.c_str());
+    if (auto* edit = qobject_cast<QLineEdit*>(ControlOf(dialog, control))) {
+        edit->setFocus();
+        edit->selectAll();
+    }
+}
+
 void PressButton(WindowRef dialog, int control) {
     QWidget* w = ControlOf(dialog, control);
     if (auto* button = qobject_cast<QAbstractButton*>(w)) {

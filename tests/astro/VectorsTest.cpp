@@ -116,6 +116,19 @@ TEST(CoordinateText, SignedDMSFormatsAndParses) {
     for (const auto& [text, value] : parsed)
         EXPECT_DOUBLE_EQ(ParseSexagesimal(text), value) << '"' << text << '"';
     EXPECT_DOUBLE_EQ(ParseSexagesimal("-01:30:00", "%hd:%hd:%lf"), -1.5);
+    // What a dialog field takes: NaN marks a refusal.
+    const double no = std::nan("");
+    const std::pair<const char*, double> typed[] = {
+        {" -0 30 ", -0.5}, {"1e2", 100.0}, {"2.5", 2.5}, {"", no},
+        {"abc", no},       {"12abc", no},  {"inf", no},  {"0x10", no},
+        {"1 60", no},      {"1.5 30", no}, {"5 -3", no}, {"1 2 3 4", no}};
+    for (const auto& [text, value] : typed) {
+        double read = no;
+        EXPECT_EQ(ReadSexagesimal(text, 3, read), !std::isnan(value)) << '"' << text << '"';
+        if (!std::isnan(value)) {
+            EXPECT_DOUBLE_EQ(read, value);
+        }
+    }
 }
 
 TEST(CoordinateText, TextsOfTheFourFramesInEveryStyle) {

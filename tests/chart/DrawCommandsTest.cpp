@@ -6,6 +6,7 @@
 
 #include "chart/DrawCommands.h"
 #include "chart/Overlays.h"
+#include "chart/ViewCommands.h"
 
 namespace {
 
@@ -46,42 +47,79 @@ protected:
     }
 };
 
-TEST_F(DrawCommandsTest, DialogRefusesUnusableNumbersAndCancelChangesNothing) {
+// A field that can't be used is named in a message and keeps the dialog open
+// (a scripted dialog then ends as Cancel): nothing changes. The star limits
+// and grid intervals keep their fallbacks, which are said.
+TEST_F(DrawCommandsTest, DialogsRefuseUnusableNumbersNamingTheField) {
     DisplayOptions& o = gDisplayOptions;
+    ChartView& v = gChartView;
+    v.coordinateSystem = kHorizon;
+    std::vector<MessageRecord> said;
+    SetMessageResponder([&](const MessageRecord& m) {
+        said.push_back(m);
+        return AnswerOK;
+    });
+    auto state = [&] {
+        return std::tuple(o.planetMagnification, o.gridSegmentsPerCircle, TypeLimit(62),
+                          TypeLimit(63), v.zoomFactor, v.scrollRate, v.centerLatitude);
+    };
+    const auto before = state();
+    constexpr int kSymbols = kSymbolsAndGridsTemplate, kField = 258, kCenter = 257;
+    const struct {
+        int templateNumber, control;
+        const char *text, *field;
+    } refused[] = {{kSymbols, 34, "dim", "globular cluster magnitude"},
+                   {kSymbols, 36, "400", "diffuse nebula magnitude"},
+                   {kSymbols, 21, "0", "planet magnification"},
+                   {kSymbols, 54, "1", "segments per circle"},
+                   {kField, 8, "0", "zoom factor"},
+                   {kField, 10, "0", "scroll rate"},
+                   {kCenter, 9, "abc", "azimuth"},
+                   {kCenter, 11, "95", "altitude"}};
+    for (const auto& c : refused) {
+        SCOPED_TRACE(c.field);
+        said.clear();
+        SetDialogResponder(
+            c.templateNumber, [&](WindowRef d) { SetItemText(d, c.control, c.text); }, kOKButton);
+        if (c.templateNumber == kSymbols)
+            DrawMenuCommand(kDrawMenu, 12);
+        else
+            ViewMenuCommand(259, c.templateNumber == kField ? 9 : 4);
+        ASSERT_EQ(said.size(), 1u);
+        EXPECT_EQ(said[0].number, 548);
+        EXPECT_NE(said[0].text.find(std::string(c.field) + " \"" + c.text + "\""),
+                  std::string::npos)
+            << said[0].text;
+        EXPECT_EQ(state(), before);
+    }
+
+    said.clear();
     const double interval = (1.0 + 59.7 / 60.0) * 0.26179938781323336;
     o.gridRAInterval = interval;
-    for (int button : {kCancelButton, kOKButton}) {
-        SetDialogResponder(
-            kSymbolsAndGridsTemplate,
-            [](WindowRef d) {
-                EXPECT_EQ(GetItemText(d, 50), "02 00") << "the minutes round up to the hour";
-                const std::pair<int, const char*> typed[] = {
-                    {9, "bright"},                            // unreadable: kept
-                    {11, "6.3"},                              // 630 hundredths, not 629
-                    {32, "7.257"},                            // truncated to hundredths
-                    {34, "dim"},                              // an unreadable limit is no limit
-                    {36, "400"},                              // beyond 16 bits: held inside them
-                    {21, "0"},                                // magnification must be positive
-                    {50, "0 0"},   {52, "-3 10"}, {54, "1"}}; // a meridian needs two segments
-                for (auto [control, text] : typed)
-                    SetItemText(d, control, text);
-            },
-            button);
-        DrawMenuCommand(kDrawMenu, 12);
-        if (button == kCancelButton) {
-            EXPECT_EQ(std::tuple(o.faintestStarMagnitude, TypeLimit(61), TypeLimit(62)),
-                      std::tuple(550, 650, 750));
-            EXPECT_EQ(o.gridRAInterval, interval);
-            continue;
-        }
-        EXPECT_EQ(std::tuple(o.brightestStarMagnitude, o.faintestStarMagnitude, TypeLimit(61),
-                             TypeLimit(62), TypeLimit(63)),
-                  std::tuple(50, 630, 725, kNoLimit, 32766));
-        EXPECT_DOUBLE_EQ(o.planetMagnification, 1.0);
-        EXPECT_DOUBLE_EQ(o.gridRAInterval, 0.004363323130220556) << "one minute of R.A.";
-        EXPECT_DOUBLE_EQ(o.gridDecInterval, 0.0002908882086813704) << "one arcminute";
-        EXPECT_EQ(o.gridSegmentsPerCircle, 72);
-    }
+    SetDialogResponder(
+        kSymbols,
+        [](WindowRef d) {
+            EXPECT_EQ(GetItemText(d, 50), "02 00") << "the minutes round up to the hour";
+            const std::pair<int, const char*> typed[] = {
+                {9, "bright"},                 // unreadable: kept, and said
+                {11, "6.3"},                   // 630 hundredths, not 629
+                {32, "7.257"},                 // truncated to hundredths
+                {34, " "},                     // blank: no limit
+                {50, "0 0"},   {52, "-3 10"}}; // not positive: the smallest interval, said
+            for (auto [control, text] : typed)
+                SetItemText(d, control, text);
+        },
+        kOKButton);
+    DrawMenuCommand(kDrawMenu, 12);
+    EXPECT_EQ(
+        std::tuple(o.brightestStarMagnitude, o.faintestStarMagnitude, TypeLimit(61), TypeLimit(62)),
+        std::tuple(50, 630, 725, kNoLimit));
+    EXPECT_DOUBLE_EQ(o.gridRAInterval, 0.004363323130220556) << "one minute of R.A.";
+    EXPECT_DOUBLE_EQ(o.gridDecInterval, 0.0002908882086813704) << "one arcminute";
+    ASSERT_EQ(said.size(), 3u);
+    for (const MessageRecord& m : said)
+        EXPECT_EQ(m.number, 549) << m.text;
+    SetMessageResponder(nullptr);
 }
 
 TEST_F(DrawCommandsTest, ChosenColoursShowInTheNextDrawingAndCancelKeepsThem) {
