@@ -747,3 +747,200 @@ long variableStarNumber(const std::string& designation) {
     }
     return 0;
 }
+
+// ---------------------------------------------------------------------------
+// Greek letters as people write them.
+
+namespace {
+
+constexpr const char* kGreekNames[kGreekLetterCount] = {
+    "alpha", "beta",  "gamma",  "delta",   "epsilon", "zeta", "eta",     "theta",
+    "iota",  "kappa", "lambda", "mu",      "nu",      "xi",   "omicron", "pi",
+    "rho",   "sigma", "tau",    "upsilon", "phi",     "chi",  "psi",     "omega"};
+// The three-letter forms of catalogues ("alf Cen").
+constexpr const char* kGreekShortNames[kGreekLetterCount] = {
+    "alf", "bet", "gam", "del", "eps", "zet", "eta", "tet", "iot", "kap", "lam", "mu",
+    "nu",  "ksi", "omi", "pi",  "rho", "sig", "tau", "ups", "phi", "chi", "psi", "ome"};
+
+// Code points of the small letters alpha to omega, final sigma skipped.
+char32_t GreekCodePoint(int number) {
+    return static_cast<char32_t>(0x3B1 + number - 1 + (number >= 18 ? 1 : 0));
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+char32_t SuperscriptDigit(char digit) {
+    static constexpr char32_t kSuperscripts[10] = {0x2070, 0xB9,   0xB2,   0xB3,   0x2074,
+                                                   0x2075, 0x2076, 0x2077, 0x2078, 0x2079};
+    return kSuperscripts[digit - '0'];
+}
+
+// Reads one UTF-8 character at `at` (advancing it); 0 for a broken sequence.
+char32_t NextCodePoint(std::string_view text, std::size_t& at) {
+    unsigned char c = static_cast<unsigned char>(text[at++]);
+    int more = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : -1;
+    if (more < 0) return 0;
+    char32_t value = more == 0 ? c : more == 1 ? (c & 0x1F) : (c & 0x0F);
+    for (int i = 0; i < more; ++i) {
+        if (at >= text.size() || (static_cast<unsigned char>(text[at]) & 0xC0) != 0x80) return 0;
+        value = value << 6 | (static_cast<unsigned char>(text[at++]) & 0x3F);
+    }
+    return value;
+}
+
+// Greek letter 1..24 at the start of `word` (a Greek character, small or
+// capital, or its name written out), with `rest` what follows; 0 when none.
+int LeadingGreekLetter(std::string_view word, std::string_view& rest) {
+    std::size_t at = 0;
+    char32_t c = NextCodePoint(word, at);
+    if (c >= 0x391 && c <= 0x3A9) c += 0x20; // capital to small
+    if (c == 0x3C2) c = 0x3C3;               // final sigma
+    for (int n = 1; n <= kGreekLetterCount; ++n)
+        if (c == GreekCodePoint(n)) {
+            rest = word.substr(at);
+            return n;
+        }
+    // The longest written-out name that starts the word ("eta" within "theta" never does).
+    int best = 0;
+    std::size_t bestLength = 0;
+    for (int n = 1; n <= kGreekLetterCount; ++n)
+        for (const char* name : {kGreekNames[n - 1], kGreekShortNames[n - 1]}) {
+            std::size_t length = std::strlen(name);
+            if (length <= bestLength || word.size() < length) continue;
+            bool same = true;
+            for (std::size_t i = 0; i < length && same; ++i)
+                same = FoldCase(word[i]) == name[i];
+            if (same) {
+                best = n;
+                bestLength = length;
+            }
+        }
+    rest = word.substr(bestLength);
+    return best;
+}
+
+// A superscript written as digits or superscript digits: its value, -1 when
+// `text` holds anything else, 0 when empty.
+int SuperscriptValue(std::string_view text) {
+    int value = 0;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        char32_t c = NextCodePoint(text, at);
+        int digit = c >= '0' && c <= '9'         ? static_cast<int>(c - '0')
+                    : c == 0xB9                  ? 1
+                    : c == 0xB2 || c == 0xB3     ? static_cast<int>(c - 0xB0)
+                    : c >= 0x2074 && c <= 0x2079 ? static_cast<int>(c - 0x2070)
+                    : c == 0x2070                ? 0
+                                                 : -1;
+        if (digit < 0 || value > 99) return -1;
+        value = value * 10 + digit;
+    }
+    return value;
+}
+
+// The constellation a name means: its abbreviation, or its Latin name in any
+// case (nominative or genitive: each word must share its first three letters
+// with the name's; the longest shared start wins, then the nearest length).
+int SplitBlank(std::string_view text, std::string_view* words, int limit) {
+    int count = 0;
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t end = std::min(text.find(' ', at), text.size());
+        if (end > at) {
+            if (count == limit) return limit + 1;
+            words[count++] = text.substr(at, end - at);
+        }
+        at = end + 1;
+    }
+    return count;
+}
+
+int ConstellationOfName(std::string_view name) {
+    if (name.size() == 3) return constellationNumber(std::string(name));
+    std::string_view written[2], words[2];
+    const int count = SplitBlank(name, written, 2);
+    int best = 0;
+    long bestScore = 0;
+    for (int c = 1; c <= kConstellationCount; ++c) {
+        if (SplitBlank(kConstellations[c - 1].name, words, 2) != count) continue;
+        long score = 0;
+        for (int k = 0; k < count && score >= 0; ++k) {
+            std::size_t same = 0;
+            while (same < words[k].size() && same < written[k].size() &&
+                   FoldCase(words[k][same]) == FoldCase(written[k][same]))
+                ++same;
+            long difference =
+                std::abs(static_cast<long>(words[k].size()) - static_cast<long>(written[k].size()));
+            score = same < 3 ? -1 : score + static_cast<long>(same) * 100 - difference;
+        }
+        if (score > bestScore) {
+            best = c;
+            bestScore = score;
+        }
+    }
+    return best;
+}
+
+} // namespace
+
+std::string bayerQuery(const std::string& query) {
+    std::string out;
+    std::string_view text = query;
+    while (true) {
+        std::size_t separator = text.find(kPartSeparator);
+        std::string_view part = text.substr(0, separator);
+        std::size_t first = part.find_first_not_of(' ');
+        std::size_t last = part.find_last_not_of(' ');
+        std::string_view trimmed = first == std::string_view::npos
+                                       ? std::string_view()
+                                       : part.substr(first, last - first + 1);
+        std::size_t blank = trimmed.find(' ');
+        std::string_view rest;
+        int letter = blank == std::string_view::npos
+                         ? 0
+                         : LeadingGreekLetter(trimmed.substr(0, blank), rest);
+        int superscript = letter > 0 ? SuperscriptValue(rest) : -1;
+        int constellation = superscript >= 0 ? ConstellationOfName(trimmed.substr(blank + 1)) : 0;
+        if (constellation > 0) {
+            out += kSymbolMark;
+            out += greekSymbol(letter);
+            if (superscript > 0) out += std::to_string(superscript);
+            out += ' ';
+            out += constellationAbbreviation(constellation);
+        } else {
+            out += part;
+        }
+        if (separator == std::string_view::npos) break;
+        out += kPartSeparator;
+        text.remove_prefix(separator + 1);
+    }
+    return out;
+}
+
+std::string unicodeName(const std::string& name) {
+    std::string out;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        int letter =
+            name[i] == kSymbolMark && i + 1 < name.size() ? greekLetterNumber(name[i + 1]) : 0;
+        if (letter == 0) {
+            out += name[i];
+            continue;
+        }
+        AppendUtf8(out, GreekCodePoint(letter));
+        i += 2;
+        while (i < name.size() && name[i] >= '0' && name[i] <= '9')
+            AppendUtf8(out, SuperscriptDigit(name[i++]));
+        --i;
+    }
+    return out;
+}

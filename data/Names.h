@@ -95,6 +95,13 @@ int greekLetterNumber(char symbol);
 // The symbol-font character of Greek letter 1..24, else 0.
 char greekSymbol(int number);
 
+// A query with Bayer designations written as people write them ("Alpha
+// Centauri", "alpha cen", "alf1 Cen", "α¹ Cen", "Eta Ursae Majoris") turned,
+// part by part, into the stored form ("$a Cen"); other parts are kept.
+std::string bayerQuery(const std::string& query);
+// A name with its Greek letters and superscripts in UTF-8 ("α¹ Cen").
+std::string unicodeName(const std::string& name);
+
 // Variable-star designations: 1 "R" ... 9 "Z", 10 "RR" ... 54 "ZZ",
 // 55 "AA" ... 334 "QZ" (no J), then "V335" onwards. Empty text below 1.
 std::string variableStarDesignation(long number);

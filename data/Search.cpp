@@ -450,7 +450,8 @@ void setSearchClock(SearchClock clock) {
 int findObjectByName(const std::string& queryText, bool caseSensitive, bool exactMatch,
                      ObjectID& inOutId) {
     Query query;
-    query.text = queryText.substr(0, kMaxQueryLength);
+    // Bayer letters written out or in Greek are searched in their stored form.
+    query.text = bayerQuery(queryText.substr(0, kMaxQueryLength)).substr(0, kMaxQueryLength);
     query.caseSensitive = caseSensitive;
     query.exactMatch = exactMatch;
     query.partCount = SplitParts(query.text, query.parts, kMaxSearchParts);
@@ -482,8 +483,9 @@ int findObjectByName(const std::string& queryText, bool caseSensitive, bool exac
             long elapsed = Now() - start;
             if (progressAllowed && !progressShown && elapsed > kSearchProgressDelay) {
                 BeginProgress(true, 1);
-                ProgressStage(FormatMessage(kSearchingString, query.text.c_str()), 0,
-                              objectCount());
+                ProgressStage(
+                    FormatMessage(kSearchingString, queryText.substr(0, kMaxQueryLength).c_str()),
+                    0, objectCount());
                 progressShown = true;
             }
         }

@@ -45,11 +45,18 @@ void PrintText(std::FILE* stream, const char* format, ...) {
 
 namespace {
 
+// A line naming objects goes out in UTF-8 with its Greek letters ("α CMa",
+// not the stored "$a CMa").
+void PrintName(const std::string& line) {
+    std::fputs((unicodeName(ConsoleText(line)) + "\n").c_str(), stdout);
+}
+
 constexpr int kExitFailure = 1;
 constexpr int kReplaceQuestion = 531;
 constexpr int kCreateDirectoryQuestion = 528;
 constexpr int kTypeNameBase = 1000;
 constexpr int kNoObjectString = 523;
+constexpr int kNoMatchString = 512;                          // "No matching object found!"
 constexpr double kDegreesPerTurnUnit = 360.0 / 1073741824.0; // box angles: 2^30 per turn
 
 bool gReplace = false;
@@ -172,11 +179,11 @@ int ToolFind(const ToolDatabaseOptions& options, const std::string& query) {
     while (findObjectByName(query, options.caseSensitive, options.exact, id) == kStatusSuccess) {
         const SkyObject* object = getObject(id);
         if (object == nullptr) break;
-        PrintText(stdout, "%d\t%s\t%s\n", id, TypeName(object->type).c_str(),
-                  DisplayName(object).c_str());
+        PrintName(std::to_string(id) + "\t" + TypeName(object->type) + "\t" + DisplayName(object));
         ++found;
         if (!options.all) break;
     }
+    if (found == 0) ShowMessage(ButtonsOK, kNoMatchString);
     closeDatabase();
     return found > 0 ? 0 : kExitFailure;
 }
@@ -254,14 +261,16 @@ int ToolInfo(const ToolDatabaseOptions& options, const ToolInfoOptions& info,
 
     setCurrentFrameQuery(InfoFrame);
 
-    // Names are found as a settings file finds them: the whole name or one
-    // of its ";"-separated parts, letter case ignored.
+    // Names are found as a settings file finds them (the whole name or one of
+    // its ";"-separated parts, letter case ignored), else as find finds them.
     int status = SetUpSettings(info) ? 1 : 0;
     ObjectID id = 0;
     ObjectInfo lines;
     if (status == 1) {
         PrepareComputation();
-        if (findObjectByName(name, false, true, id) != kStatusSuccess) {
+        // The whole name first, then as find reads it ("Ceres" is "1 Ceres").
+        if (findObjectByName(name, false, true, id) != kStatusSuccess &&
+            (id = 0, findObjectByName(name, false, false, id)) != kStatusSuccess) {
             ShowMessage(ButtonsOK, kNoObjectString, name.c_str());
             status = 0;
         } else if (!FillObjectInfoLines(id, lines)) {
@@ -269,9 +278,9 @@ int ToolInfo(const ToolDatabaseOptions& options, const ToolInfoOptions& info,
         }
     }
     if (status == 1) {
-        PrintText(stdout, "%s\n", lines.displayName.c_str());
+        PrintName(lines.displayName);
         for (const std::string& line : lines.lines)
-            PrintText(stdout, "%s\n", line.c_str());
+            PrintName(line);
     }
     closeDatabase();
     return status == 1 ? 0 : kExitFailure;

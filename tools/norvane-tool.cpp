@@ -5,6 +5,7 @@
 #include "astro/Report.h"
 #include "astro/TimeScales.h"
 #include "astro/Vectors.h"
+#include "data/Names.h"
 #include "resources/Strings.h"
 #include "shell/Platform.h"
 #include "tools/ToolCommands.h"
@@ -294,8 +295,14 @@ int main(int argc, char** argv) {
     std::vector<std::string> convertedArguments;
     std::vector<char*> argumentPointers;
     convertedArguments.reserve(static_cast<std::size_t>(argc));
-    for (int i = 0; i < argc; ++i)
-        convertedArguments.push_back(FromConsoleText(argv[i]));
+    for (int i = 0; i < argc; ++i) {
+        // Greek letters have no place in the code page: a name written with
+        // them ("α CMa") is put in the stored form first.
+        std::string argument = argv[i];
+        if (argument.find_first_of("\xCE\xCF") != std::string::npos)
+            argument = bayerQuery(argument);
+        convertedArguments.push_back(FromConsoleText(argument));
+    }
     for (std::string& argument : convertedArguments)
         argumentPointers.push_back(argument.data());
     argumentPointers.push_back(nullptr);

@@ -60,6 +60,21 @@ TEST(Names, ConstellationAndGreekLetterTables) {
     EXPECT_EQ(greekLetterNumber('j'), 0);
 }
 
+TEST(Names, BayerLettersAsPeopleWriteThem) {
+    const std::pair<const char*, const char*> queries[] = {
+        {"Alpha Centauri", "$a Cen"},          {"alf1 cen", "$a1 Cen"},
+        {"\xCE\xB1\xC2\xB9 Cen", "$a1 Cen"},   {"\xCE\xA3 Sco", "$s Sco"},
+        {"Eta Ursae Majoris", "$h UMa"},       {"theta Sagittae", "$q Sge"},
+        {"tau Sagittarii", "$t Sgr"},          {"mu Leonis Minoris", "$m LMi"},
+        {"Omega Canum Venaticorum", "$w CVn"}, {"Sirius; beta ori", "Sirius;$b Ori"},
+        {"Alphard Hya", "Alphard Hya"},        {"Nunki Sgr", "Nunki Sgr"},
+        {"alpha Nowhere", "alpha Nowhere"},    {"alpha", "alpha"}};
+    for (auto [query, stored] : queries)
+        EXPECT_EQ(bayerQuery(query), stored) << query;
+    EXPECT_EQ(unicodeName("$a1 Cen; $y12 Aqr; $j; US$"),
+              "\xCE\xB1\xC2\xB9 Cen; \xCF\x88\xC2\xB9\xC2\xB2 Aqr; $j; US$");
+}
+
 TEST(Names, VariableStarSequence) {
     const std::pair<long, const char*> marks[] = {{9, "Z"},   {10, "RR"},  {54, "ZZ"},   {55, "AA"},
                                                   {64, "AK"}, {334, "QZ"}, {335, "V335"}};
