@@ -3,6 +3,7 @@
 #include "astro/Vectors.h"
 #include "chart/ChartView.h"
 #include "chart/DisplayOptions.h"
+#include "chart/Labels.h"
 #include "chart/Primitives.h"
 #include "chart/Projection.h"
 #include "data/Driver.h"
@@ -417,8 +418,8 @@ long DrawSolarSystemBodies() {
             ++drawn;
             if (o.showObjectLabels && o.faintestPlanetLabelMagnitude != kNoLimit &&
                 body->magnitude <= o.faintestPlanetLabelMagnitude) {
-                UseColor(o.useColor ? o.colors[kPlanetLabelColor] : ForegroundColor(), 1, false);
-                DrawObjectLabel(body, p.x, p.y, p.radius);
+                QueueObjectLabel(body, p.x, p.y, p.radius, body->magnitude,
+                                 o.useColor ? o.colors[kPlanetLabelColor] : ForegroundColor());
             }
         }
         unlockFile(id);

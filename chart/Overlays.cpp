@@ -8,6 +8,7 @@
 #include "astro/Viewer.h"
 #include "chart/ChartView.h"
 #include "chart/DisplayOptions.h"
+#include "chart/Labels.h"
 #include "chart/Primitives.h"
 #include "chart/Projection.h"
 #include "data/Driver.h"
@@ -378,6 +379,67 @@ LineResult LineToDirection(const std::int32_t v[3]) {
 // ---------------------------------------------------------------------------
 // Circles, grids and the horizon
 
+namespace {
+
+// The arc of a circle being traced: its vertices as drawn, and whether each
+// end is one where a label may go (where the arc leaves the drawing area or
+// is cut at the horizon). Kept from circle to circle for their room.
+struct Arc {
+    std::vector<Point> points;
+    bool firstOpen = false, lastOpen = false;
+};
+Arc gArc, gLeadingArc;
+// While the R.A./Dec. grid is drawn: its numbers are read against the chart's
+// edge, so they are not moved out along their lines as a circle's name is.
+bool gGridNumbers = false;
+
+// The point `distance` pixels from an end of an arc toward its next vertex
+// (and on past it, along the same line, when the vertex is nearer).
+Point AlongArc(Point end, Point next, int distance) {
+    const double dx = next.x - end.x, dy = next.y - end.y, length = std::hypot(dx, dy);
+    if (!(length > 0.0)) return end;
+    return {end.x + static_cast<int>(std::lround(dx / length * distance)),
+            end.y + static_cast<int>(std::lround(dy / length * distance))};
+}
+
+// One label for an arc with an open end: with its top-left at the end (its
+// first, else its last), or when that place is taken, above or left of it;
+// failing those, the same a label's length in along the arc from an open
+// end, clear of the edge and of whatever label or compass point sits there;
+// failing those (a named circle), beside any vertex of the arc. Every place
+// is moved inside the drawing area.
+void LabelArc(const Arc& arc, const std::string& label) {
+    const std::vector<Point>& points = arc.points;
+    const std::size_t n = points.size();
+    if (n < 2 || !(arc.firstOpen || arc.lastOpen)) return;
+    if (!ChartLabelsActive()) {
+        const Point p = arc.firstOpen ? points.front() : points.back();
+        PlaceText(label, p.x, p.y);
+        return;
+    }
+    int w = 0, h = 0;
+    TextExtent(label, &w, &h);
+    auto nearPoint = [&](Point p) {
+        const Point places[4] = {{p.x, p.y}, {p.x, p.y - h}, {p.x - w, p.y}, {p.x - w, p.y - h}};
+        for (Point at : places) {
+            at.x = std::clamp(at.x, gFrame.left + 1, gFrame.right - 1 - w);
+            at.y = std::clamp(at.y, gFrame.top + 1, gFrame.bottom - 1 - h);
+            if (!ClaimLabel(Rect{at.x, at.y, at.x + w, at.y + h}, label)) continue;
+            PlaceText(label, at.x, at.y);
+            return true;
+        }
+        return false;
+    };
+    if (arc.firstOpen && nearPoint(points.front())) return;
+    if (arc.lastOpen && nearPoint(points.back())) return;
+    if (arc.firstOpen && nearPoint(AlongArc(points.front(), points[1], w + h))) return;
+    if (arc.lastOpen && nearPoint(AlongArc(points.back(), points[n - 2], w + h))) return;
+    for (std::size_t i = 1; i + 1 < n && !gGridNumbers; ++i)
+        if (nearPoint(points[i])) return;
+}
+
+} // namespace
+
 void DrawCoordinateCircle(int kind, double fixedAngle, double start, double extent, int segments,
                           int frame, const std::string& label) {
     if (segments < 1) return;
@@ -385,6 +447,19 @@ void DrawCoordinateCircle(int kind, double fixedAngle, double start, double exte
     if (!TransposedFixed15(frame, back)) return;
     const double step = extent / segments;
     const bool labels = gDisplayOptions.showGridLabels && !label.empty();
+    // A full circle whose start is on the chart runs on through its end: its
+    // first arc and its last are one, labelled once.
+    const bool closed = std::fabs(extent) >= kTwoPi - kGridMargin;
+    bool inArc = false, arcLeads = false, leadingHeld = false;
+    auto finish = [&] {
+        if (arcLeads) {
+            std::swap(gArc, gLeadingArc);
+            leadingHeld = true;
+        } else {
+            LabelArc(gArc, label);
+        }
+        inArc = arcLeads = false;
+    };
     // The fixed angle's cosine and sine stay the same along the circle.
     const std::int32_t fixedCos =
         static_cast<std::int32_t>(std::lround(std::cos(fixedAngle) * kFixed15));
@@ -419,9 +494,32 @@ void DrawCoordinateCircle(int kind, double fixedAngle, double start, double exte
             continue;
         }
         LineResult line = LineToDirection(v);
-        if (!labels || !line.drawn) continue;
-        if (!line.startDrawable) PlaceText(label, line.start.x, line.start.y);
-        if (!line.endDrawable) PlaceText(label, line.end.x, line.end.y);
+        if (!labels) continue;
+        if (!line.drawn) {
+            if (inArc) finish();
+            continue;
+        }
+        if (!inArc || !line.startDrawable) {
+            if (inArc) finish();
+            gArc.points.clear();
+            gArc.points.push_back(line.start);
+            gArc.firstOpen = !line.startDrawable;
+            arcLeads = closed && i == 1 && line.startDrawable;
+            inArc = true;
+        }
+        gArc.points.push_back(line.end);
+        gArc.lastOpen = !line.endDrawable;
+        if (gArc.lastOpen) finish();
+    }
+    if (inArc && leadingHeld) {
+        // The leading arc starts where this one ends.
+        const std::vector<Point>& rest = gLeadingArc.points;
+        gArc.points.insert(gArc.points.end(), rest.begin() + 1, rest.end());
+        gArc.lastOpen = gLeadingArc.lastOpen;
+        LabelArc(gArc, label);
+    } else {
+        if (inArc) LabelArc(gArc, label);
+        if (leadingHeld) LabelArc(gLeadingArc, label);
     }
 }
 
@@ -456,6 +554,7 @@ void DrawGrids() {
     if (!o.showGridLines) return;
     const int segments = o.gridSegmentsPerCircle;
     if (o.showRADecGrid) {
+        gGridNumbers = true;
         SetOverlayColor(kGridColor);
         for (double declination : GridDeclinations(o.gridDecInterval))
             DrawCoordinateCircle(kLatitudeCircle, declination, 0.0, kTwoPi, segments,
@@ -463,6 +562,7 @@ void DrawGrids() {
         for (double rightAscension : GridRightAscensions(o.gridRAInterval))
             DrawCoordinateCircle(kMeridian, rightAscension, -kHalfPi, kPi, segments / 2,
                                  kFrameEquatorial, FormatRightAscensionLabel(rightAscension));
+        gGridNumbers = false;
     }
     if (o.showEquator) {
         SetOverlayColor(kEquatorColor);
@@ -482,6 +582,53 @@ void DrawGrids() {
     if (o.showHorizonLine) DrawHorizon();
 }
 
+namespace {
+
+// The box of compass point k (0 north, 2 east, ...) centred on its place on
+// the horizon, moved inside the drawing area while a chart is drawn; false
+// when the place is off the chart.
+bool CompassBox(int k, Rect& box) {
+    const double altitude = gComputationOptions.horizonAltitude;
+    const Matrix3& m = gInstant.frames.horizon;
+    // The compass point in the horizon frame (x north, y east), then back to
+    // J2000 with the transpose.
+    const double azimuth = k * kCompassStep;
+    const double local[3] = {std::cos(altitude) * std::cos(azimuth),
+                             std::cos(altitude) * std::sin(azimuth), std::sin(altitude)};
+    std::int32_t v[3];
+    for (int r = 0; r < 3; ++r)
+        v[r] = ToFixed30(m[0][r] * local[0] + m[1][r] * local[1] + m[2][r] * local[2]);
+    // The horizon is on the mask's edge (see DrawHorizon).
+    DisplayOptions& o = gDisplayOptions;
+    const bool mask = o.showHorizonMask;
+    o.showHorizonMask = false;
+    const bool inChart = PointInChart(v);
+    o.showHorizonMask = mask;
+    if (!inChart) return false;
+    const ProjectedPoint p = ProjectDirection(v);
+    int w = 0, h = 0;
+    TextExtent(kCompassPoints[k], &w, &h);
+    int left = p.x - w / 2, top = p.y - h / 2;
+    if (ChartLabelsActive()) {
+        left = std::clamp(left, gFrame.left + 1, gFrame.right - 1 - w);
+        top = std::clamp(top, gFrame.top + 1, gFrame.bottom - 1 - h);
+    }
+    box = Rect{left, top, left + w, top + h};
+    return true;
+}
+
+} // namespace
+
+void ReserveCompassPoints() {
+    const DisplayOptions& o = gDisplayOptions;
+    if (!o.showHorizonLine || !o.showGridLabels || !(o.showGridLines || o.showHorizonMask)) return;
+    // The four cardinal points before the four between them.
+    for (int k : {0, 2, 4, 6, 1, 3, 5, 7}) {
+        Rect box;
+        if (CompassBox(k, box)) ClaimLabel(box, kCompassPoints[k]);
+    }
+}
+
 void DrawHorizon() {
     DisplayOptions& o = gDisplayOptions;
     const double altitude = gComputationOptions.horizonAltitude;
@@ -493,24 +640,12 @@ void DrawHorizon() {
     DrawCoordinateCircle(kLatitudeCircle, altitude, 0.0, kTwoPi, o.gridSegmentsPerCircle,
                          kFrameHorizon, "Horizon");
     if (o.showGridLabels) {
-        const Matrix3& m = gInstant.frames.horizon;
         for (int k = 0; k < 8; ++k) {
-            // The compass point in the horizon frame (x north, y east), then
-            // back to J2000 with the transpose.
-            const double azimuth = k * kCompassStep;
-            const double local[3] = {std::cos(altitude) * std::cos(azimuth),
-                                     std::cos(altitude) * std::sin(azimuth), std::sin(altitude)};
-            std::int32_t v[3];
-            for (int r = 0; r < 3; ++r)
-                v[r] = ToFixed30(m[0][r] * local[0] + m[1][r] * local[1] + m[2][r] * local[2]);
-            if (!PointInChart(v)) continue;
-            const ProjectedPoint p = ProjectDirection(v);
-            int w = 0, h = 0;
-            TextExtent(kCompassPoints[k], &w, &h);
-            const int left = p.x - w / 2, top = p.y - h / 2;
-            FillWithSkyColor(Rect{left - 1, top - 1, left + w, top + h});
+            Rect box;
+            if (!CompassBox(k, box) || !ClaimLabel(box, kCompassPoints[k])) continue;
+            FillWithSkyColor(Rect{box.left - 1, box.top - 1, box.right, box.bottom});
             SetOverlayColor(kHorizonColor);
-            Text(left, top, kCompassPoints[k]);
+            Text(box.left, box.top, kCompassPoints[k]);
         }
     }
     o.showHorizonMask = mask;
@@ -565,13 +700,39 @@ bool RefreshEndpoints(LineObject* line, std::uint32_t epoch) {
     return true;
 }
 
+// A constellation's name goes beside the vertex where its labelled line
+// starts. Zoomed in, that vertex is often off the chart: the name then goes
+// beside the next vertex of the constellation's figure (the lines that
+// follow, up to the next labelled one) that is on the chart and has room,
+// and failing all of them in the middle of the first piece of the figure
+// drawn across the chart.
+struct PendingName {
+    const char* text = nullptr; // the name still to be written, or nothing
+    bool haveStretch = false;
+    Point stretch;
+};
+
+constexpr int kNameGap = 3;
+
+bool NameAt(PendingName& name, Point at) {
+    if (name.text == nullptr || !PlaceLabelAround(name.text, at.x, at.y, kNameGap, true))
+        return false;
+    name.text = nullptr;
+    return true;
+}
+
+void FinishName(PendingName& name) {
+    if (name.haveStretch) NameAt(name, name.stretch);
+    name = PendingName{};
+}
+
 void DrawFileLines(ObjectID fileId, std::uint32_t epoch) {
     const DisplayOptions& o = gDisplayOptions;
     SelectChartFont(FontItalic);
-    const int lineHeight = ChartLineHeight();
     int currentType = 0;
     bool havePrevious = false;
     std::int32_t previous[3] = {0, 0, 0};
+    PendingName name;
     for (ObjectID id = firstObjectInFile(fileId); id != 0; id = nextObjectInFile(id)) {
         DatabaseFile* file = getFile(fileId);
         if (file == nullptr || !isLoaded(file)) break;
@@ -583,6 +744,10 @@ void DrawFileLines(ObjectID fileId, std::uint32_t epoch) {
             havePrevious = false;
             continue;
         }
+        const bool labelled = o.showConstellationLabels && line->label && line->label[0] != '\0';
+        // A name belongs to the lines of its own kind up to the next name.
+        if (labelled || line->type != currentType) FinishName(name);
+        if (labelled) name.text = line->label.get();
         if (line->type != currentType) {
             currentType = line->type;
             SetOverlayColor(currentType == kTypeFigureLine ? kFigureColor : kBoundaryColor);
@@ -595,10 +760,15 @@ void DrawFileLines(ObjectID fileId, std::uint32_t epoch) {
         LineResult drawn = LineToDirection(second);
         std::memcpy(previous, second, sizeof previous);
         havePrevious = true;
-        if (o.showConstellationLabels && drawn.startDrawable && line->label &&
-            line->label[0] != '\0')
-            DrawLabel(line->label.get(), 0, drawn.start.x + 3, drawn.start.y + lineHeight + 3);
+        if (name.text == nullptr) continue;
+        if (drawn.startDrawable && NameAt(name, drawn.start)) continue;
+        if (drawn.drawn && drawn.endDrawable && NameAt(name, drawn.end)) continue;
+        if (drawn.drawn && !name.haveStretch) {
+            name.stretch = {(drawn.start.x + drawn.end.x) / 2, (drawn.start.y + drawn.end.y) / 2};
+            name.haveStretch = true;
+        }
     }
+    FinishName(name);
     SelectChartFont();
 }
 

@@ -34,6 +34,9 @@ void DrawCoordinateCircle(int kind, double fixedAngle, double start, double exte
 
 void DrawGrids();
 void DrawHorizon();
+// Claims the places of the compass points that this chart's horizon will
+// write, as it begins, so that no other label takes them.
+void ReserveCompassPoints();
 int DrawConstellations();
 void DrawLegend(const Rect& rect);
 // 4 x the chart font's line height + 1.

@@ -275,63 +275,86 @@ void DrawDeepSkySymbol(int type, int x, int y, int radius) {
 // ---------------------------------------------------------------------------
 // Labels
 
-void DrawObjectLabel(const SkyObject* object, int x, int y, int radius) {
-    if (object == nullptr) return;
-    std::string text;
+std::string ObjectLabelText(const SkyObject* object) {
+    if (object == nullptr) return {};
     if (const CatalogObject* catalog = AsCatalog(object)) {
-        if (catalog->name)
-            text = catalog->name.get();
-        else if (catalog->identifiers && catalog->identifierCount > 0)
-            text = formatIdentifier(catalog->identifiers[0]);
-    } else {
-        text = DisplayName(object);
+        if (catalog->name) return catalog->name.get();
+        if (catalog->identifiers && catalog->identifierCount > 0)
+            return formatIdentifier(catalog->identifiers[0]);
+        return {};
     }
-    if (text.empty()) return;
+    return DisplayName(object);
+}
 
+int ObjectLabelGap(const SkyObject* object, int radius) {
     int d = IsStarType(object->type) ? 0 : radius;
     if (object->type == kTypeDiffuseNebula)
         d = radius * 7 / 10;
     else if (object->type == kTypeGalaxy)
         d = radius * 2 / 3;
     if (d > 0) d = d * 7 / 10;
-    DrawLabel(text.c_str(), 0, x + d + 3, y - d - 3);
+    return d + 3;
 }
 
-void DrawLabel(const char* text, int length, int x, int y) {
-    if (text == nullptr) return;
+void DrawObjectLabel(const SkyObject* object, int x, int y, int radius) {
+    if (object == nullptr) return;
+    const std::string text = ObjectLabelText(object);
+    if (text.empty()) return;
+    const int gap = ObjectLabelGap(object, radius);
+    DrawLabel(text.c_str(), 0, x + gap, y - gap);
+}
+
+namespace {
+
+// Writes (draw) or only measures a label with its bottom at y; returns its
+// width, and in *rise how far above y its highest piece reaches.
+int LayOutLabel(const char* text, int length, int x, int y, bool draw, int* rise) {
+    *rise = 0;
+    if (text == nullptr) return 0;
     std::size_t n = std::strlen(text);
     if (length > 0)
         n = std::min(n, static_cast<std::size_t>(length));
     else if (const char* semicolon = std::strchr(text, ';'))
         n = static_cast<std::size_t>(semicolon - text);
-    if (n == 0) return;
+    if (n == 0) return 0;
 
+    const int start = x;
     const char* p = text;
     const char* end = text + n;
     int width = 0, height = 0;
+    auto piece = [&](const std::string& s, int raise) {
+        TextExtent(s, &width, &height);
+        if (draw) Text(x, y - height - raise, s);
+        *rise = std::max(*rise, height + raise);
+        x += width;
+    };
     if (*p == '$') {
         ++p;
         if (p < end) {
             // The Greek letter, in the symbol font at the chart font's size and style.
             const DisplayOptions& o = gDisplayOptions;
             SelectFont("Symbol", o.fontSize, o.fontStyle | gFontExtraStyle);
-            std::string letter(1, *p++);
-            TextExtent(letter, &width, &height);
-            Text(x, y - height, letter);
-            x += width;
+            piece(std::string(1, *p++), 0);
             SelectChartFont(gFontExtraStyle);
             if (p < end && std::isdigit(static_cast<unsigned char>(*p))) {
-                std::string digit(1, *p++);
-                TextExtent(digit, &width, &height);
-                Text(x, y - height - height / 2, digit);
-                x += width;
+                TextExtent(std::string(1, *p), &width, &height);
+                piece(std::string(1, *p++), height / 2);
             }
         }
     }
-    if (p >= end) return;
-    std::string rest(p, end);
-    TextExtent(rest, &width, &height);
-    Text(x, y - height, rest);
+    if (p < end) piece(std::string(p, end), 0);
+    return x - start;
+}
+
+} // namespace
+
+void DrawLabel(const char* text, int length, int x, int y) {
+    int rise = 0;
+    LayOutLabel(text, length, x, y, true, &rise);
+}
+
+void LabelExtent(const char* text, int length, int* width, int* height) {
+    *width = LayOutLabel(text, length, 0, 0, false, height);
 }
 
 void SelectChartFont(int extraStyle) {

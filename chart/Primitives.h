@@ -8,6 +8,7 @@
 #include "shell/Platform.h"
 
 #include <cstdint>
+#include <string>
 
 // Set at every drawing from the brightest and faintest star limits.
 struct StarScale {
@@ -54,9 +55,16 @@ void DrawDeepSkySymbol(int type, int x, int y, int radius);
 // drawn at (x + d + 3, y - d - 3) with d from the type and radius, in the
 // current text colour (the caller chooses it).
 void DrawObjectLabel(const SkyObject* object, int x, int y, int radius);
+// Its two halves: the text (empty: no label) and d + 3, how far the label
+// keeps off the object's centre each way.
+std::string ObjectLabelText(const SkyObject* object);
+int ObjectLabelGap(const SkyObject* object, int radius);
 // Label text with its bottom at y ('$' + letter: Greek, a digit after it a
 // superscript). length 0: up to the first ';' or the end.
 void DrawLabel(const char* text, int length, int x, int y);
+// The size DrawLabel's text covers in the current font: its width, and its
+// height above the bottom (a raised digit included).
+void LabelExtent(const char* text, int length, int* width, int* height);
 
 // The sky colour slot for the Sun's altitude (night unless on the Earth).
 int SkyColorSlot();

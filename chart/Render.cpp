@@ -3,6 +3,7 @@
 #include "chart/Bodies.h"
 #include "chart/ChartView.h"
 #include "chart/DisplayOptions.h"
+#include "chart/Labels.h"
 #include "chart/Overlays.h"
 #include "chart/Primitives.h"
 #include "chart/Projection.h"
@@ -94,6 +95,8 @@ void DrawChart(const Rect& rect) {
     PrepareChartFrame(rect, ChartLegendHeight());
     SetStarScale();
     ++gDrawGeneration;
+    BeginChartLabels();
+    ReserveCompassPoints();
 
     DrawSkyBackground();
     if (o.showGridLines) DrawGrids();
@@ -107,6 +110,7 @@ void DrawChart(const Rect& rect) {
         aborted = DrawStarsAndDeepSky(gCounts.stars, gCounts.deepSky) == kStatusCancelled;
     if (!aborted && o.showPlanets) gCounts.bodies = DrawSolarSystemBodies();
     gCounts.aborted = aborted;
+    DrawQueuedLabels();
 
     if (o.showHorizonMask && o.showHorizonLine) DrawHorizon();
     if (o.showChartLegend) DrawLegend(rect);
@@ -115,6 +119,7 @@ void DrawChart(const Rect& rect) {
     Rectangle(rect.left, rect.top, rect.right, rect.bottom);
     RemoveClip();
     SetAntialiasing(false);
+    EndChartLabels();
 }
 
 PictureRef ChartPicture() {

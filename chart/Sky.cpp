@@ -3,6 +3,7 @@
 #include "astro/Vectors.h"
 #include "chart/ChartView.h"
 #include "chart/DisplayOptions.h"
+#include "chart/Labels.h"
 #include "chart/Primitives.h"
 #include "chart/Projection.h"
 #include "data/Driver.h"
@@ -195,20 +196,19 @@ void DrawFileObjects(DatabaseFile* file, bool stars, bool deepSky, long& starCou
             ++starCount;
             if (o.showObjectLabels &&
                 LabelWanted(catalog->magnitude, o.faintestStarLabelMagnitude)) {
-                if (o.useColor) {
-                    SetColor(o.colors[kStarLabelColor], 1, true);
-                    starColorSet = false;
-                }
-                DrawObjectLabel(object, p.x, p.y, 0);
+                QueueObjectLabel(object, p.x, p.y, 0, catalog->magnitude,
+                                 o.useColor ? o.colors[kStarLabelColor] : color);
+                starColorSet = false;
             }
         } else {
-            SetColor(o.useColor ? o.colors[kDeepSkyColor] : ForegroundColor(), 1, false);
+            const RGBColor color = o.useColor ? o.colors[kDeepSkyColor] : ForegroundColor();
+            SetColor(color, 1, false);
             starColorSet = false;
             DrawDeepSkySymbol(type, p.x, p.y, p.radius);
             ++deepSkyCount;
             if (o.showObjectLabels &&
                 LabelWanted(catalog->magnitude, o.faintestDeepSkyLabelMagnitude))
-                DrawObjectLabel(object, p.x, p.y, p.radius);
+                QueueObjectLabel(object, p.x, p.y, p.radius, catalog->magnitude, color);
         }
     }
 }
