@@ -792,7 +792,7 @@ int DrawConstellations() {
 // Labels and the legend
 
 void FillWithSkyColor(const Rect& rect) {
-    SetColor(SkyFillColor(), 0, true);
+    SetSkyColor(SkyFillColor());
     Rectangle(rect.left, rect.top, rect.right, rect.bottom);
 }
 
@@ -939,7 +939,8 @@ void DrawLegend(const Rect& rect) {
     SelectChartFont();
     const int h = ChartLineHeight();
     const int top = rect.bottom - 4 * h - 1;
-    SetStandardColor(kBackground, 0, true);
+    // The legend sits on the sky's colour, its text in the ink that suits it.
+    SetSkyColor(SkyFillColor());
     Rectangle(rect.left, top, rect.right, rect.bottom);
     SetStandardColor(kForeground, 1, false);
     Rectangle(rect.left, top, rect.right, rect.bottom);

@@ -25,6 +25,10 @@ constexpr double kAstronomicalTwilightAltitude = -0.31415926536;
 
 // A radius this large (pixels) is no longer drawn as a disc.
 constexpr double kLargestDiscRadius = 16384.0;
+// A sky brighter than this (0 black, 1 white) is drawn on with ink no
+// brighter than kInkLuminance.
+constexpr double kLightSkyLuminance = 0.5;
+constexpr double kInkLuminance = 0.3;
 
 StarScale gScale{50, 550, 100};
 int gFontExtraStyle = 0;
@@ -192,12 +196,39 @@ ProjectedObject ProjectObject(const SkyObject* object) {
 // ---------------------------------------------------------------------------
 // Colours
 
+namespace {
+
+bool gLightSky = false;
+
+double Luminance(RGBColor c) {
+    return (0.299 * c.red + 0.587 * c.green + 0.114 * c.blue) / 255.0;
+}
+
+} // namespace
+
 void SetStandardColor(StandardColorKind which, int penWidth, bool filled) {
-    SetColor(which == kBackground ? BackgroundColor() : ForegroundColor(), penWidth, filled);
+    if (which == kBackground)
+        SetPenBrush(BackgroundColor(), penWidth, filled);
+    else
+        SetColor(ForegroundColor(), penWidth, filled);
 }
 
 void SetColor(RGBColor color, int penWidth, bool filled) {
-    SetPenBrush(color, penWidth, filled);
+    SetPenBrush(InkColor(color), penWidth, filled);
+}
+
+void SetSkyColor(RGBColor sky) {
+    gLightSky = Luminance(sky) > kLightSkyLuminance;
+    SetPenBrush(sky, 0, true);
+}
+
+RGBColor InkColor(RGBColor color) {
+    const double luminance = Luminance(color);
+    if (!gLightSky || luminance <= kInkLuminance) return color;
+    auto darker = [k = kInkLuminance / luminance](std::uint8_t v) {
+        return static_cast<std::uint8_t>(v * k);
+    };
+    return {darker(color.red), darker(color.green), darker(color.blue)};
 }
 
 int SkyColorSlot() {

@@ -33,8 +33,16 @@ ProjectedObject ProjectObject(const SkyObject* object);
 enum StandardColorKind : int { kForeground = 0, kBackground = 1 };
 // Select pen, brush and text colour (pen width 0: no outline; not filled: a
 // hollow brush).
+// On a light sky (see SetSkyColor) every colour set here that would not stand
+// out is darkened, its hue kept as a tint, so that white stars, yellow labels
+// and green lines stay readable on a white or daylight chart.
 void SetStandardColor(StandardColorKind which, int penWidth, bool filled);
 void SetColor(RGBColor color, int penWidth, bool filled);
+// Fills with the sky's own colour (no outline), and notes whether the sky is
+// light for the colours set after it.
+void SetSkyColor(RGBColor sky);
+// The colour SetColor draws `color` with over the sky last set.
+RGBColor InkColor(RGBColor color);
 
 // Colour of a star by its B-V index (hundredths; 32767 none and -32768
 // unknown both give white).

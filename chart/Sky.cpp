@@ -252,18 +252,18 @@ void DrawSkyBackground() {
     const RGBColor sky = SkyFillColor();
     Vector3 corner;
     if (UnprojectPoint(left, top, corner)) {
-        SetColor(sky, 0, true);
+        SetSkyColor(sky);
         Rectangle(left, top, right, bottom);
         return;
     }
     // The sky is a disc (Spherical) or an ellipse (Mollweide) inside the area.
-    SetStandardColor(kBackground, 0, true);
+    SetSkyColor(BackgroundColor());
     Rectangle(left, top, right, bottom);
     if (!o.useColor || o.skyBackground != kSkyColor) return;
     const int h = (right - left) / 2;
     const int cx = gFrame.centerX, cy = gFrame.centerY;
     const double width = gChartView.fieldWidth;
-    SetColor(sky, 0, true);
+    SetSkyColor(sky);
     if (gChartView.projection == kSpherical) {
         double radius = h / std::sin(width * 0.5);
         if (!(radius > 0.0)) return;

@@ -288,6 +288,9 @@ TEST_F(RenderTest, StarIsDrawnWhereItProjects) {
     Draw();
     EXPECT_EQ(At(p.x, p.y), kBlack) << "foreground on a white sky";
     EXPECT_EQ(At(p.x + 2, p.y), kWhite);
+    gDisplayOptions.useColor = true;
+    Draw();
+    EXPECT_EQ(At(p.x, p.y), (RGBColor{78, 78, 58})) << "a white star darkened, its tint kept";
 
     // Escape stops the object layers; the frame is still drawn.
     gDisplayOptions.skyBackground = kSkyBlack;
@@ -374,6 +377,11 @@ TEST_F(RenderTest, SkyBackgroundAndTheShapeOfTheSky) {
         for (Point p : Points(background))
             EXPECT_EQ(At(p.x, p.y), kBlack) << projection << ": " << p.x << ", " << p.y;
     }
+    // The legend sits on the sky, not on black.
+    gDisplayOptions.showChartLegend = true;
+    gChartView.projection = kPlanar;
+    Draw(1000, 300);
+    EXPECT_EQ(At(990, 290), day);
 }
 
 // Down to the narrowest field, one arcsecond, past the scale where the
