@@ -83,6 +83,9 @@ const StringEntry kStrings[] = {
     {546, "The database index \"%s\" gives the file \"%s\" a number that another file "
           "already has; it has been given a number of its own."},
     {547, "The value \"%s\" of \"%s\" is out of range and was not used."},
+    {548, "Norvane found no large database (a \"Database\" folder holding \"Index.nvd\") on "
+          "any disc or drive mounted under /media, /run/media or /mnt.  Do you want to choose its "
+          "index file yourself?"},
 
     // File dialog titles, each followed by its filter of description|pattern| pairs
     {700, "Open a Norvane settings file..."},
