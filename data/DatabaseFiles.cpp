@@ -10,7 +10,6 @@
 #include <cfloat>
 #include <cmath>
 #include <cstring>
-#include <glob.h>
 #include <limits>
 
 namespace {
@@ -469,23 +468,6 @@ private:
     std::string previous_;
 };
 
-std::string FindMediaIndex() {
-    std::vector<std::string> roots = gMediaRoots;
-    if (roots.empty()) roots.assign(std::begin(kDefaultMediaRoots), std::end(kDefaultMediaRoots));
-    for (const std::string& root : roots) {
-        std::string pattern = AppendPathComponent(root, kMediaIndexPattern);
-        glob_t found{};
-        std::string path;
-        if (glob(pattern.c_str(), 0, nullptr, &found) == 0) {
-            for (std::size_t i = 0; i < found.gl_pathc && path.empty(); ++i)
-                if (FileExists(found.gl_pathv[i])) path = found.gl_pathv[i];
-        }
-        globfree(&found);
-        if (!path.empty()) return path;
-    }
-    return {};
-}
-
 bool ProbeHeader(std::FILE* stream, std::int32_t kind) {
     if (stream == nullptr) return false;
     bool alerts = MessagesEnabled();
@@ -510,6 +492,18 @@ void setRecomputeHandler(void (*handler)()) {
 
 void setRemovableMediaRoots(const std::vector<std::string>& patterns) {
     gMediaRoots = patterns;
+}
+
+std::vector<std::string> removableMediaRoots() {
+    if (!gMediaRoots.empty()) return gMediaRoots;
+    return {std::begin(kDefaultMediaRoots), std::end(kDefaultMediaRoots)};
+}
+
+std::string findMediaIndex(const std::vector<std::string>& roots) {
+    for (const std::string& root : roots)
+        for (const std::string& path : MatchingPaths(AppendPathComponent(root, kMediaIndexPattern)))
+            if (FileExists(path)) return path;
+    return {};
 }
 
 void setWriteFailureAfterBytesForTest(long bytes) {
@@ -871,16 +865,6 @@ bool openDefaultDatabase() {
         AppendPathComponent(ProgramDirectory(), LoadString(kDatabaseDirectoryString)),
         LoadString(kIndexFileNameString));
     if (FileExists(path)) closeDatabase();
-    return readIndex(path);
-}
-
-bool openCdromDatabase() {
-    const std::string path = FindMediaIndex();
-    if (path.empty()) {
-        ShowMessage(ButtonsOK, kCantOpenString, LoadString(kCdromIndexPathString).c_str());
-        return false;
-    }
-    closeDatabase();
     return readIndex(path);
 }
 

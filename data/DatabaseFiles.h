@@ -29,7 +29,6 @@ constexpr int kSettingsFileNameString = 301;  // "Norvane.ini"
 constexpr int kDatabaseDirectoryString = 302; // "Database"
 constexpr int kIndexFileNameString = 303;     // "Index.nvd"
 constexpr int kCustomFileNameString = 304;    // "Custom.nvd"
-constexpr int kCdromIndexPathString = 305;    // "D:\DATABASE\INDEX.NVD"
 
 // Extension of the data files the program names.
 constexpr const char* kDataFileExtension = ".nvd";
@@ -74,10 +73,9 @@ std::string numberedDataFileName(const std::string& sourceName);
 // the database directory itself.
 bool deleteDataFile(const std::string& name);
 
-// Menu commands. The two openers return true when an index was read; the
-// caller recomputes and redraws.
+// Menu commands. The opener returns true when an index was read; the caller
+// recomputes and redraws.
 bool openDefaultDatabase();
-bool openCdromDatabase();
 void deleteDatabaseFileCommand();
 
 // Header probes: read the header at the stream's position without a word to
@@ -89,9 +87,13 @@ bool isDataFile(std::FILE* stream);
 // and the reports follow. Does nothing until the computation driver sets it.
 void setRecomputeHandler(void (*handler)());
 
-// Where the large read-only database is looked for: glob patterns of the
-// mount points of removable media. Each is searched for DATABASE/INDEX.NVD,
-// letter case ignored. An empty list restores the usual roots.
+// The index of the large read-only database on a disc or stick: the first
+// "Database/Index.nvd" (each name in any letter case) on the mount points that
+// the glob patterns `roots` match, tried in their order; "" when none has one.
+std::string findMediaIndex(const std::vector<std::string>& roots);
+// The mount points of removable media: /media/*/*, /run/media/*/* and /mnt/*,
+// unless a test set others (an empty list restores these).
+std::vector<std::string> removableMediaRoots();
 void setRemovableMediaRoots(const std::vector<std::string>& patterns);
 
 // Test hook: every database file written from now on fails once this many

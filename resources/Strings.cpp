@@ -85,6 +85,9 @@ const StringEntry kStrings[] = {
     {547, "The value \"%s\" of \"%s\" is out of range and was not used."},
     {548, "The %s \"%s\" can't be used.  Please enter %s."},
     {549, "The %s \"%s\" can't be used; %s."},
+    {550, "Norvane found no large database (a \"Database\" folder holding \"Index.nvd\") on "
+          "any disc or drive mounted under /media, /run/media or /mnt.  Do you want to choose its "
+          "index file yourself?"},
 
     // File dialog titles, each followed by its filter of description|pattern| pairs
     {700, "Open a Norvane settings file..."},

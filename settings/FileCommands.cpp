@@ -26,6 +26,7 @@ constexpr int kOutOfMemoryMessage = 256;
 constexpr int kCannotOpenMessage = 257;
 constexpr int kCannotReadMessage = 258;
 constexpr int kDataFileRefusedMessage = 538;
+constexpr int kNoLargeDatabaseMessage = 550;
 
 constexpr int kOpenSettingsTitle = 700;
 constexpr int kOpenSettingsFilter = 701;
@@ -166,6 +167,16 @@ void openDatabaseCommand() {
     std::string path = gObjectStore.indexPath;
     if (!OpenFileDialog(kOpenDatabaseTitle, kOpenDatabaseFilter, path)) return;
     openFileByKind(path);
+}
+
+void openCdromDatabaseCommand() {
+    const std::string index = findMediaIndex(removableMediaRoots());
+    if (!index.empty()) {
+        openFileByKind(index);
+        return;
+    }
+    // Media mounted somewhere else can still be reached by hand.
+    if (ShowMessage(ButtonsOKCancel, kNoLargeDatabaseMessage) == AnswerOK) openDatabaseCommand();
 }
 
 void saveSettingsCommand() {

@@ -47,6 +47,10 @@ bool readDefaultSettingsIfPresent();
 void openSettingsCommand();         // Open > Settings...
 void openDefaultSettingsCommand();  // Open > Default Settings
 void openDatabaseCommand();         // Open > Database...
+// Open > Large Database on CD-ROM: the first large database on a mounted
+// disc or stick, in place of the current one; without one, the Open dialog is
+// offered.
+void openCdromDatabaseCommand();
 void saveSettingsCommand();         // Save Settings
 void saveSettingsAsCommand();       // Save Settings As...
 void saveSettingsAsDefaultCommand();  // Save Settings as Default

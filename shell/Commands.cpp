@@ -11,6 +11,7 @@
 #include "shell/Platform.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <new>
 #include <string>
 #include <vector>
@@ -21,6 +22,7 @@ constexpr int kOutOfMemoryMessage = 256;
 constexpr int kHelpFileString = 300;
 constexpr int kAboutPicture = 25602;
 constexpr int kAboutPictureControl = 2;
+constexpr int kAboutVersionControl = 3;
 constexpr int kAboutOKButton = 1;
 // The creation parameter that makes the About box the splash.
 constexpr long kSplashParameter = 1;
@@ -69,7 +71,7 @@ int OpenCommand(int item) {
     case kOpenDefaultSettings: openDefaultSettingsCommand(); break;
     case kOpenDatabase: openDatabaseCommand(); break;
     case kOpenDefaultDatabase: opened = openDefaultDatabase(); break;
-    case kOpenCdromDatabase: opened = openCdromDatabase(); break;
+    case kOpenCdromDatabase: openCdromDatabaseCommand(); break;
     default: return 1;
     }
     // Whatever happened, the old ids are gone: draw what is there now.
@@ -98,6 +100,7 @@ int HelpCommand(int item) {
         ShowMessage(ButtonsOK, kOutOfMemoryMessage);
         return 1;
     }
+    SetHelpPageFilter(MarkUnavailableCommands);
     switch (item) {
     case kHelpContents: OpenHelp(helpFile, HelpContents); break;
     case kHelpSearch: OpenHelp(helpFile, HelpSearch); break;
@@ -172,6 +175,30 @@ void RegisterCommandRoute(int menu, CommandHandler handler, std::initializer_lis
 
 void ResetCommandRoutes() { Routes() = ProgramRoutes(); }
 
+std::string MarkUnavailableCommands(const std::string& html) {
+    static const std::string kRowStart = "<tr id=\"c";
+    static const std::string kCell = "<td>";
+    static const std::string kNote =
+        "<i style=\"color:#8a5a00\">" + std::string(kUnavailableNote) + "</i> ";
+    std::string marked;
+    std::size_t copied = 0;
+    for (std::size_t row = html.find(kRowStart); row != std::string::npos;
+         row = html.find(kRowStart, row + 1)) {
+        std::size_t end = html.find("</tr>", row);
+        if (end == std::string::npos) break;
+        long command = std::strtol(html.c_str() + row + kRowStart.size(), nullptr, 10);
+        if (CommandAvailable(static_cast<int>(command / 100), static_cast<int>(command % 100)))
+            continue;
+        // The note opens the row's last plain cell, the one that says what the command does.
+        std::size_t cell = html.rfind(kCell, end);
+        if (cell == std::string::npos || cell < row) continue;
+        cell += kCell.size();
+        marked.append(html, copied, cell - copied).append(kNote);
+        copied = cell;
+    }
+    return marked.append(html, copied, std::string::npos);
+}
+
 long AboutBoxHandler(int event, WindowRef window, long a, long b) {
     switch (event) {
     case Create: {
@@ -180,6 +207,8 @@ long AboutBoxHandler(int event, WindowRef window, long a, long b) {
             SetItemPicture(window, kAboutPictureControl, picture);
             DeletePicture(picture);
         }
+        // The build's own version, so that the box can't fall behind it.
+        SetItemText(window, kAboutVersionControl, "Version " NORVANE_VERSION);
         if (b == kSplashParameter) HideItem(window, kAboutOKButton);
         CenterOnParent(window);
         break;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <initializer_list>
+#include <string>
 
 // The command router: menu commands by menu and item number to the handler
 // of the part of the program that owns them.
@@ -17,6 +18,12 @@ bool CommandAvailable(int menu, int item);
 void RegisterCommandRoute(int menu, CommandHandler handler, std::initializer_list<int> items);
 // Back to the program's own table.
 void ResetCommandRoutes();
+
+// A help page with a note in the row of every command no handler acts on
+// (rows carry their command's number as <tr id="c25808">): the menus grey
+// those items, and the help says so instead of promising what they would do.
+std::string MarkUnavailableCommands(const std::string& html);
+constexpr const char* kUnavailableNote = "Not available in this build: the menu item is grayed.";
 
 // The About box, modal; also used as the splash (modeless, without its button).
 void ShowAboutBox();

@@ -413,6 +413,10 @@ enum HelpCommand : int { HelpContents = 1, HelpSearch = 2, HelpOnHelp = 4 };
 // Opens the help viewer on the help pages that belong with `helpFile`.
 bool OpenHelp(const std::string& helpFile, int command);
 WindowRef HelpWindow();
+// Every help page passes through `filter` (HTML in, HTML out) before it is shown
+// or searched, so that the pages can follow the program's state; none by default.
+using HelpPageFilter = std::string (*)(const std::string& html);
+void SetHelpPageFilter(HelpPageFilter filter);
 
 // ---------------------------------------------------------------------------
 // Files and paths (separators are '/')
@@ -438,6 +442,9 @@ bool RemoveDirectory(const std::string& path);
 bool DeleteFile(const std::string& path);
 std::string GetCurrentDirectory();
 bool SetCurrentDirectory(const std::string& path);
+// The existing paths that a shell pattern (*, ?, [...] in any component)
+// matches, sorted by name; none when nothing does.
+std::vector<std::string> MatchingPaths(const std::string& pattern);
 
 // Opens a file with an fopen mode. A file opened for writing ("w", "wb") is
 // written to a temporary file beside it and only replaces the old file when

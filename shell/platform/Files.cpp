@@ -10,6 +10,7 @@
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
+#include <glob.h>
 #include <map>
 #include <strings.h>
 #include <sys/stat.h>
@@ -229,6 +230,15 @@ void SetFileFaultForTest(FileFault fault, int nth) {
 void ClearFileFaultsForTest() {
     for (int& countdown : gFaultCountdown)
         countdown = 0;
+}
+
+std::vector<std::string> MatchingPaths(const std::string& pattern) {
+    std::vector<std::string> paths;
+    glob_t found{};
+    if (glob(pattern.c_str(), 0, nullptr, &found) == 0)
+        paths.assign(found.gl_pathv, found.gl_pathv + found.gl_pathc);
+    globfree(&found);
+    return paths;
 }
 
 int RemoveStaleTemporaryFiles(const std::string& directory, const std::string& extension,

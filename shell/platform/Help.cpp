@@ -23,6 +23,24 @@ namespace {
 const QString kContentsPage = QStringLiteral("index.html");
 const QString kHelpOnHelpPage = QStringLiteral("howto.html");
 
+HelpPageFilter gPageFilter = nullptr;
+
+QByteArray FilteredPage(const QByteArray& html) {
+    if (gPageFilter == nullptr) return html;
+    return QByteArray::fromStdString(gPageFilter(html.toStdString()));
+}
+
+// Pages are read through the program's filter, so that what a page says about
+// a command can follow the program itself.
+class HelpBrowser : public QTextBrowser {
+protected:
+    QVariant loadResource(int type, const QUrl& name) override {
+        QVariant data = QTextBrowser::loadResource(type, name);
+        if (type != QTextDocument::HtmlResource || !data.isValid()) return data;
+        return FilteredPage(data.toByteArray());
+    }
+};
+
 class HelpViewer : public QWidget {
 public:
     explicit HelpViewer(const QString& folder) : folder_(folder) {
@@ -38,7 +56,7 @@ public:
         results_->setObjectName(QStringLiteral("helpResults"));
         results_->setMaximumHeight(140);
         results_->hide();
-        browser_ = new QTextBrowser;
+        browser_ = new HelpBrowser;
         browser_->setObjectName(QStringLiteral("helpBrowser"));
         browser_->setSearchPaths({folder_});
         browser_->setOpenExternalLinks(true);
@@ -93,7 +111,7 @@ public:
             QFile file(folder_ + '/' + page);
             if (!file.open(QIODevice::ReadOnly)) continue;
             QTextDocument document;
-            document.setHtml(QString::fromUtf8(file.readAll()));
+            document.setHtml(QString::fromUtf8(FilteredPage(file.readAll())));
             QString text = document.toPlainText();
             bool all = true;
             for (const QString& word : words)
@@ -151,6 +169,10 @@ bool OpenHelp(const std::string& helpFile, int command) {
     BringToFront(gViewerRecord);
     if (command == HelpSearch) gViewer->startSearch();
     return true;
+}
+
+void SetHelpPageFilter(HelpPageFilter filter) {
+    gPageFilter = filter;
 }
 
 WindowRef HelpWindow() {

@@ -110,7 +110,6 @@ protected:
         setImportFileWrittenHandler(nullptr);
         setWriteFailureAfterBytesForTest(-1);
         setRecomputeHandler(nullptr);
-        setRemovableMediaRoots({});
         setDatabaseClosedHandler(nullptr);
         setObjectStoreDefaults();
         SetFileDialogResponder(nullptr);

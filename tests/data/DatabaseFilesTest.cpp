@@ -371,7 +371,10 @@ TEST_F(DatabaseFilesTest, OpeningTheDefaultDatabase) {
 
 TEST_F(DatabaseFilesTest, LargeDatabaseOnRemovableMediaIsReadOnly) {
     const std::string disc = dir + "/media/user/DISC/database";
-    ASSERT_EQ(std::system(("mkdir -p '" + disc + "'").c_str()), 0);
+    // Other media: a directory named like an index, which is none, and a stick.
+    const std::string made = "mkdir -p media/user/DISC/database mnt/disc/Database/Index.nvd "
+                             "mnt/stick/DataBase && touch mnt/stick/DataBase/INDEX.nvd";
+    ASSERT_EQ(std::system(("cd '" + dir + "' && " + made).c_str()), 0);
     const std::string index = disc + "/Index.NVD";
     const std::string bytes =
         Bytes().header(1, 3000, 1).record(IndexRecord(false, 16384, 1, "Big.nvd")).data;
@@ -379,9 +382,13 @@ TEST_F(DatabaseFilesTest, LargeDatabaseOnRemovableMediaIsReadOnly) {
     WriteAll(disc + "/Big.nvd",
              Bytes().header(2, 3000, 1).i8(101).record(SitePayload(false, "Peak")).data);
     chmod(index.c_str(), 0444);
-    setRemovableMediaRoots({dir + "/none/*", dir + "/media/*/*"});
-    ASSERT_TRUE(openCdromDatabase());
-    EXPECT_EQ(gObjectStore.indexPath, index);
+    // The first index of the media, the roots in their order, names in any case.
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{dir + "/mnt/*", dir + "/media/*/*"}, dir + "/mnt/stick/DataBase/INDEX.nvd"},
+        {{dir + "/run/media/*/*", dir + "/media/*/*", dir + "/mnt/*"}, index}};
+    for (const auto& [roots, found] : cases)
+        EXPECT_EQ(findMediaIndex(roots), found) << found;
+    ASSERT_TRUE(readIndex(index));
     DatabaseFile* file = getFile(16384);
     setReadOnly(file, false);
     EXPECT_TRUE(isReadOnly(file));
