@@ -5,6 +5,7 @@
 #include "astro/TimeScales.h"
 #include "astro/Vectors.h"
 #include "data/DatabaseFiles.h"
+#include "data/Driver.h"
 #include "data/Names.h"
 #include "data/ObjectStore.h"
 #include "data/Satellites.h"
@@ -33,6 +34,10 @@ constexpr int kImportSummaryString = 541;
 constexpr int kUtf16String = 542;
 constexpr int kNotRegularFileString = 543;
 constexpr int kTooManyObjectsString = 544;
+constexpr int kObjectsImportedString = 551;
+constexpr int kElementSetsImportedString = 552;
+constexpr int kOpenTextFileString = 730;
+constexpr int kTextFileFilterString = 731;
 
 // Unit conversions of the import format.
 constexpr double kRadiansPerHour = 0.2617993878; // pi / 12
@@ -490,6 +495,21 @@ bool importLineTooLong() {
     return gLineTooLong;
 }
 
+void importTextFileCommand() {
+    std::string path;
+    if (!OpenFileDialog(kOpenTextFileString, kTextFileFilterString, path)) return;
+    resetImportTotals();
+    if (importTextFile(path)) reportImport(path, false);
+    RecomputeAndRedraw(true);
+}
+
+void reportImport(const std::string& path, bool satellites) {
+    const ImportTotals& t = gTotals;
+    if (t.imported == 0 || t.skipped > 0 || t.refusedFiles > 0 || t.cancelledFiles > 0) return;
+    ShowMessage(ButtonsOK, satellites ? kElementSetsImportedString : kObjectsImportedString,
+                t.imported, FileTitle(path).c_str());
+}
+
 void resetImportTotals() {
     gTotals = ImportTotals();
 }
@@ -914,6 +934,7 @@ bool importFile(const std::string& path, RecordReader readRecord) {
 
     DatabaseFile* imported = getFile(fileId);
     bool anything = imported != nullptr && imported->highestIndex > 0;
+    if (cancelled) ++gTotals.cancelledFiles;
     if (cancelled || !anything) {
         DiscardImportFile(fileId);
         return true;

@@ -28,6 +28,13 @@ using RecordReader = int (*)(std::FILE* stream, SkyObject** object);
 // Imports a text file, or a list of text files when its title begins with
 // "FileList" (any letter case).
 bool importTextFile(const std::string& path);
+// File > Import > Norvane Text File...: chooses a file, imports it (a list
+// too), says how many objects came in, then recomputes and redraws everything.
+void importTextFileCommand();
+// What a window import says when everything it read came in: the objects (or,
+// for satellites, the element sets) imported from `path` (message 551 or 552).
+// Skipped lines, refusals and cancels have said their own piece already.
+void reportImport(const std::string& path, bool satellites);
 // Imports one source file into a new data file named after it.
 bool importFile(const std::string& path, RecordReader readRecord);
 
@@ -49,6 +56,7 @@ struct ImportTotals {
     long imported = 0;
     long skipped = 0;
     long refusedFiles = 0; // files refused whole (unreadable, UTF-16, too many objects)
+    long cancelledFiles = 0;
     std::vector<std::string> firstProblems;
 };
 void resetImportTotals();

@@ -496,6 +496,7 @@ bool isSatelliteFileName(const std::string& path) {
 void importSatelliteFileCommand() {
     std::string path;
     if (!OpenFileDialog(kOpenSatelliteFileString, kSatelliteFileFilterString, path)) return;
-    importSatelliteFile(path);
+    resetImportTotals();
+    if (importSatelliteFile(path)) reportImport(path, true);
     RecomputeAndRedraw(true);
 }

@@ -47,6 +47,6 @@ bool importSatelliteFile(const std::string& path);
 // or ".TLE" (exactly these two spellings).
 bool isSatelliteFileName(const std::string& path);
 
-// File > Import > NASA Satellite File...: chooses a file, imports it, then
-// recomputes and redraws everything.
+// File > Import > NASA Satellite File...: chooses a file, imports it, says
+// how many element sets came in, then recomputes and redraws everything.
 void importSatelliteFileCommand();

@@ -88,6 +88,8 @@ const StringEntry kStrings[] = {
     {550, "Norvane found no large database (a \"Database\" folder holding \"Index.nvd\") on "
           "any disc or drive mounted under /media, /run/media or /mnt.  Do you want to choose its "
           "index file yourself?"},
+    {551, "Norvane imported %ld objects from the file \"%s\"."},
+    {552, "Norvane read %ld element sets from the file \"%s\"."},
 
     // File dialog titles, each followed by its filter of description|pattern| pairs
     {700, "Open a Norvane settings file..."},

@@ -5,6 +5,7 @@
 #include "chart/ViewCommands.h"
 #include "data/DatabaseFiles.h"
 #include "data/Driver.h"
+#include "data/Import.h"
 #include "data/Satellites.h"
 #include "settings/Settings.h"
 #include "shell/MenuState.h"
@@ -82,6 +83,7 @@ int OpenCommand(int item) {
 }
 
 int ImportCommand(int item) {
+    if (item == kImportTextFile) importTextFileCommand();
     if (item == kImportSatelliteFile) importSatelliteFileCommand();
     UpdateMenuState();
     return 1;
@@ -113,10 +115,12 @@ int HelpCommand(int item) {
 
 std::vector<CommandRoute> ProgramRoutes() {
     return {
-        {kFileMenu, FileCommand,
+        {kFileMenu,
+         FileCommand,
          {kFileSaveSettings, kFileSaveSettingsAs, kFileSaveSettingsAsDefault,
           kFileDeleteDatabaseFile, kFileExit}},
-        {kOpenMenu, OpenCommand,
+        {kOpenMenu,
+         OpenCommand,
          {kOpenSettings, kOpenDefaultSettings, kOpenDatabase, kOpenDefaultDatabase,
           kOpenCdromDatabase}},
         {kViewMenu, ViewCommand<kViewMenu>, {}, ViewMenuHandles},
@@ -127,7 +131,7 @@ std::vector<CommandRoute> ProgramRoutes() {
         {kDrawMenu, DrawCommand<kDrawMenu>, {}, DrawMenuHandles},
         {kSkyBackgroundMenu, DrawCommand<kSkyBackgroundMenu>, {}, DrawMenuHandles},
         {kCustomColorsMenu, DrawCommand<kCustomColorsMenu>, {}, DrawMenuHandles},
-        {kImportMenu, ImportCommand, {kImportSatelliteFile}},
+        {kImportMenu, ImportCommand, {kImportTextFile, kImportSatelliteFile}},
         {kComputationMenu, ComputationCommand, {kComputationRecomputeAll}},
         {kHelpMenu, HelpCommand, {kHelpContents, kHelpSearch, kHelpHowToUse, kHelpAbout}},
         {1, RedrawCommand, {}},

@@ -59,6 +59,7 @@ constexpr int kOpenDefaultSettings = 2;
 constexpr int kOpenDatabase = 4;
 constexpr int kOpenDefaultDatabase = 5;
 constexpr int kOpenCdromDatabase = 6;
+constexpr int kImportTextFile = 1;
 constexpr int kImportSatelliteFile = 2;
 constexpr int kComputationRecomputeAll = 9;
 constexpr int kHelpContents = 1;

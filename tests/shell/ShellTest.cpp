@@ -167,6 +167,33 @@ TEST_F(ShellWithDefaultDatabase, DeleteDatabaseFileIsReachedFromTheMenu) {
     EXPECT_EQ(fileCount(), files - 1);
 }
 
+// Both imports run from the window, each saying how much came in.
+TEST_F(ShellWithDefaultDatabase, ImportMenuImportsTextAndSatelliteFiles) {
+    const struct {
+        int item, title, said;
+        const char *name, *text;
+    } cases[] = {{kImportTextFile, 730, 551, "Stars.txt",
+                  "S1\t2000.0\t06 45 08.9\t-16 42 58\t\t\t-1.46\t\t\t\t\tTest star\n"},
+                 {kImportSatelliteFile, 732, 552, "Sats.tle",
+                  "TERRA\n1 25994U 99068A   18018.68987256  .00000126  00000-0  38103-4 0  9998\n"
+                  "2 25994  98.2102  95.6663 0001032  76.0653 284.0667 14.57113885962059\n"}};
+    for (const auto& c : cases) {
+        const std::string path = programDir_ + "/" + c.name;
+        std::ofstream(path) << c.text;
+        SetFileDialogResponder([&](int title, std::string& chosen) {
+            chosen = path;
+            return title == c.title;
+        });
+        ClearRecordedMessages();
+        ASSERT_TRUE(InvokeMenuItem(kImportMenu, c.item));
+        ASSERT_EQ(RecordedMessages().size(), 1u) << c.name;
+        EXPECT_EQ(RecordedMessages()[0].number, c.said) << RecordedMessages()[0].text;
+        EXPECT_EQ(RecordedMessages()[0].text.rfind("Norvane ", 0), 0u);
+        EXPECT_NE(RecordedMessages()[0].text.find(" 1 "), std::string::npos);
+    }
+    EXPECT_EQ(fileCount(), files + 2);
+}
+
 TEST_F(ShellWithDefaultDatabase, QuitWritesTheDatabaseBack) {
     // A new object lands in the custom file; quitting writes it without asking.
     SiteObject* site = NewSiteObject();
