@@ -87,6 +87,7 @@ struct ToolRenderOptions {
     double faintest = 0.0;
     bool labels = false;
     bool grid = false;
+    bool noMask = false;
     int sky = 0;               // sky background 1 Black, 2 White, 3 Color; 0: the default
 };
 int ToolRender(const ToolDatabaseOptions& options, const ToolInfoOptions& info,

@@ -324,7 +324,18 @@ bool SetUpSettings(const ToolInfoOptions& info) {
     if (info.nutation) gComputationOptions.nutation = true;
     if (info.planets != 0)
         gComputationOptions.planetComputation = static_cast<std::uint8_t>(info.planets);
-    if (info.haveFrame) gChartView.coordinateSystem = static_cast<std::int16_t>(info.frame);
+    if (info.haveFrame && info.frame != gChartView.coordinateSystem) {
+        ChartView& view = gChartView;
+        view.coordinateSystem = static_cast<std::int16_t>(info.frame);
+        // The settings' centre belongs to their own frame: a chart turned to a
+        // sky frame starts at its origin (the equinox on the equator or the
+        // ecliptic, the galactic centre), unless an object holds the centre
+        // or --center gives one. A horizon chart keeps the numbers, as ever.
+        if (info.frame != kHorizon && view.centeredObject == 0) {
+            view.centerLongitude = 0.0;
+            view.centerLatitude = 0.0;
+        }
+    }
 
     if (!info.viewer.empty()) {
         ObjectID viewer = 0;

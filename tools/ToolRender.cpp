@@ -96,6 +96,7 @@ void ApplyRenderOptions(const ToolRenderOptions& render) {
     if (render.sky != 0) display.skyBackground = static_cast<std::int16_t>(render.sky);
     if (render.labels) display.showObjectLabels = true;
     if (render.grid) display.showGridLines = true;
+    if (render.noMask) display.showHorizonMask = false;
 }
 
 int ToolRender(const ToolDatabaseOptions& options, const ToolInfoOptions& info,

@@ -104,6 +104,7 @@ const char* kUsage =
     "                           render: the projection\n"
     "  --faintest MAG           render: the faintest star magnitude\n"
     "  --labels, --grid         render: draw object labels, the coordinate grid\n"
+    "  --no-mask                render: draw the sky below the horizon too\n"
     "  --sky Black|White|Color  render: the sky background (Color shows daylight\n"
     "                           and the twilights)\n"
     "  --replace, --rename      import: replace a data file of the same name, or\n"
@@ -448,6 +449,8 @@ int main(int argc, char** argv) {
             options.render.labels = true;
         } else if (arg == "--grid") {
             options.render.grid = true;
+        } else if (arg == "--no-mask") {
+            options.render.noMask = true;
         } else if (arg.size() > 1 && arg[0] == '-' &&
                    !((arg[1] >= '0' && arg[1] <= '9') || arg[1] == '.')) {
             return UsageError("unknown option " + arg);

@@ -346,6 +346,12 @@ TEST_F(ToolTest, OptionsWinOverTheFileWhereverTheyStand) {
     // given moves the file's fixed one.
     ExpectSaved(Observer() + "--date '2026/12/24 20:00:00' --epoch 2000",
                 "JulianDate=2461399.625000|TimeZone=-7.0|PrecessionEpoch=2000.0");
+    // Another sky frame starts at its origin (the horizon's centre meant
+    // nothing there); the settings' own frame keeps its centre.
+    ExpectSaved("--frame Galactic --no-mask",
+                "ChartCoordinateSystem=Galactic|"
+                "ChartCenterLongitude=0.000000|ChartCenterLatitude=+0.000000|ShowHorizonMask=0");
+    ExpectSaved(Observer() + "--frame Equatorial", "ChartCenterLongitude=56.750000");
 }
 
 TEST_F(ToolTest, DefaultFileOfTheProgramDirectoryIsReadFirst) {
