@@ -74,6 +74,18 @@ int ToolStats(const ToolDatabaseOptions& options);
 int ToolInfo(const ToolDatabaseOptions& options, const ToolInfoOptions& info,
              const std::string& name);
 
+// The dates between --from and --to on which two objects come closest (or,
+// --farthest, stand farthest apart), one line each, "Search complete." last.
+struct ToolSearchOptions {
+    std::string from, to; // local dates in the settings' zone and calendar
+    double step = 1.0;    // days
+    bool farthest = false;
+    bool physical = false; // AU in space instead of degrees on the sky
+};
+int ToolSearch(const ToolDatabaseOptions& options, const ToolInfoOptions& info,
+               const ToolSearchOptions& search, const std::string& first,
+               const std::string& second);
+
 // The chart as the window would draw it, into a picture file.
 struct ToolRenderOptions {
     int width = 1600, height = 1000;

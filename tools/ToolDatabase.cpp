@@ -1,5 +1,6 @@
 // norvane-tool's database commands: import, find, files, stats, info.
 
+#include "timecontrol/Configuration.h"
 #include "tools/ToolCommands.h"
 
 #include "astro/ComputationOptions.h"
@@ -52,6 +53,15 @@ void PrintName(const std::string& line) {
 }
 
 constexpr int kExitFailure = 1;
+
+// A name as info reads it: the whole name (or one of its parts) first, then
+// as find reads it ("Ceres" is "1 Ceres").
+bool FindNamedObject(const std::string& name, ObjectID& id) {
+    id = 0;
+    if (findObjectByName(name, false, true, id) == kStatusSuccess) return true;
+    id = 0;
+    return findObjectByName(name, false, false, id) == kStatusSuccess;
+}
 constexpr int kReplaceQuestion = 531;
 constexpr int kCreateDirectoryQuestion = 528;
 constexpr int kTypeNameBase = 1000;
@@ -268,9 +278,7 @@ int ToolInfo(const ToolDatabaseOptions& options, const ToolInfoOptions& info,
     ObjectInfo lines;
     if (status == 1) {
         PrepareComputation();
-        // The whole name first, then as find reads it ("Ceres" is "1 Ceres").
-        if (findObjectByName(name, false, true, id) != kStatusSuccess &&
-            (id = 0, findObjectByName(name, false, false, id)) != kStatusSuccess) {
+        if (!FindNamedObject(name, id)) {
             ShowMessage(ButtonsOK, kNoObjectString, name.c_str());
             status = 0;
         } else if (!FillObjectInfoLines(id, lines)) {
@@ -284,6 +292,50 @@ int ToolInfo(const ToolDatabaseOptions& options, const ToolInfoOptions& info,
     }
     closeDatabase();
     return status == 1 ? 0 : kExitFailure;
+}
+
+int ToolSearch(const ToolDatabaseOptions& options, const ToolInfoOptions& info,
+               const ToolSearchOptions& search, const std::string& first,
+               const std::string& second) {
+    StartHeadless(options);
+    if (!OpenDatabase(false)) return kExitFailure;
+    bool ok = SetUpSettings(info);
+    ObjectID ids[2] = {0, 0};
+    double from = 0.0, to = 0.0;
+    if (ok) {
+        PrepareComputation();
+        const std::string* names[2] = {&first, &second};
+        for (int i = 0; i < 2 && ok; ++i)
+            if (!FindNamedObject(*names[i], ids[i])) {
+                ShowMessage(ButtonsOK, kNoObjectString, names[i]->c_str());
+                ok = false;
+            }
+    }
+    ok = ok && ParseDateTime(search.from, gViewer.timeZone, gViewer.calendar, &from) &&
+         ParseDateTime(search.to, gViewer.timeZone, gViewer.calendar, &to);
+    if (ok && from > to) {
+        PrintText(stderr, "norvane-tool: the search starts after it ends\n");
+        ok = false;
+    }
+    // Each extremum found, then on from it ("Next") until the end date.
+    for (double cursor = from; ok;) {
+        ConfigurationResult found = SearchConfiguration(ids[0], ids[1], cursor, to, search.step,
+                                                        search.farthest, search.physical);
+        if (!found.found) {
+            PrintText(stdout, "Search complete.\n");
+            break;
+        }
+        const double zone =
+            EffectiveTimeZone(found.date, gViewer.timeZone, gViewer.daylightSavings);
+        const std::string when = FormatDateTime(found.date, zone, gViewer.calendar);
+        if (search.physical)
+            PrintText(stdout, "%s\t%.6f\n", when.c_str(), found.separation);
+        else
+            PrintText(stdout, "%s\t%.4f\n", when.c_str(), found.separation * kDegreesPerRadian);
+        cursor = found.date > cursor ? found.date : cursor + search.step;
+    }
+    closeDatabase();
+    return ok ? 0 : kExitFailure;
 }
 
 bool SetUpSettings(const ToolInfoOptions& info) {

@@ -44,6 +44,12 @@ const char* kUsage =
     "                 QUERY: id, type and name, TAB-separated\n"
     "  files          list the database's data files with their summaries\n"
     "  stats          count the database's objects by kind; memory charged\n"
+    "  search NAME1 NAME2 --from DATE --to DATE [--step DAYS] [--farthest] [--physical]\n"
+    "                 the dates between DATE and DATE (local, in the settings'\n"
+    "                 zone) on which the two objects come closest together (or\n"
+    "                 stand farthest apart), with the separation in degrees (or,\n"
+    "                 --physical, in AU in space); the step (default 1 day) must\n"
+    "                 be shorter than the event: half a day for the Moon\n"
     "  info NAME      print an object's Object Info lines: its display name, type,\n"
     "                 R.A. and Dec., distance, magnitude, size, rising and setting,\n"
     "                 catalogue data or physical ephemeris, and its position in\n"
@@ -145,6 +151,7 @@ struct Options {
     ToolInfoOptions info;
     ToolDatabaseOptions database;
     ToolRenderOptions render;
+    ToolSearchOptions search;
 };
 
 int UsageError(const std::string& message) {
@@ -257,9 +264,15 @@ int CommandDate(const Options& options, const std::vector<std::string>& argument
     return 0;
 }
 
-int CommandConvert(const Options& options, const std::vector<std::string>& arguments) {
-    if (options.fromFrame < 0 || options.toFrame < 0)
+int CommandConvert(Options options, const std::vector<std::string>& arguments) {
+    if (options.search.from.empty() || options.search.to.empty())
         return UsageError("convert needs --from FRAME and --to FRAME");
+    options.fromFrame = ParseFrame(options.search.from.c_str());
+    options.toFrame = ParseFrame(options.search.to.c_str());
+    for (const char* name : {"--from", "--to"})
+        if ((name[2] == 'f' ? options.fromFrame : options.toFrame) < 0)
+            return UsageError(std::string(name) +
+                              " needs Equatorial, Ecliptic, Galactic or Horizon");
     if (arguments.size() != 2) return UsageError("convert takes a longitude and a latitude");
     double lon = 0.0, lat = 0.0;
     if (!ParseNumber(arguments[0].c_str(), &lon))
@@ -367,11 +380,10 @@ int main(int argc, char** argv) {
             options.dateText = v;
             options.haveInstant = true;
         } else if (arg == "--from" || arg == "--to") {
+            // Frames for convert, dates for search: read by the command.
             const char* v = value(arg.c_str());
-            int frame = ParseFrame(v);
-            if (frame < 0)
-                return UsageError(arg + " needs Equatorial, Ecliptic, Galactic or Horizon");
-            (arg == "--from" ? options.fromFrame : options.toFrame) = frame;
+            if (v == nullptr) return UsageError(arg + " needs a value");
+            (arg == "--from" ? options.search.from : options.search.to) = v;
         } else if (arg == "--epoch") {
             const char* v = value("--epoch");
             if (!ParseNumber(v, &options.epochYear) ||
@@ -451,6 +463,17 @@ int main(int argc, char** argv) {
             options.render.grid = true;
         } else if (arg == "--no-mask") {
             options.render.noMask = true;
+        } else if (arg == "--step") {
+            const char* v = value("--step");
+            char* end = nullptr;
+            options.search.step = v != nullptr ? std::strtod(v, &end) : 0.0;
+            if (v == nullptr || *end != '\0' || !(options.search.step > 0.0) ||
+                !std::isfinite(options.search.step))
+                return UsageError("--step needs a positive number of days");
+        } else if (arg == "--farthest") {
+            options.search.farthest = true;
+        } else if (arg == "--physical") {
+            options.search.physical = true;
         } else if (arg.size() > 1 && arg[0] == '-' &&
                    !((arg[1] >= '0' && arg[1] <= '9') || arg[1] == '.')) {
             return UsageError("unknown option " + arg);
@@ -462,7 +485,8 @@ int main(int argc, char** argv) {
     std::string command = words.front();
     // The date option is read in the zone and calendar given, wherever they
     // stand; the commands that read settings read it once those are known.
-    bool readsSettings = command == "info" || command == "render" || command == "settings";
+    bool readsSettings =
+        command == "info" || command == "render" || command == "settings" || command == "search";
     if (!readsSettings && !options.dateText.empty() &&
         !ParseDateTime(options.dateText, options.zoneDays, options.calendar, &options.instant))
         return kExitFailure;
@@ -483,7 +507,10 @@ int main(int argc, char** argv) {
     if (readsSettings) {
         if (command == "info" && arguments.size() != 1)
             return UsageError("info takes one name (quote it)");
-        if (command != "info" && !arguments.empty())
+        if (command == "search" &&
+            (arguments.size() != 2 || options.search.from.empty() || options.search.to.empty()))
+            return UsageError("search takes two names and --from DATE --to DATE");
+        if (command != "info" && command != "search" && !arguments.empty())
             return UsageError(command + " takes no arguments");
         const std::string& out = options.render.out;
         if (command == "render") {
@@ -510,6 +537,8 @@ int main(int argc, char** argv) {
         info.epochYear = options.epochYear;
         if (command == "render") return ToolRender(options.database, info, options.render);
         if (command == "settings") return ToolSettings(options.database, info, options.render, out);
+        if (command == "search")
+            return ToolSearch(options.database, info, options.search, arguments[0], arguments[1]);
         return ToolInfo(options.database, info, arguments[0]);
     }
     if (command == "files" || command == "stats") {

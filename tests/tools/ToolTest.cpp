@@ -293,6 +293,30 @@ TEST_F(ToolTest, InfoLinesOfRealObjects) {
     }
 }
 
+// The 2020 great conjunction: astronomy-engine's geocentric minimum is at
+// 18:27 UT (0.0988°, its Saturn 8" off in declination); ERFA's Plan94 puts it
+// at 17:23 UT (0.1021°). Refinement to 0.001 day makes the answer hardly
+// depend on the step; the farthest point of 2020-21 is 2021 July 11.
+TEST(ToolSearch, ConjunctionsAndOppositionsBetweenTwoDates) {
+    const std::string jupiterSaturn =
+        "--zone 0 --planets VSOP87 --light-time --aberration search Jupiter Saturn ";
+    const std::pair<std::string, std::string> cases[] = {
+        {"--from 2020/12/1 --to 2020/12/31", "2020/12/21 18:1.:..\t0[.]10..\nSearch complete[.]\n"},
+        {"--from 2020/12/1 --to 2020/12/31 --step 0.25",
+         "2020/12/21 18:1.:..\t0[.]10..\nSearch complete[.]\n"},
+        {"--from 2021/1/1 --to 2021/12/31 --farthest",
+         "2021/07/11 0.:..:..\t19[.]75..\n(.*\n)?Search complete[.]\n"},
+        {"--from 2020/12/22 --to 2021/1/20", "Search complete[.]\n"}};
+    for (const auto& [range, out] : cases) {
+        ToolRun run = Shipped(jupiterSaturn + range);
+        EXPECT_EQ(run.status, 0) << range << run.err;
+        EXPECT_TRUE(std::regex_match(run.out, std::regex(out))) << range << ": " << run.out;
+    }
+    ToolRun backwards = Shipped(jupiterSaturn + "--from 2021/1/1 --to 2020/1/1");
+    EXPECT_EQ(backwards.status, 1);
+    EXPECT_NE(backwards.err.find("starts after it ends"), std::string::npos);
+}
+
 // 1999 December 31, 21h UT, 51.5 N on the Greenwich meridian: the Pleiades near the meridian.
 const std::string kNight = "--jd 2451544.375 --site 0,51.5 ";
 
