@@ -365,6 +365,12 @@ bool IsSaneJulianDate(double jd) {
 }
 
 bool ParseDateTime(const std::string& text, double timeZone, std::int16_t calendar, double* jd) {
+    if (ReadDateTime(text, timeZone, calendar, jd)) return true;
+    ReportMessage(kInvalidDateMessage, text.c_str());
+    return false;
+}
+
+bool ReadDateTime(const std::string& text, double timeZone, std::int16_t calendar, double* jd) {
     long year = 0;
     short month = 0;
     double day = 0.0;
@@ -395,10 +401,7 @@ bool ParseDateTime(const std::string& text, double timeZone, std::int16_t calend
                                         second, timeZone, calendar);
         ok = IsSaneJulianDate(result);
     }
-    if (!ok) {
-        ReportMessage(kInvalidDateMessage, text.c_str());
-        return false;
-    }
+    if (!ok) return false;
     if (jd != nullptr) *jd = result;
     return true;
 }

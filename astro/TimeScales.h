@@ -81,6 +81,8 @@ bool IsSaneJulianDate(double jd);
 // them, a number that is not finite or an instant beyond IsSaneJulianDate, the
 // user is told (message 525), false is returned and *jd is left as it was.
 bool ParseDateTime(const std::string& text, double timeZone, std::int16_t calendar, double* jd);
+// The same without telling the user.
+bool ReadDateTime(const std::string& text, double timeZone, std::int16_t calendar, double* jd);
 
 // The zone in force at the instant: the standard zone, plus one hour when the
 // daylight-saving flag is set and the instant is inside the daylight-saving interval.

@@ -10,6 +10,7 @@
 #include "settings/Settings.h"
 #include "shell/MenuState.h"
 #include "shell/Platform.h"
+#include "timecontrol/ComputationCommands.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -90,8 +91,15 @@ int ImportCommand(int item) {
 }
 
 int ComputationCommand(int item) {
-    if (item == kComputationRecomputeAll) RecomputeAndRedraw(true);
+    if (item == kComputationRecomputeAll)
+        RecomputeAndRedraw(true);
+    else
+        ComputationMenuCommand(item);
     return 1;
+}
+
+bool ComputationHandles(int, int item) {
+    return item == kComputationRecomputeAll || ComputationMenuHandles(item);
 }
 
 int HelpCommand(int item) {
@@ -132,7 +140,7 @@ std::vector<CommandRoute> ProgramRoutes() {
         {kSkyBackgroundMenu, DrawCommand<kSkyBackgroundMenu>, {}, DrawMenuHandles},
         {kCustomColorsMenu, DrawCommand<kCustomColorsMenu>, {}, DrawMenuHandles},
         {kImportMenu, ImportCommand, {kImportTextFile, kImportSatelliteFile}},
-        {kComputationMenu, ComputationCommand, {kComputationRecomputeAll}},
+        {kComputationMenu, ComputationCommand, {}, ComputationHandles},
         {kHelpMenu, HelpCommand, {kHelpContents, kHelpSearch, kHelpHowToUse, kHelpAbout}},
         {1, RedrawCommand, {}},
         {2, RedrawCommand, {}},
