@@ -339,7 +339,8 @@ void DeleteSite(WindowRef dialog) {
 long LocationHandler(int event, WindowRef dialog, long control, long code) {
     LocationState& s = gLocation;
     if (event == Create) {
-        s.object = gViewer.viewerObject;
+        // A viewpoint deleted meanwhile is the Earth again.
+        s.object = getObject(gViewer.viewerObject) != nullptr ? gViewer.viewerObject : 0;
         FillSiteList(dialog, gViewer.siteName);
         FillEarthFields(dialog, gViewer.siteName, gViewer.longitude, gViewer.latitude,
                         gViewer.altitude, gViewer.timeZone);
