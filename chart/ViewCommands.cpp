@@ -449,12 +449,9 @@ int ViewMenuCommand(int menu, int item) {
     switch (menu) {
     case kViewMenu:
         if (item == kCenterObjectItem) {
+            // A chosen object below a masked horizon is asked about first.
             ObjectID id = gObjectSelector != nullptr ? gObjectSelector() : 0;
-            if (id != 0) {
-                view.centeredObject = id;
-                ClearTelescopeStayCentered();
-                Redisplay();
-            }
+            if (id != 0 && CenterOnObject(id) == 1) Redisplay();
         } else if (item == kCenterCoordinatesItem) {
             if (RunCenterCoordinatesDialog()) Redisplay();
         } else if (item == kFieldItem) {

@@ -64,6 +64,7 @@ constexpr double kMaxEccentricity = 1.0e3;
 constexpr double kMaxSiteAltitude = 1.0e5; // metres
 constexpr double kMaxTimeZone = 24.0;      // hours
 constexpr long kMaxEpochYear = 100000;
+constexpr double kMaxMagnitude = 300.0; // beyond, hundredths don't fit 16 bits
 // How many skipped lines a report names one by one.
 constexpr std::size_t kProblemsNamed = 5;
 const char* const kNotObjectLine = "not an object line";
@@ -457,6 +458,52 @@ void RenumberReferences(DatabaseFile* file, ObjectID from, ObjectID to) {
 
 void setImportNutation(bool on) {
     gImportNutation = on;
+}
+
+bool importNutation() {
+    return gImportNutation;
+}
+
+bool importNumberField(const std::string& field, double low, double high, bool optional) {
+    return optional ? OptionalWithin(field, low, high) : NumberWithin(field, low, high);
+}
+
+bool importSexagesimalField(const std::string& field, double limit, bool signedValue) {
+    return SexagesimalWithin(field, limit, signedValue);
+}
+
+bool importEpochField(const std::string& field) {
+    return EpochDate(field);
+}
+
+bool importMagnitudeField(const std::string& field, int type) {
+    // Every piece the reader splits off has to be a number; a piece it would
+    // silently drop ("6.2-x") is refused rather than stored as unknown.
+    std::string text = field;
+    std::string pieces[3];
+    if (type == kTypeMultipleStar || type == kTypeMultipleVariableStar) {
+        std::size_t comma = text.find(',');
+        if (comma != std::string::npos) {
+            pieces[2] = text.substr(comma + 1);
+            text = text.substr(0, comma);
+            if (Trimmed(pieces[2]).empty()) return false;
+        }
+    }
+    if (type == kTypeVariableStar || type == kTypeMultipleVariableStar) {
+        std::size_t start = text.find_first_not_of(" ");
+        std::size_t dash =
+            start == std::string::npos ? std::string::npos : text.find('-', start + 1);
+        if (dash != std::string::npos) {
+            pieces[1] = text.substr(dash + 1);
+            text = text.substr(0, dash);
+            if (Trimmed(pieces[1]).empty()) return false;
+        }
+    }
+    pieces[0] = text;
+    if (Trimmed(pieces[0]).empty()) return Trimmed(field).empty();
+    for (const std::string& piece : pieces)
+        if (!OptionalWithin(piece, -kMaxMagnitude, kMaxMagnitude)) return false;
+    return true;
 }
 
 void setImportFileWrittenHandler(void (*handler)(ObjectID)) {

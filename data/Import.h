@@ -83,6 +83,16 @@ SkyObject* buildSolarSystemObject(const std::vector<std::string>& fields);
 // Whether nutation is applied when positions of other equinoxes are carried
 // to J2000 (the computation options set it).
 void setImportNutation(bool on);
+bool importNutation();
+
+// The field readings of the import format, for the editors to refuse what
+// the builders could not read: a number within a range (`optional`: or
+// nothing); "h m s" or "d m s" up to `limit`; a "year/month/day" epoch; the
+// magnitudes of a star of that type ("V", "V,companion", "bright-faint").
+bool importNumberField(const std::string& field, double low, double high, bool optional);
+bool importSexagesimalField(const std::string& field, double limit, bool signedValue);
+bool importEpochField(const std::string& field);
+bool importMagnitudeField(const std::string& field, int type);
 
 // The data file the running import is replacing, 0 when none: its objects
 // are on their way out, and no new record may refer to them.

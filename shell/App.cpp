@@ -10,6 +10,7 @@
 #include "data/DatabaseFiles.h"
 #include "data/Driver.h"
 #include "data/ObjectStore.h"
+#include "data/SelectObject.h"
 #include "settings/Settings.h"
 #include "shell/Commands.h"
 #include "shell/MenuState.h"
@@ -38,6 +39,7 @@ void ForgetObjectIds() {
     gChartView.centeredObject = 0;
     gViewer.viewerObject = 0;
     DeleteAllTrails();
+    setSelectedObject(0);
 }
 
 // After a recomputation: the chart is drawn afresh and the menus follow the
@@ -90,6 +92,7 @@ void StartProgram() {
     setDriverDefaults();
     setRedrawHandler(ShowRecomputedState);
     setMenuStateUpdater(UpdateMenuState);
+    setObjectSelector(selectObjectDialog);
     Step(2);
 
     // 3. The chart window, hidden until start-up is over.

@@ -5,8 +5,11 @@
 #include "chart/ViewCommands.h"
 #include "data/DatabaseFiles.h"
 #include "data/Driver.h"
+#include "data/Editors.h"
 #include "data/Import.h"
 #include "data/Satellites.h"
+#include "data/SelectObject.h"
+#include "data/SkyObject.h"
 #include "settings/Settings.h"
 #include "shell/MenuState.h"
 #include "shell/Platform.h"
@@ -90,6 +93,21 @@ int ImportCommand(int item) {
     return 1;
 }
 
+// New objects, and the object commands of the Edit menu.
+int NewCommand(int item) {
+    newObjectCommand(item == kNewStar ? kTypeSingleStar : kTypeComet);
+    UpdateMenuState();
+    return 1;
+}
+
+int EditCommand(int item) {
+    if (item == kEditFindObject) findObjectCommand();
+    if (item == kEditEditObject) editObjectCommand();
+    if (item == kEditDeleteObject) deleteObjectCommand();
+    UpdateMenuState();
+    return 1;
+}
+
 int ComputationCommand(int item) {
     if (item == kComputationRecomputeAll)
         RecomputeAndRedraw(true);
@@ -139,6 +157,8 @@ std::vector<CommandRoute> ProgramRoutes() {
         {kDrawMenu, DrawCommand<kDrawMenu>, {}, DrawMenuHandles},
         {kSkyBackgroundMenu, DrawCommand<kSkyBackgroundMenu>, {}, DrawMenuHandles},
         {kCustomColorsMenu, DrawCommand<kCustomColorsMenu>, {}, DrawMenuHandles},
+        {kNewMenu, NewCommand, {kNewStar, kNewPlanet}},
+        {kEditMenu, EditCommand, {kEditFindObject, kEditEditObject, kEditDeleteObject}},
         {kImportMenu, ImportCommand, {kImportTextFile, kImportSatelliteFile}},
         {kComputationMenu, ComputationCommand, {}, ComputationHandles},
         {kHelpMenu, HelpCommand, {kHelpContents, kHelpSearch, kHelpHowToUse, kHelpAbout}},

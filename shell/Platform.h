@@ -293,6 +293,9 @@ constexpr int kItemRefusedString = 548;
 constexpr int kItemReplacedString = 549; // the field, its text, what is used instead
 void RefuseItem(WindowRef dialog, int control, const std::string& field,
                 const std::string& wanted);
+// Whether every character typed in an edit field has a place in the program's
+// code page (GetItemText reads any other as '?').
+bool ItemTextInCodePage(WindowRef dialog, int control);
 
 // The prompt box: 1 with the edited text on OK, 0 on Cancel.
 int Ask(const std::string& prompt, std::string& text);
@@ -498,6 +501,9 @@ void ClearRecordedMessages();
 // then button `button` is pressed. A button of 0 leaves the dialog to `fill`.
 void SetDialogResponder(int templateNumber, std::function<void(WindowRef)> fill, int button);
 void ClearDialogResponders();
+// Types UTF-8 text into an edit field as the keyboard would (the handler
+// hears of the change).
+void TypeItemText(WindowRef dialog, int control, const std::string& utf8);
 
 // Answers file dialogs: return false for Cancel, or set the path and return true.
 using FileDialogResponder = std::function<bool(int titleString, std::string& path)>;

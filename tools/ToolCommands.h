@@ -66,6 +66,8 @@ bool SetUpSettings(const ToolInfoOptions& info);
 bool ChangesComputation(const ToolInfoOptions& info);
 
 int ToolImport(const ToolDatabaseOptions& options, const std::vector<std::string>& files);
+// Adds the object of one import line to the custom file; prints its id.
+int ToolNewObject(const ToolDatabaseOptions& options, const std::string& line);
 int ToolFind(const ToolDatabaseOptions& options, const std::string& query);
 int ToolFiles(const ToolDatabaseOptions& options);
 int ToolStats(const ToolDatabaseOptions& options);

@@ -11,6 +11,7 @@
 #include "chart/ChartView.h"
 #include "data/DatabaseFiles.h"
 #include "data/Driver.h"
+#include "data/Editors.h"
 #include "data/Ephemeris.h"
 #include "data/Import.h"
 #include "data/Names.h"
@@ -179,6 +180,19 @@ int ToolImport(const ToolDatabaseOptions& options, const std::vector<std::string
     }
     closeDatabase();
     return ok ? 0 : kExitFailure;
+}
+
+int ToolNewObject(const ToolDatabaseOptions& options, const std::string& line) {
+    StartHeadless(options);
+    if (!OpenDatabase(true)) return kExitFailure;
+    std::string reason;
+    ObjectID id = newObjectFromLine(line, reason);
+    if (id == 0)
+        PrintText(stderr, "norvane-tool: %s\n", reason.c_str());
+    else
+        PrintText(stdout, "%ld\n", static_cast<long>(id));
+    closeDatabase();
+    return id != 0 ? 0 : kExitFailure;
 }
 
 int ToolFind(const ToolDatabaseOptions& options, const std::string& query) {

@@ -27,6 +27,9 @@ constexpr double kLargestZoneHours = 24.0;
 constexpr double kRightAngleDegrees = 90.0;
 constexpr double kDefaultEpochYear = 2000.0;
 
+// Arguments with characters the program's code page lacks (read as '?').
+std::vector<std::string> gLossyArguments;
+
 const char* kUsage =
     "Usage: norvane-tool [options] COMMAND [ARGUMENTS]\n"
     "\n"
@@ -42,6 +45,11 @@ const char* kUsage =
     "                 object count\n"
     "  find QUERY     print the first object whose name contains the words of\n"
     "                 QUERY: id, type and name, TAB-separated\n"
+    "  new-object LINE\n"
+    "                 add one object, given as a line of an object text file\n"
+    "                 (kind S or P, TAB-separated fields), to the custom data file\n"
+    "                 as the Edit Star and Edit Planet dialogs store it; prints its\n"
+    "                 id (exit 1 with the reason when the line is refused)\n"
     "  files          list the database's data files with their summaries\n"
     "  stats          count the database's objects by kind; memory charged\n"
     "  search NAME1 NAME2 --from DATE --to DATE [--step DAYS] [--farthest] [--physical]\n"
@@ -316,6 +324,8 @@ int main(int argc, char** argv) {
         if (argument.find_first_of("\xCE\xCF") != std::string::npos)
             argument = bayerQuery(argument);
         convertedArguments.push_back(FromConsoleText(argument));
+        if (ConsoleText(convertedArguments.back()) != argument)
+            gLossyArguments.push_back(convertedArguments.back());
     }
     for (std::string& argument : convertedArguments)
         argumentPointers.push_back(argument.data());
@@ -499,6 +509,15 @@ int main(int argc, char** argv) {
     if (command == "import") {
         if (arguments.empty()) return UsageError("import needs at least one file");
         return ToolImport(options.database, arguments);
+    }
+    if (command == "new-object") {
+        if (arguments.size() != 1) return UsageError("new-object takes one line (quote it)");
+        for (const std::string& lossy : gLossyArguments) {
+            if (lossy != arguments[0]) continue;
+            PrintText(stderr, "norvane-tool: the line has characters outside Windows-1252\n");
+            return kExitFailure;
+        }
+        return ToolNewObject(options.database, arguments[0]);
     }
     if (command == "find") {
         if (arguments.size() != 1) return UsageError("find takes one query (quote it)");

@@ -517,6 +517,23 @@ void RefuseItem(WindowRef dialog, int control, const std::string& field,
     }
 }
 
+bool ItemTextInCodePage(WindowRef dialog, int control) {
+    QWidget* w = ControlOf(dialog, control);
+    QString text;
+    if (auto* edit = qobject_cast<QLineEdit*>(w))
+        text = edit->text();
+    else if (auto* combo = qobject_cast<QComboBox*>(w))
+        text = combo->currentText();
+    return ToQString(FromQString(text)) == text;
+}
+
+void TypeItemText(WindowRef dialog, int control, const std::string& utf8) {
+    auto* edit = qobject_cast<QLineEdit*>(ControlOf(dialog, control));
+    if (edit == nullptr) return;
+    edit->setText(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+    DeliverWindowEvent(dialog, ControlNotify, control, NotifyEditChanged);
+}
+
 void PressButton(WindowRef dialog, int control) {
     QWidget* w = ControlOf(dialog, control);
     if (auto* button = qobject_cast<QAbstractButton*>(w)) {

@@ -411,4 +411,24 @@ TEST_F(ToolTest, FailuresExitOneAndWriteNothing) {
     EXPECT_EQ(Entries(), 2u) << "no file written, no temporary file left";
 }
 
+TEST_F(ToolTest, NewObjectStoresOneLineOrSaysWhyNot) {
+    const struct {
+        const char* line;
+        int status;
+        const char *out, *err;
+    } cases[] = {
+        {"S01\t2000.0\t05 35 17.3\t-05 23 28\t\t\t4.0\t\t\t\t\tMy Star", 0, "16385\n", ""},
+        {"S01\t2000.0\t25 00 00\t-05 23 28\t\t\t4.0\t\t\t\t\tBad", 1, "", "right ascension"},
+        {"S01\t2000.0\t05 35 17\t-05 23 28\t\t\t4.0x\t\t\t\t\tBad", 1, "", "magnitude"},
+        {"L\t10\t50\t0\t1\tSite", 1, "", "only lines of kind S"},
+        {"S01\t2000.0\t05 35 17\t-05 23 28\t\t\t\t\t\t\t\tB\xC4\x93", 1, "", "Windows-1252"}};
+    for (const auto& c : cases) {
+        ToolRun run = Run(std::string("new-object '") + c.line + "'");
+        EXPECT_EQ(run.status, c.status) << c.line << run.err;
+        EXPECT_EQ(run.out, c.out) << c.line;
+        EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+    }
+    EXPECT_EQ(Run("find 'My Star'").out, "16385\tSingle star\tMy Star\n");
+}
+
 } // namespace
