@@ -14,6 +14,7 @@
 #include "settings/Settings.h"
 #include "shell/Commands.h"
 #include "shell/MenuState.h"
+#include "timecontrol/ComputationCommands.h"
 #include "timecontrol/Trails.h"
 
 #include <new>
@@ -93,6 +94,7 @@ void StartProgram() {
     setRedrawHandler(ShowRecomputedState);
     setMenuStateUpdater(UpdateMenuState);
     setObjectSelector(selectObjectDialog);
+    setComputationObjectChooser(selectObjectDialog);
     Step(2);
 
     // 3. The chart window, hidden until start-up is over.
