@@ -10,6 +10,7 @@
 #include "data/DatabaseFiles.h"
 #include "data/Driver.h"
 #include "data/ObjectStore.h"
+#include "output/ObjectInfo.h"
 #include "settings/Settings.h"
 #include "shell/Commands.h"
 #include "shell/MenuState.h"
@@ -38,17 +39,19 @@ void ForgetObjectIds() {
     gChartView.centeredObject = 0;
     gViewer.viewerObject = 0;
     DeleteAllTrails();
+    ShowObjectInfo(0);
 }
 
-// After a recomputation: the chart is drawn afresh and the menus follow the
-// state. The Object Info window and the telescope display join here as they
-// arrive.
+// After a recomputation: the chart is drawn afresh, the Object Info window
+// follows the new numbers and the menus follow the state. The telescope
+// display joins here when it arrives.
 void ShowRecomputedState() {
     if (WindowRef chart = ChartWindow(); chart != nullptr && IsWindowVisible(chart)) {
         RenderChart();
         UpdateScrollBars();
         InvalidateWindow(chart);
     }
+    RefreshObjectInfo();
     UpdateMenuState();
 }
 
@@ -126,6 +129,9 @@ void StartProgram() {
     // 6. No trails yet.
     DeleteAllTrails();
     Step(6);
+
+    // 7. The Object Info window, hidden until an object is chosen.
+    if (CreateObjectInfoWindow() != nullptr) Step(7);
 
     // 8. The default database. A database directory without an index (a
     // first run, or an index deleted by hand) gets a fresh empty one, so that

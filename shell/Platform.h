@@ -202,6 +202,9 @@ void MaximiseWindow(WindowRef window);
 bool IsWindowVisible(WindowRef window);
 bool IsMinimised(WindowRef window);
 void DestroyWindow(WindowRef window);
+// Whether the window is still there (a kept handle of a window destroyed
+// since, by the program or a reset of the layer, names nothing).
+bool WindowExists(WindowRef window);
 void InvalidateWindow(WindowRef window);
 void UpdateWindow(WindowRef window);
 Rect GetClientRect(WindowRef window);

@@ -65,6 +65,10 @@ bool SetUpSettings(const ToolInfoOptions& info);
 // be computed again.
 bool ChangesComputation(const ToolInfoOptions& info);
 
+// An object as find prints it: id, type and display name, TAB-separated, in
+// UTF-8 with its Greek letters.
+void PrintObjectLine(std::int32_t id);
+
 int ToolImport(const ToolDatabaseOptions& options, const std::vector<std::string>& files);
 int ToolFind(const ToolDatabaseOptions& options, const std::string& query);
 int ToolFiles(const ToolDatabaseOptions& options);
@@ -92,6 +96,11 @@ struct ToolRenderOptions {
 };
 int ToolRender(const ToolDatabaseOptions& options, const ToolInfoOptions& info,
                const ToolRenderOptions& render);
+// The object the window would pick at pixel (x, y) of the chart render would
+// draw with the same options; exit status 1, with "No matching object
+// found!", when there is none.
+int ToolPick(const ToolDatabaseOptions& options, const ToolInfoOptions& info,
+             const ToolRenderOptions& render, int x, int y);
 // Whether a file name ends with this lower-case extension, in either case.
 bool EndsWithIgnoringCase(const std::string& text, const char* suffix);
 // The view and display options of render applied to the settings' chart.

@@ -606,6 +606,11 @@ void DestroyWindow(WindowRef window) {
     delete window;
 }
 
+bool WindowExists(WindowRef window) {
+    return window != nullptr &&
+           std::find(gRecords.begin(), gRecords.end(), window) != gRecords.end();
+}
+
 void InvalidateWindow(WindowRef window) {
     if (window == nullptr) return;
     if (window->canvas)
