@@ -305,7 +305,9 @@ int ChartFrame() {
 // The name centred along the bottom of its area, in the chart's font made
 // bold, with a Bayer name's Greek letter drawn as the chart draws it.
 void PaintName(WindowRef window, const std::string& name) {
-    SetItemText(window, kInfoNameArea, ""); // clears the last name's picture
+    // Any text clears the last name's picture (the surface would draw over
+    // it), and the new picture replaces the text.
+    SetItemText(window, kInfoNameArea, " ");
     SurfaceRef surface = GetItemSurface(window, kInfoNameArea);
     if (surface == nullptr) return;
     const Rect area = GetItemRect(window, kInfoNameArea);
