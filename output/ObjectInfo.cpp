@@ -289,6 +289,7 @@ bool FillObjectInfoLines(ObjectID id, ObjectInfo& info) {
 namespace {
 
 WindowRef gInfoWindow = nullptr;
+bool gInfoWindowPlaced = false;
 ObjectID gInfoObject = 0;
 // What the window's lines hold: a line the next object has no value for keeps
 // its text, as the controls do.
@@ -340,8 +341,10 @@ void AfterTrailChange() {
 } // namespace
 
 WindowRef CreateObjectInfoWindow() {
-    if (ObjectInfoWindow() == nullptr)
+    if (ObjectInfoWindow() == nullptr) {
         gInfoWindow = CreateDialogWindow(kObjectInfoTemplate, 0, ObjectInfoHandler);
+        gInfoWindowPlaced = false;
+    }
     gInfoObject = 0;
     setCurrentFrameQuery(ChartFrame);
     setInfoRefresher(RefreshInfoWindow);
@@ -380,6 +383,10 @@ void PresentObjectInfo(ObjectID id, bool toFront) {
     ShowObjectInfo(id);
     WindowRef window = ObjectInfoWindow();
     if (gInfoObject == 0 || window == nullptr) return;
+    // Shown for the first time: off the middle of the chart, where the object
+    // chosen (or centred) usually is, so that the chart stays in view.
+    if (!gInfoWindowPlaced) PlaceAtTopRight(window);
+    gInfoWindowPlaced = true;
     if (toFront)
         BringToFront(window);
     else

@@ -212,6 +212,9 @@ std::string GetWindowTitle(WindowRef window);
 void SetWindowTitle(WindowRef window, const std::string& title);
 void BringToFront(WindowRef window);
 void CenterOnParent(WindowRef window);
+// Puts a modeless window near the top right corner of the main window's
+// client area, where it hides the least of what is drawn there.
+void PlaceAtTopRight(WindowRef window);
 WindowRef ActiveWindow();
 // The handler a window was created with and its creation parameter.
 EventHandler WindowHandler(WindowRef window);
