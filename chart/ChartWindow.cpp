@@ -199,6 +199,17 @@ void BeginPress(WindowRef window, int x, int y) {
     WriteReadout(window, x, y, &from);
 }
 
+// A press the window lost track of (it went to the background with the
+// button down): the chart is drawn as before it, and nothing is chosen.
+void CancelPress() {
+    const PressKind kind = gPress.kind;
+    gPress.kind = PressKind::None;
+    if (kind == PressKind::Drag)
+        EndDrag();
+    else if (kind != PressKind::None)
+        ShowChart();
+}
+
 void MovePress(WindowRef window, int x, int y) {
     switch (gPress.kind) {
     case PressKind::Drag: {
@@ -240,9 +251,11 @@ void EndPress(WindowRef window, int x, int y) {
         EndDrag();
         break;
     case PressKind::Click:
-        if (press.tagShown) ShowChart();
-        // Released away from the object: the click was taken back.
-        if (!HitTestObject(press.object, x, y, kStillOverTolerance)) break;
+        // Released away from the object, the click was taken back.
+        if (!HitTestObject(press.object, x, y, kStillOverTolerance)) {
+            if (press.tagShown) ShowChart();
+            break;
+        }
         ShowChart();
         ShowInInfoWindow(press.object, quick);
         break;
@@ -618,6 +631,7 @@ long ChartWindowHandler(int event, WindowRef window, long a, long b) {
         break;
     case Activate:
     case Deactivate:
+        if (event == Deactivate) CancelPress();
         if (gDisplayOptions.showChartControls) ShowScrollBars(window, event == Activate);
         break;
     case Paint:
@@ -658,6 +672,9 @@ long ChartWindowHandler(int event, WindowRef window, long a, long b) {
         DoubleClickPoint(static_cast<int>(a), static_cast<int>(b));
         break;
     case MouseMove:
+        // No button is held any more: a release that never arrived.
+        if (gPress.kind != PressKind::None)
+            EndPress(window, static_cast<int>(a), static_cast<int>(b));
         if (gDisplayOptions.showMouseCoordinates)
             WriteReadout(window, static_cast<int>(a), static_cast<int>(b), nullptr);
         break;
