@@ -7,6 +7,7 @@
 #include "chart/ChartView.h"
 #include "chart/DisplayOptions.h"
 #include "chart/Overlays.h"
+#include "chart/Primitives.h"
 #include "chart/Projection.h"
 #include "chart/Render.h"
 #include "chart/ViewCommands.h"
@@ -27,12 +28,17 @@ constexpr int kChartWindowStyle =
     StyleCaption | StyleSystemMenu | StyleSizable | StyleMaximiseBox | StyleMinimiseBox;
 
 constexpr int kRedrawTimingString = 269;
+constexpr int kReadOnlyFileString = 539;
 constexpr double kSecondsPerTick = 0.001;
 constexpr double kDegreesPerRadianText = 57.29577951;
 // A viewpoint move along the line of sight never more than halves or
 // doubles-and-a-half the distance at once.
 constexpr double kLargestViewpointStep = 0.5;
 constexpr double kHalfTurn = 3.141592654;
+// The separation is shown to a tenth of an arcsecond.
+constexpr double kTenthsOfSecondPerDegree = 36000.0;
+// Drawn inverted, white turns every colour into its opposite.
+constexpr RGBColor kInvertingInk{255, 255, 255};
 
 // Wheel turns not yet a whole notch (eighths of a degree).
 constexpr int kWheelNotch = 120;
@@ -47,6 +53,22 @@ struct Drag {
 };
 Drag gDrag;
 
+// A press on an object or a measurement: what was pressed, where and when,
+// and what is written over the chart's picture on the window meanwhile.
+struct Press {
+    PressKind kind = PressKind::None;
+    ObjectID object = 0;
+    int x = 0, y = 0;       // the press point
+    int endX = 0, endY = 0; // the far end of the band
+    long ticks = 0;
+    bool tagShown = false;  // the object's name beside it
+    bool bandDrawn = false; // the inverted band from the press point
+};
+Press gPress;
+
+InfoWindowHooks gInfoHooks;
+bool gEditingConstellations = false;
+
 // The box of the last coordinate readout written on the window.
 Rect gReadoutBox;
 bool gReadoutShown = false;
@@ -56,6 +78,7 @@ long gTimingStart = 0;
 
 void StartDrag(int x, int y) {
     DisplayOptions& o = gDisplayOptions;
+    gPress.kind = PressKind::Drag;
     gDrag.active = true;
     gDrag.lastX = x;
     gDrag.lastY = y;
@@ -71,6 +94,7 @@ void StartDrag(int x, int y) {
 void EndDrag() {
     if (!gDrag.active) return;
     gDrag.active = false;
+    gPress.kind = PressKind::None;
     DisplayOptions& o = gDisplayOptions;
     AdjustMagnitudeLimits(+100);
     o.showConstellationBoundaries = gDrag.boundaries;
@@ -94,22 +118,10 @@ void CenterOnDirection(const Vector3& v) {
     gChartView.centerLatitude = lat;
 }
 
-void WriteReadout(WindowRef window, int x, int y) {
-    Vector3 v;
-    if (!UnprojectPoint(x, y, v)) return;
-    const Matrix3* frame = FrameMatrix(gInstant.frames, gChartView.coordinateSystem);
-    if (frame != nullptr) TransformVector(*frame, v);
-    double lon = 0.0, lat = 0.0;
-    RectangularToSpherical(v, &lon, &lat, nullptr);
-    std::string lonText, latText;
-    FormatCoordinates(gChartView.coordinateSystem, lon, lat, kCoordinateLabelledValues,
-                      gComputationOptions.precessionEpoch, lonText, latText);
-    // No second point yet (measuring comes with object selection): Sep and PA 0.
-    char text[256];
-    std::snprintf(text, sizeof text, "%s  %s  Sep: %03hd%c %02hd' %04.1f\"  PA: %05.1f%c",
-                  lonText.c_str(), latText.c_str(), static_cast<short>(0), '\xB0',
-                  static_cast<short>(0), 0.0, 0.0, '\xB0');
-
+// The readout at (3, 3) of the window, over the last one.
+void WriteReadout(WindowRef window, int x, int y, const Point* from) {
+    const std::string text = ReadoutText(x, y, from);
+    if (text.empty()) return;
     SurfaceRef surface = GetWindowSurface(window);
     if (surface == nullptr) return;
     BeginDrawing(surface);
@@ -123,6 +135,153 @@ void WriteReadout(WindowRef window, int x, int y) {
     gReadoutShown = true;
     EndDrawing();
     ReleaseWindowSurface(surface);
+}
+
+// The band from the press point to its far end, inverted: drawn a second
+// time it is gone.
+void InvertBand(WindowRef window) {
+    SurfaceRef surface = GetWindowSurface(window);
+    if (surface == nullptr) return;
+    BeginDrawing(surface);
+    SetXorMode(true);
+    SetPenBrush(kInvertingInk, 1, false);
+    Line(gPress.x, gPress.y, gPress.endX, gPress.endY);
+    SetXorMode(false);
+    EndDrawing();
+    ReleaseWindowSurface(surface);
+    gPress.bandDrawn = !gPress.bandDrawn;
+}
+
+void EraseBand(WindowRef window) {
+    if (gPress.bandDrawn) InvertBand(window);
+}
+
+bool QuickPress() {
+    return TickCount() - gPress.ticks < DoubleClickTime();
+}
+
+void ShowInInfoWindow(ObjectID id, bool toFront) {
+    if (gInfoHooks.show != nullptr) gInfoHooks.show(id, toFront);
+}
+
+// While the button is held over the pressed object (once a double click is
+// out of the question) its name shows beside it; away from it, it goes.
+void FollowNameTag(int x, int y) {
+    if (gPress.object == 0 || QuickPress()) return;
+    bool over = HitTestObject(gPress.object, x, y, kStillOverTolerance);
+    if (over == gPress.tagShown) return;
+    if (over)
+        ShowNameTag(gPress.object);
+    else
+        ShowChart();
+    gPress.tagShown = over;
+}
+
+void BeginPress(WindowRef window, int x, int y) {
+    // A second button while one is held changes nothing.
+    if (gPress.kind != PressKind::None) return;
+    gPress = Press{};
+    gPress.x = gPress.endX = x;
+    gPress.y = gPress.endY = y;
+    gPress.ticks = TickCount();
+    gPress.object = FindObjectAt(x, y, kClickTolerance);
+    if (gEditingConstellations || !gDisplayOptions.showMouseCoordinates) {
+        // Empty sky moves the chart.
+        if (gPress.object == 0) {
+            StartDrag(x, y);
+            return;
+        }
+        gPress.kind = gEditingConstellations ? PressKind::FigureLine : PressKind::Click;
+        return;
+    }
+    gPress.kind = PressKind::Measure;
+    const Point from{x, y};
+    WriteReadout(window, x, y, &from);
+}
+
+// A press the window lost track of (it went to the background with the
+// button down): the chart is drawn as before it, and nothing is chosen.
+void CancelPress() {
+    const PressKind kind = gPress.kind;
+    gPress.kind = PressKind::None;
+    if (kind == PressKind::Drag)
+        EndDrag();
+    else if (kind != PressKind::None)
+        ShowChart();
+}
+
+void MovePress(WindowRef window, int x, int y) {
+    switch (gPress.kind) {
+    case PressKind::Drag: {
+        int dx = x - gDrag.lastX, dy = y - gDrag.lastY;
+        if (dx != 0 || dy != 0) {
+            PanChart(dx, dy);
+            gDrag.lastX = x;
+            gDrag.lastY = y;
+        }
+        break;
+    }
+    case PressKind::Click:
+        FollowNameTag(x, y);
+        break;
+    case PressKind::Measure:
+    case PressKind::FigureLine: {
+        // The band goes first, so that the tag and the readout are written
+        // on the chart itself and the band's second drawing restores them.
+        EraseBand(window);
+        if (gPress.kind == PressKind::Measure) FollowNameTag(x, y);
+        const Point from{gPress.x, gPress.y};
+        if (gDisplayOptions.showMouseCoordinates) WriteReadout(window, x, y, &from);
+        gPress.endX = x;
+        gPress.endY = y;
+        InvertBand(window);
+        break;
+    }
+    case PressKind::None:
+        break;
+    }
+}
+
+void EndPress(WindowRef window, int x, int y) {
+    const Press press = gPress;
+    const bool quick = QuickPress();
+    gPress.kind = PressKind::None;
+    switch (press.kind) {
+    case PressKind::Drag:
+        EndDrag();
+        break;
+    case PressKind::Click:
+        // Released away from the object, the click was taken back.
+        if (!HitTestObject(press.object, x, y, kStillOverTolerance)) {
+            if (press.tagShown) ShowChart();
+            break;
+        }
+        ShowChart();
+        ShowInInfoWindow(press.object, quick);
+        break;
+    case PressKind::Measure:
+        EraseBand(window);
+        ShowChart();
+        if (quick && press.object != 0 && HitTestObject(press.object, x, y, kStillOverTolerance))
+            ShowInInfoWindow(press.object, true);
+        break;
+    case PressKind::FigureLine: {
+        EraseBand(window);
+        ShowChart();
+        ObjectID other = FindObjectAt(x, y, kClickTolerance);
+        const SkyObject* a = getObject(press.object);
+        const SkyObject* b = getObject(other);
+        if (other != 0 && other != press.object && a != nullptr && b != nullptr &&
+            IsCatalogType(a->type) && IsCatalogType(b->type) &&
+            ToggleFigureLine(press.object, other) == 1) {
+            RenderChart();
+            ShowChart();
+        }
+        break;
+    }
+    case PressKind::None:
+        break;
+    }
 }
 
 void ToggleRedrawTiming() {
@@ -139,7 +298,14 @@ void ToggleRedrawTiming() {
 }
 
 void HandleKey(WindowRef window, int virtualKey, int character) {
+    WindowRef info = gInfoHooks.window != nullptr ? gInfoHooks.window() : nullptr;
     switch (virtualKey) {
+    case VKReturn:
+        if (info != nullptr) PressButton(info, kOKButton);
+        return;
+    case VKEscape:
+        if (info != nullptr) PressButton(info, kCancelButton);
+        return;
     case VKLeft:
         HandleScroll(kHorizontalScrollBar, ScrollLineUp);
         return;
@@ -172,6 +338,10 @@ WindowRef ChartWindow() {
 }
 
 void ShowChart() {
+    // The copy covers whatever was written over the picture.
+    gPress.bandDrawn = false;
+    gPress.tagShown = false;
+    gReadoutShown = false;
     if (ChartDepthChanged()) {
         RenderChart();
         RefreshMenuState();
@@ -296,6 +466,14 @@ bool ZoomAbout(int x, int y, int notches) {
 }
 
 bool DoubleClickPoint(int x, int y) {
+    ObjectID info = gInfoHooks.object != nullptr ? gInfoHooks.object() : 0;
+    if (info != 0 && HitTestObject(info, x, y, kStillOverTolerance)) {
+        if (CenterOnObject(info) != 1) return false;
+        RenderChart();
+        ShowChart();
+        RefreshMenuState();
+        return true;
+    }
     Vector3 v;
     if (!UnprojectPoint(x, y, v)) return false;
     CenterOnDirection(v);
@@ -307,6 +485,116 @@ bool DoubleClickPoint(int x, int y) {
 
 bool DragInProgress() {
     return gDrag.active;
+}
+
+PressKind CurrentPress() {
+    return gPress.kind;
+}
+
+std::string ReadoutText(int x, int y, const Point* from) {
+    Vector3 v;
+    if (!UnprojectPoint(x, y, v)) return {};
+    const Matrix3* frame = FrameMatrix(gInstant.frames, gChartView.coordinateSystem);
+    if (frame != nullptr) TransformVector(*frame, v);
+    double lon = 0.0, lat = 0.0;
+    RectangularToSpherical(v, &lon, &lat, nullptr);
+    std::string lonText, latText;
+    FormatCoordinates(gChartView.coordinateSystem, lon, lat, kCoordinateLabelledValues,
+                      gComputationOptions.precessionEpoch, lonText, latText);
+    double separation = 0.0, angle = 0.0;
+    Vector3 w;
+    if (from != nullptr && UnprojectPoint(from->x, from->y, w)) {
+        if (frame != nullptr) TransformVector(*frame, w);
+        double fromLon = 0.0, fromLat = 0.0;
+        RectangularToSpherical(w, &fromLon, &fromLat, nullptr);
+        separation = AngularSeparation(fromLon, fromLat, lon, lat);
+        angle = PositionAngle(fromLon, fromLat, lon, lat);
+    }
+    Sexagesimal sep = SplitRounded(separation * kDegreesPerRadianText, kTenthsOfSecondPerDegree);
+    char text[256];
+    std::snprintf(text, sizeof text, "%s  %s  Sep: %03hd%c %02hd' %04.1f\"  PA: %05.1f%c",
+                  lonText.c_str(), latText.c_str(), sep.units, kDegreeSign, sep.minutes,
+                  sep.seconds, angle * kDegreesPerRadianText, kDegreeSign);
+    return text;
+}
+
+void setInfoWindowHooks(const InfoWindowHooks& hooks) {
+    gInfoHooks = hooks;
+}
+
+bool EditingConstellations() {
+    return gEditingConstellations;
+}
+
+void SetEditingConstellations(bool on) {
+    gEditingConstellations = on;
+}
+
+bool HitTestObject(ObjectID id, int x, int y, int tolerance) {
+    SkyObject* object = id != 0 ? getObject(id) : nullptr;
+    if (object == nullptr) return false;
+    EnsureComputed(object);
+    ProjectedObject p = ProjectObject(object);
+    if (!p.visible) return false;
+    const long long dx = p.x - static_cast<long long>(x), dy = p.y - static_cast<long long>(y);
+    const long long reach = static_cast<long long>(p.radius) + tolerance;
+    if (reach < 0) return false;
+    switch (object->type) {
+    case kTypeDiffuseNebula:
+        return std::llabs(dx) + std::llabs(dy) <= reach;
+    case kTypeGalaxy:
+        return dx * dx + 4 * dy * dy <= reach * reach;
+    default:
+        return dx * dx + dy * dy <= reach * reach;
+    }
+}
+
+ObjectID FindObjectAt(int x, int y, int tolerance) {
+    ObjectID info = gInfoHooks.object != nullptr ? gInfoHooks.object() : 0;
+    if (info != 0 && HitTestObject(info, x, y, tolerance)) return info;
+    for (ObjectID fileId = firstFile(); fileId != 0; fileId = nextFile(fileId)) {
+        DatabaseFile* file = getFile(fileId);
+        // Only what the last drawing drew from can be under the cursor; the
+        // others are neither loaded for it nor looked through.
+        if (file == nullptr || !isLoaded(file) || file->lastDrawGeneration != DrawingPassNumber())
+            continue;
+        ObjectID found = 0;
+        lockFile(fileId);
+        for (int index = 1; index <= file->highestIndex && index <= file->capacity; ++index) {
+            if (file->objects[index - 1] == nullptr) continue;
+            ObjectID id = MakeObjectID(file->fileId, index);
+            if (HitTestObject(id, x, y, tolerance)) {
+                found = id;
+                break;
+            }
+        }
+        unlockFile(fileId);
+        if (found != 0) return found;
+    }
+    return 0;
+}
+
+void ShowNameTag(ObjectID id) {
+    SkyObject* object = getObject(id);
+    if (object == nullptr) return;
+    ProjectedObject p = ProjectObject(object);
+    if (!p.visible) return;
+    const std::string name = DisplayName(object);
+    const int gap = ObjectLabelGap(object, p.radius);
+    SurfaceRef surface = GetWindowSurface(ChartWindow());
+    if (surface == nullptr) return;
+    BeginDrawing(surface);
+    ClipTo(Rect{gFrame.left, gFrame.top, gFrame.right, gFrame.bottom});
+    SelectChartFont();
+    int width = 0, height = 0;
+    LabelExtent(name.c_str(), 0, &width, &height);
+    const int left = p.x + gap, bottom = p.y - gap;
+    FillWithSkyColor(Rect{left, bottom - height, left + width, bottom + 1});
+    SetStandardColor(kForeground, 1, false);
+    DrawLabel(name.c_str(), 0, left, bottom);
+    RemoveClip();
+    EndDrawing();
+    ReleaseWindowSurface(surface);
 }
 
 bool SlideViewpoint(bool toward) {
@@ -343,10 +631,10 @@ long ChartWindowHandler(int event, WindowRef window, long a, long b) {
         break;
     case Activate:
     case Deactivate:
+        if (event == Deactivate) CancelPress();
         if (gDisplayOptions.showChartControls) ShowScrollBars(window, event == Activate);
         break;
     case Paint:
-        gReadoutShown = false;
         ShowChart();
         break;
     case ControlNotify:
@@ -357,22 +645,13 @@ long ChartWindowHandler(int event, WindowRef window, long a, long b) {
         HandleKey(window, static_cast<int>(a), static_cast<int>(b));
         break;
     case MouseDown:
-        // A press on the sky drags the chart (choosing objects by clicking
-        // comes with the Object Info window).
-        StartDrag(static_cast<int>(a), static_cast<int>(b));
+        BeginPress(window, static_cast<int>(a), static_cast<int>(b));
         break;
     case MouseDrag:
-        if (gDrag.active) {
-            int dx = static_cast<int>(a) - gDrag.lastX, dy = static_cast<int>(b) - gDrag.lastY;
-            if (dx != 0 || dy != 0) {
-                PanChart(dx, dy);
-                gDrag.lastX = static_cast<int>(a);
-                gDrag.lastY = static_cast<int>(b);
-            }
-        }
+        MovePress(window, static_cast<int>(a), static_cast<int>(b));
         break;
     case MouseUp:
-        EndDrag();
+        EndPress(window, static_cast<int>(a), static_cast<int>(b));
         break;
     case MouseWheel: {
         gWheelTurn += static_cast<int>(std::clamp(a, -100L * kWheelNotch, 100L * kWheelNotch));
@@ -393,11 +672,48 @@ long ChartWindowHandler(int event, WindowRef window, long a, long b) {
         DoubleClickPoint(static_cast<int>(a), static_cast<int>(b));
         break;
     case MouseMove:
+        // No button is held any more: a release that never arrived.
+        if (gPress.kind != PressKind::None)
+            EndPress(window, static_cast<int>(a), static_cast<int>(b));
         if (gDisplayOptions.showMouseCoordinates)
-            WriteReadout(window, static_cast<int>(a), static_cast<int>(b));
+            WriteReadout(window, static_cast<int>(a), static_cast<int>(b), nullptr);
         break;
     default:
         break;
+    }
+    return 1;
+}
+
+int ToggleFigureLine(ObjectID a, ObjectID b) {
+    for (ObjectID fileId = firstFile(); fileId != 0; fileId = nextFile(fileId)) {
+        const DatabaseFile* file = getFile(fileId);
+        if (file == nullptr || file->lineCount <= 0 || loadFile(fileId) != kStatusSuccess) continue;
+        for (ObjectID id = firstObjectInFile(fileId); id != 0; id = nextObjectInFile(id)) {
+            const LineObject* line = AsLine(getObject(id));
+            if (line == nullptr) continue;
+            const ObjectID p = line->endpointObjects[0], q = line->endpointObjects[1];
+            if (!((p == a && q == b) || (p == b && q == a))) continue;
+            if (isReadOnly(getFile(fileId))) {
+                ShowMessage(ButtonsOK, kReadOnlyFileString);
+                return 0;
+            }
+            FreeObject(removeObject(id));
+            return 1;
+        }
+    }
+    const DatabaseFile* target = getFile(customFile());
+    if (target == nullptr) return 0;
+    if (isReadOnly(target)) {
+        ShowMessage(ButtonsOK, kReadOnlyFileString);
+        return 0;
+    }
+    LineObject* line = NewLineObject(kTypeFigureLine);
+    if (line == nullptr) return 0;
+    line->endpointObjects[0] = a;
+    line->endpointObjects[1] = b;
+    if (addObject(line, target->fileId) == 0) {
+        FreeObject(line);
+        return 0;
     }
     return 1;
 }

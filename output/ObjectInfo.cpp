@@ -4,11 +4,18 @@
 #include "astro/CoordinateText.h"
 #include "astro/Frames.h"
 #include "astro/Vectors.h"
+#include "chart/ChartView.h"
+#include "chart/ChartWindow.h"
+#include "chart/Primitives.h"
+#include "chart/Render.h"
+#include "chart/ViewCommands.h"
 #include "data/Driver.h"
 #include "data/Ephemeris.h"
 #include "data/ObjectStore.h"
+#include "data/SelectObject.h"
 #include "data/SkyObject.h"
 #include "shell/Platform.h"
+#include "timecontrol/Trails.h"
 
 #include <cmath>
 #include <cstdarg>
@@ -275,4 +282,187 @@ bool FillObjectInfoLines(ObjectID id, ObjectInfo& info) {
         EphemerisLines(ephemeris, info);
     }
     return true;
+}
+
+// ---------------------------------------------------------------------------
+// The Object Info window
+
+namespace {
+
+WindowRef gInfoWindow = nullptr;
+bool gInfoWindowPlaced = false;
+ObjectID gInfoObject = 0;
+// What the window's lines hold: a line the next object has no value for keeps
+// its text, as the controls do.
+ObjectInfo gInfoLines;
+bool (*gInfoEditor)(ObjectID) = nullptr;
+bool (*gTrailEditor)(ObjectID) = nullptr;
+
+constexpr RGBColor kNameInk{0, 0, 0};
+
+int ChartFrame() {
+    return gChartView.coordinateSystem;
+}
+
+// The name centred along the bottom of its area, in the chart's font made
+// bold, with a Bayer name's Greek letter drawn as the chart draws it.
+void PaintName(WindowRef window, const std::string& name) {
+    // Any text clears the last name's picture (the surface would draw over
+    // it), and the new picture replaces the text.
+    SetItemText(window, kInfoNameArea, " ");
+    SurfaceRef surface = GetItemSurface(window, kInfoNameArea);
+    if (surface == nullptr) return;
+    const Rect area = GetItemRect(window, kInfoNameArea);
+    BeginDrawing(surface);
+    SelectChartFont(FontBold);
+    SetPenBrush(kNameInk, 1, false);
+    int width = 0, height = 0;
+    LabelExtent(name.c_str(), static_cast<int>(name.size()), &width, &height);
+    if (!name.empty())
+        DrawLabel(name.c_str(), static_cast<int>(name.size()), (area.width() - width) / 2,
+                  area.height() - 1);
+    EndDrawing();
+    ReleaseItemSurface(surface);
+}
+
+void CenterInfoObject() {
+    if (gInfoObject == 0 || CenterOnObject(gInfoObject) != 1) return;
+    CloseObjectInfo();
+    RenderChart();
+    ShowChart();
+}
+
+// After the trail buttons: the window's buttons and the chart show the change.
+void AfterTrailChange() {
+    FillObjectInfo(ObjectInfoWindow(), gInfoObject);
+    RenderChart();
+    ShowChart();
+}
+
+} // namespace
+
+WindowRef CreateObjectInfoWindow() {
+    if (ObjectInfoWindow() == nullptr) {
+        gInfoWindow = CreateDialogWindow(kObjectInfoTemplate, 0, ObjectInfoHandler);
+        gInfoWindowPlaced = false;
+    }
+    gInfoObject = 0;
+    setCurrentFrameQuery(ChartFrame);
+    setInfoRefresher(RefreshInfoWindow);
+    InfoWindowHooks hooks;
+    hooks.show = PresentObjectInfo;
+    hooks.object = InfoObject;
+    hooks.window = ObjectInfoWindow;
+    setInfoWindowHooks(hooks);
+    return gInfoWindow;
+}
+
+WindowRef ObjectInfoWindow() {
+    // The window lives as long as the program, but a test may reset the
+    // platform under it.
+    if (!WindowExists(gInfoWindow) || WindowHandler(gInfoWindow) != ObjectInfoHandler)
+        gInfoWindow = nullptr;
+    return gInfoWindow;
+}
+
+ObjectID InfoObject() {
+    return gInfoObject;
+}
+
+void ShowObjectInfo(ObjectID id) {
+    gInfoObject = id;
+    // What the window describes is what Edit Object and Delete Object act on.
+    if (id != 0) setSelectedObject(id);
+    if (id == 0) {
+        CloseObjectInfo();
+        return;
+    }
+    WindowRef window = ObjectInfoWindow();
+    FillObjectInfo(window, id);
+    if (gInfoObject != 0 && IsWindowVisible(window)) InvalidateWindow(window);
+}
+
+void PresentObjectInfo(ObjectID id, bool toFront) {
+    ShowObjectInfo(id);
+    WindowRef window = ObjectInfoWindow();
+    if (gInfoObject == 0 || window == nullptr) return;
+    // Shown for the first time: off the middle of the chart, where the object
+    // chosen (or centred) usually is, so that the chart stays in view.
+    if (!gInfoWindowPlaced) PlaceAtTopRight(window);
+    gInfoWindowPlaced = true;
+    if (toFront)
+        BringToFront(window);
+    else
+        ShowWindow(window);
+    RefreshMenuState();
+}
+
+void FillObjectInfo(WindowRef window, ObjectID id) {
+    if (!FillObjectInfoLines(id, gInfoLines)) {
+        ShowObjectInfo(0);
+        return;
+    }
+    if (window == nullptr) return;
+    for (int control = kInfoFirstLine; control <= kInfoLastLine; ++control)
+        SetItemText(window, control, gInfoLines.line(control));
+    PaintName(window, gInfoLines.name);
+    const bool trail = FindTrail(id) != 0;
+    EnableItem(window, kInfoEditButton, gInfoEditor != nullptr);
+    EnableItem(window, kInfoTrailOnButton, !trail && gTrailEditor != nullptr);
+    EnableItem(window, kInfoTrailOffButton, trail);
+}
+
+void RefreshInfoWindow() {
+    WindowRef window = ObjectInfoWindow();
+    if (gInfoObject != 0 && IsWindowVisible(window)) FillObjectInfo(window, gInfoObject);
+}
+
+void CloseObjectInfo() {
+    WindowRef window = ObjectInfoWindow();
+    if (!IsWindowVisible(window)) return;
+    HideWindow(window);
+    RefreshMenuState();
+}
+
+long ObjectInfoHandler(int event, WindowRef, long a, long b) {
+    if (event == CloseRequest) {
+        CloseObjectInfo();
+        return 1;
+    }
+    if (event != ControlNotify || b != NotifyClicked) return 1;
+    const ObjectID id = gInfoObject;
+    switch (a) {
+    case kInfoCenterButton:
+        CenterInfoObject();
+        break;
+    case kInfoCloseButton:
+        CloseObjectInfo();
+        break;
+    case kInfoEditButton:
+        if (id != 0 && gInfoEditor != nullptr && gInfoEditor(id)) RefreshInfoWindow();
+        break;
+    case kInfoTrailOnButton:
+        if (id == 0 || gTrailEditor == nullptr) break;
+        gTrailEditor(id);
+        AfterTrailChange();
+        break;
+    case kInfoTrailOffButton:
+        if (id == 0) break;
+        if (int slot = FindTrail(id); slot != 0) DeleteTrail(slot);
+        AfterTrailChange();
+        break;
+    default:
+        break;
+    }
+    return 1;
+}
+
+void setInfoEditHandler(bool (*editor)(ObjectID id)) {
+    gInfoEditor = editor;
+    if (gInfoObject != 0) RefreshInfoWindow();
+}
+
+void setInfoTrailEditor(bool (*editor)(ObjectID id)) {
+    gTrailEditor = editor;
+    if (gInfoObject != 0) RefreshInfoWindow();
 }

@@ -9,6 +9,7 @@
 
 #include "astro/Physical.h"
 #include "astro/Types.h"
+#include "shell/Platform.h"
 
 #include <array>
 #include <cstdint>
@@ -99,3 +100,44 @@ struct BodyEphemeris {
 
 // Controls 11, 12 and 15 to 19 of a solar-system body.
 void EphemerisLines(const BodyEphemeris& ephemeris, ObjectInfo& info);
+
+// ---------------------------------------------------------------------------
+// The Object Info window: the one modeless window describing the object last
+// chosen, made hidden at start-up from its template and shown, filled and
+// hidden as the choice changes. Its lines are the report lines above, so the
+// window and norvane-tool's info never disagree.
+
+constexpr int kObjectInfoTemplate = 512;
+constexpr int kInfoCenterButton = 1; // the default button
+constexpr int kInfoCloseButton = 2;
+constexpr int kInfoEditButton = 3;
+constexpr int kInfoTrailOnButton = 4;
+constexpr int kInfoTrailOffButton = 5;
+constexpr int kInfoNameArea = 6; // the name is painted along its bottom edge
+
+// Makes the window, hidden, and connects it to the chart (clicks, Enter and
+// Esc, recomputations, the chart's coordinate system). nullptr when the
+// window can't be made; the program goes on without it.
+WindowRef CreateObjectInfoWindow();
+WindowRef ObjectInfoWindow();
+// The object described; 0 none.
+ObjectID InfoObject();
+// Describes the object in the window (repainted when visible; the caller
+// shows it). 0, or an id that names no object any more, hides the window.
+void ShowObjectInfo(ObjectID id);
+// Describes the object and shows the window; with `toFront`, activated too.
+void PresentObjectInfo(ObjectID id, bool toFront);
+// Writes every line, the name and the buttons' states for the object.
+void FillObjectInfo(WindowRef window, ObjectID id);
+// Refills the window for its object while it is visible (the numbers follow
+// the time and the chart's coordinate system).
+void RefreshInfoWindow();
+// Hides the window (Close, the close box, File > Close Info Window).
+void CloseObjectInfo();
+long ObjectInfoHandler(int event, WindowRef window, long a, long b);
+
+// The object editor and the trail dialog open from the window's buttons;
+// they return true when they changed something. Without one (nullptr) its
+// button is greyed.
+void setInfoEditHandler(bool (*editor)(ObjectID id));
+void setInfoTrailEditor(bool (*editor)(ObjectID id));

@@ -9,8 +9,10 @@
 #include "chart/ViewCommands.h"
 #include "data/DatabaseFiles.h"
 #include "data/Driver.h"
+#include "data/Editors.h"
 #include "data/ObjectStore.h"
 #include "data/SelectObject.h"
+#include "output/ObjectInfo.h"
 #include "settings/Settings.h"
 #include "shell/Commands.h"
 #include "shell/MenuState.h"
@@ -41,17 +43,19 @@ void ForgetObjectIds() {
     gViewer.viewerObject = 0;
     DeleteAllTrails();
     setSelectedObject(0);
+    ShowObjectInfo(0);
 }
 
-// After a recomputation: the chart is drawn afresh and the menus follow the
-// state. The Object Info window and the telescope display join here as they
-// arrive.
+// After a recomputation: the chart is drawn afresh, the Object Info window
+// follows the new numbers and the menus follow the state. The telescope
+// display joins here when it arrives.
 void ShowRecomputedState() {
     if (WindowRef chart = ChartWindow(); chart != nullptr && IsWindowVisible(chart)) {
         RenderChart();
         UpdateScrollBars();
         InvalidateWindow(chart);
     }
+    RefreshObjectInfo();
     UpdateMenuState();
 }
 
@@ -95,6 +99,8 @@ void StartProgram() {
     setMenuStateUpdater(UpdateMenuState);
     setObjectSelector(selectObjectDialog);
     setComputationObjectChooser(selectObjectDialog);
+    setObjectShower([](ObjectID id) { PresentObjectInfo(id, true); });
+    setInfoEditHandler([](ObjectID id) { return editObject(id, 0) != 0; });
     Step(2);
 
     // 3. The chart window, hidden until start-up is over.
@@ -131,6 +137,9 @@ void StartProgram() {
     // 6. No trails yet.
     DeleteAllTrails();
     Step(6);
+
+    // 7. The Object Info window, hidden until an object is chosen.
+    if (CreateObjectInfoWindow() != nullptr) Step(7);
 
     // 8. The default database. A database directory without an index (a
     // first run, or an index deleted by hand) gets a fresh empty one, so that

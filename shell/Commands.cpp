@@ -10,6 +10,7 @@
 #include "data/Satellites.h"
 #include "data/SelectObject.h"
 #include "data/SkyObject.h"
+#include "output/ObjectInfo.h"
 #include "settings/Settings.h"
 #include "shell/MenuState.h"
 #include "shell/Platform.h"
@@ -59,6 +60,7 @@ int RedrawCommand(int) {
 
 int FileCommand(int item) {
     switch (item) {
+    case kFileCloseInfoWindow: CloseObjectInfo(); break;
     case kFileSaveSettings: saveSettingsCommand(); break;
     case kFileSaveSettingsAs: saveSettingsAsCommand(); break;
     case kFileSaveSettingsAsDefault: saveSettingsAsDefaultCommand(); break;
@@ -82,6 +84,13 @@ int OpenCommand(int item) {
     // Whatever happened, the old ids are gone: draw what is there now.
     (void)opened;
     RedrawCommand(0);
+    UpdateMenuState();
+    return 1;
+}
+
+// Edit > Edit Constellations: drags between stars draw and erase figure lines.
+int ConstellationEditingCommand(int) {
+    SetEditingConstellations(!EditingConstellations());
     UpdateMenuState();
     return 1;
 }
@@ -143,12 +152,13 @@ std::vector<CommandRoute> ProgramRoutes() {
     return {
         {kFileMenu,
          FileCommand,
-         {kFileSaveSettings, kFileSaveSettingsAs, kFileSaveSettingsAsDefault,
+         {kFileCloseInfoWindow, kFileSaveSettings, kFileSaveSettingsAs, kFileSaveSettingsAsDefault,
           kFileDeleteDatabaseFile, kFileExit}},
         {kOpenMenu,
          OpenCommand,
          {kOpenSettings, kOpenDefaultSettings, kOpenDatabase, kOpenDefaultDatabase,
           kOpenCdromDatabase}},
+        {kEditMenu, ConstellationEditingCommand, {kEditConstellations}},
         {kViewMenu, ViewCommand<kViewMenu>, {}, ViewMenuHandles},
         {kCenterPlanetMenu, ViewCommand<kCenterPlanetMenu>, {}, ViewMenuHandles},
         {kCenterHorizonMenu, ViewCommand<kCenterHorizonMenu>, {}, ViewMenuHandles},

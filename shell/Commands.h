@@ -49,11 +49,13 @@ constexpr int kCoordinatesMenu = 34;
 constexpr int kSkyBackgroundMenu = 41;
 constexpr int kCustomColorsMenu = 42;
 
+constexpr int kFileCloseInfoWindow = 3;
 constexpr int kFileSaveSettings = 5;
 constexpr int kFileSaveSettingsAs = 6;
 constexpr int kFileSaveSettingsAsDefault = 7;
 constexpr int kFileDeleteDatabaseFile = 11;
 constexpr int kFileExit = 16;
+constexpr int kEditConstellations = 12;
 constexpr int kOpenSettings = 1;
 constexpr int kOpenDefaultSettings = 2;
 constexpr int kOpenDatabase = 4;

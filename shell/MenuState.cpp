@@ -1,7 +1,9 @@
 #include "shell/MenuState.h"
 
 #include "chart/ChartView.h"
+#include "chart/ChartWindow.h"
 #include "chart/DisplayOptions.h"
+#include "output/ObjectInfo.h"
 #include "resources/Menus.h"
 #include "settings/Settings.h"
 #include "shell/Commands.h"
@@ -32,8 +34,8 @@ constexpr int kDrawRedScreen = 20;
 constexpr int kSkyBackgroundColor = 3;
 
 // The state each rule reads. Parts of the program that do not exist yet
-// contribute their neutral state: no Object Info window, no settings file,
-// no constellation editing, red screen off, no telescope.
+// contribute their neutral state: no settings file, red screen off, no
+// telescope.
 struct ProgramState {
     bool infoWindowVisible = false;
     bool settingsPathKnown = false;
@@ -48,6 +50,8 @@ ProgramState ReadState() {
     state.screenBits = ScreenBitsPerPixel();
     state.redScreen = gDisplayOptions.redScreen;
     state.settingsPathKnown = !currentSettingsPath().empty();
+    state.infoWindowVisible = ObjectInfoWindow() != nullptr && IsWindowVisible(ObjectInfoWindow());
+    state.editingConstellations = EditingConstellations();
     return state;
 }
 
@@ -103,7 +107,7 @@ bool RuleAllows(const ProgramState& s, int menu, int item) {
 bool ItemChecked(const ProgramState& s, int menu, int item) {
     switch (menu) {
     case kEditMenu:
-        return item == 12 && s.editingConstellations;
+        return item == kEditConstellations && s.editingConstellations;
     case kViewMenu: {
         int index = item - kFirstFixedFieldItem;
         if (index < 0 || index >= kFixedFieldCount) return false;

@@ -202,6 +202,9 @@ void MaximiseWindow(WindowRef window);
 bool IsWindowVisible(WindowRef window);
 bool IsMinimised(WindowRef window);
 void DestroyWindow(WindowRef window);
+// Whether the window is still there (a kept handle of a window destroyed
+// since, by the program or a reset of the layer, names nothing).
+bool WindowExists(WindowRef window);
 void InvalidateWindow(WindowRef window);
 void UpdateWindow(WindowRef window);
 Rect GetClientRect(WindowRef window);
@@ -209,6 +212,9 @@ std::string GetWindowTitle(WindowRef window);
 void SetWindowTitle(WindowRef window, const std::string& title);
 void BringToFront(WindowRef window);
 void CenterOnParent(WindowRef window);
+// Puts a modeless window near the top right corner of the main window's
+// client area, where it hides the least of what is drawn there.
+void PlaceAtTopRight(WindowRef window);
 WindowRef ActiveWindow();
 // The handler a window was created with and its creation parameter.
 EventHandler WindowHandler(WindowRef window);

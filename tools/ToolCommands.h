@@ -65,6 +65,10 @@ bool SetUpSettings(const ToolInfoOptions& info);
 // be computed again.
 bool ChangesComputation(const ToolInfoOptions& info);
 
+// An object as find prints it: id, type and display name, TAB-separated, in
+// UTF-8 with its Greek letters.
+void PrintObjectLine(std::int32_t id);
+
 int ToolImport(const ToolDatabaseOptions& options, const std::vector<std::string>& files);
 // Adds the object of one import line to the custom file; prints its id.
 int ToolNewObject(const ToolDatabaseOptions& options, const std::string& line);
@@ -106,6 +110,11 @@ struct ToolRenderOptions {
 };
 int ToolRender(const ToolDatabaseOptions& options, const ToolInfoOptions& info,
                const ToolRenderOptions& render);
+// The object the window would pick at pixel (x, y) of the chart render would
+// draw with the same options; exit status 1, with "No matching object
+// found!", when there is none.
+int ToolPick(const ToolDatabaseOptions& options, const ToolInfoOptions& info,
+             const ToolRenderOptions& render, int x, int y);
 // Whether a file name ends with this lower-case extension, in either case.
 bool EndsWithIgnoringCase(const std::string& text, const char* suffix);
 // The view and display options of render applied to the settings' chart.

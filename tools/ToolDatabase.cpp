@@ -201,15 +201,19 @@ int ToolFind(const ToolDatabaseOptions& options, const std::string& query) {
     ObjectID id = 0;
     int found = 0;
     while (findObjectByName(query, options.caseSensitive, options.exact, id) == kStatusSuccess) {
-        const SkyObject* object = getObject(id);
-        if (object == nullptr) break;
-        PrintName(std::to_string(id) + "\t" + TypeName(object->type) + "\t" + DisplayName(object));
+        if (getObject(id) == nullptr) break;
+        PrintObjectLine(id);
         ++found;
         if (!options.all) break;
     }
     if (found == 0) ShowMessage(ButtonsOK, kNoMatchString);
     closeDatabase();
     return found > 0 ? 0 : kExitFailure;
+}
+
+void PrintObjectLine(ObjectID id) {
+    if (const SkyObject* object = getObject(id))
+        PrintName(std::to_string(id) + "\t" + TypeName(object->type) + "\t" + DisplayName(object));
 }
 
 int ToolFiles(const ToolDatabaseOptions& options) {

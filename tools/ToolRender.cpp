@@ -1,5 +1,5 @@
 // norvane-tool render: the chart drawn as the window would draw it, into a
-// PNG, BMP or SVG file.
+// PNG, BMP or SVG file; and pick: the object a click on that chart chooses.
 
 #include "tools/ToolCommands.h"
 
@@ -7,6 +7,7 @@
 #include "astro/Frames.h"
 #include "astro/Vectors.h"
 #include "chart/ChartView.h"
+#include "chart/ChartWindow.h"
 #include "chart/DisplayOptions.h"
 #include "chart/Render.h"
 #include "data/DatabaseFiles.h"
@@ -21,6 +22,7 @@ namespace {
 
 constexpr int kExitFailure = 1;
 constexpr int kTitleString = 268;
+constexpr int kNoMatchString = 512; // "No matching object found!"
 
 // The projection a field needs when none was asked for: the one the View
 // menu would switch to, without asking.
@@ -57,6 +59,21 @@ bool Draw(const ToolRenderOptions& render) {
     bool saved = SavePicture(picture, render.out);
     DeletePicture(picture);
     return saved;
+}
+
+// The chart set up as render sets it up, after the options; false (after a
+// message) when the database or the settings can't be read.
+bool StartChart(const ToolDatabaseOptions& options, const ToolInfoOptions& info,
+                const ToolRenderOptions& render) {
+    StartHeadless(options);
+    if (!OpenDatabase(false)) return false;
+    if (!SetUpSettings(info)) {
+        closeDatabase();
+        return false;
+    }
+    ApplyRenderOptions(render);
+    RecomputeAndRedraw(true);
+    return true;
 }
 
 } // namespace
@@ -101,15 +118,7 @@ void ApplyRenderOptions(const ToolRenderOptions& render) {
 
 int ToolRender(const ToolDatabaseOptions& options, const ToolInfoOptions& info,
                const ToolRenderOptions& render) {
-    StartHeadless(options);
-    if (!OpenDatabase(false)) return kExitFailure;
-    if (!SetUpSettings(info)) {
-        closeDatabase();
-        return kExitFailure;
-    }
-    ApplyRenderOptions(render);
-    RecomputeAndRedraw(true);
-
+    if (!StartChart(options, info, render)) return kExitFailure;
     bool written = Draw(render);
     if (!written) {
         PrintText(stderr, "norvane-tool: can't write %s\n", render.out.c_str());
@@ -120,4 +129,25 @@ int ToolRender(const ToolDatabaseOptions& options, const ToolInfoOptions& info,
     }
     closeDatabase();
     return written ? 0 : kExitFailure;
+}
+
+int ToolPick(const ToolDatabaseOptions& options, const ToolInfoOptions& info,
+             const ToolRenderOptions& render, int x, int y) {
+    if (!StartChart(options, info, render)) return kExitFailure;
+    // Hit tests measure against the last drawing, so the chart is drawn first.
+    PictureRef picture = CreatePicture(render.width, render.height);
+    ObjectID id = 0;
+    if (picture != nullptr) {
+        BeginDrawing(SelectPicture(picture));
+        DrawChart(Rect{0, 0, render.width, render.height});
+        EndDrawing();
+        DeletePicture(picture);
+        id = FindObjectAt(x, y, kClickTolerance);
+    }
+    if (id != 0)
+        PrintObjectLine(id);
+    else
+        ShowMessage(ButtonsOK, kNoMatchString);
+    closeDatabase();
+    return id != 0 ? 0 : kExitFailure;
 }

@@ -26,6 +26,8 @@ constexpr double kHoursPerDay = 24.0;
 constexpr double kLargestZoneHours = 24.0;
 constexpr double kRightAngleDegrees = 90.0;
 constexpr double kDefaultEpochYear = 2000.0;
+// Pixels of pick beyond any picture's size are simply off the chart.
+constexpr double kLargestPixel = 1000000.0;
 
 // Arguments with characters the program's code page lacks (read as '?').
 std::vector<std::string> gLossyArguments;
@@ -68,6 +70,11 @@ const char* kUsage =
     "                 draw the chart as the window would into a picture (PNG, BMP\n"
     "                 or SVG by the extension) and print how many stars, deep-sky\n"
     "                 objects and bodies were drawn and how many data files loaded\n"
+    "  pick X Y       print the object a click at pixel X, Y of the chart render\n"
+    "                 draws with the same options would choose (a star within 3\n"
+    "                 pixels, a deep-sky object or body within 3 pixels of its\n"
+    "                 outline): id, type and name as find prints them; none\n"
+    "                 exits with status 1\n"
     "  settings --out FILE\n"
     "                 write the settings the options describe, as the program's\n"
     "                 File > Save Settings writes them (the --settings file's\n"
@@ -107,7 +114,8 @@ const char* kUsage =
     "                           info, render: switch these corrections on\n"
     "  --planets Elements|VFP|VSOP87\n"
     "                           info, render: how planets are computed\n"
-    "  --size WxH               render: the picture's size in pixels (default 1600x1000)\n"
+    "  --size WxH               render, pick: the chart's size in pixels (default\n"
+    "                           1600x1000)\n"
     "  --out FILE               render: the picture file, .png, .bmp or .svg;\n"
     "                           settings: the settings file to write\n"
     "  --center LON,LAT         render: the chart centre, degrees in the chart's\n"
@@ -128,10 +136,11 @@ const char* kUsage =
     "  --all                    find: every match, not only the first\n"
     "  --help                   show this text\n"
     "\n"
-    "info, render and settings start from the program's state as the window\n"
-    "starts with it: the default settings file, when the program directory has\n"
-    "one, and the time now; then the --settings file (with its own instant), then\n"
-    "the other options. The render options apply to what settings writes too.\n"
+    "info, render, pick and settings start from the program's state as the\n"
+    "window starts with it: the default settings file, when the program directory\n"
+    "has one, and the time now; then the --settings file (with its own instant),\n"
+    "then the other options. The render options apply to pick, and to what\n"
+    "settings writes, too.\n"
     "Rise and set are local times of the zone, an hour later inside the\n"
     "daylight-saving interval when the settings keep it, as the program shows\n"
     "them. An unknown NAME exits with status 1.\n"
@@ -496,7 +505,8 @@ int main(int argc, char** argv) {
     // The date option is read in the zone and calendar given, wherever they
     // stand; the commands that read settings read it once those are known.
     bool readsSettings =
-        command == "info" || command == "render" || command == "settings" || command == "search";
+        command == "info" || command == "render" || command == "settings" ||
+        command == "search" || command == "pick";
     if (!readsSettings && !options.dateText.empty() &&
         !ParseDateTime(options.dateText, options.zoneDays, options.calendar, &options.instant))
         return kExitFailure;
@@ -529,7 +539,14 @@ int main(int argc, char** argv) {
         if (command == "search" &&
             (arguments.size() != 2 || options.search.from.empty() || options.search.to.empty()))
             return UsageError("search takes two names and --from DATE --to DATE");
-        if (command != "info" && command != "search" && !arguments.empty())
+        double pickX = 0.0, pickY = 0.0;
+        if (command == "pick" &&
+            (arguments.size() != 2 || !ParseNumber(arguments[0].c_str(), &pickX) ||
+             !ParseNumber(arguments[1].c_str(), &pickY) || pickX != std::floor(pickX) ||
+             pickY != std::floor(pickY) || std::fabs(pickX) > kLargestPixel ||
+             std::fabs(pickY) > kLargestPixel))
+            return UsageError("pick takes the pixel's X and Y, whole numbers");
+        if (command != "info" && command != "pick" && command != "search" && !arguments.empty())
             return UsageError(command + " takes no arguments");
         const std::string& out = options.render.out;
         if (command == "render") {
@@ -558,6 +575,9 @@ int main(int argc, char** argv) {
         if (command == "settings") return ToolSettings(options.database, info, options.render, out);
         if (command == "search")
             return ToolSearch(options.database, info, options.search, arguments[0], arguments[1]);
+        if (command == "pick")
+            return ToolPick(options.database, info, options.render, static_cast<int>(pickX),
+                            static_cast<int>(pickY));
         return ToolInfo(options.database, info, arguments[0]);
     }
     if (command == "files" || command == "stats") {

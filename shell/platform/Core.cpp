@@ -606,6 +606,11 @@ void DestroyWindow(WindowRef window) {
     delete window;
 }
 
+bool WindowExists(WindowRef window) {
+    return window != nullptr &&
+           std::find(gRecords.begin(), gRecords.end(), window) != gRecords.end();
+}
+
 void InvalidateWindow(WindowRef window) {
     if (window == nullptr) return;
     if (window->canvas)
@@ -672,6 +677,28 @@ void CenterOnParent(WindowRef window) {
         area = screen->availableGeometry();
     QRect frame = widget->frameGeometry();
     QPoint topLeft = area.center() - QPoint(frame.width() / 2, frame.height() / 2);
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect screenArea = screen->availableGeometry();
+        topLeft.setX(std::clamp(topLeft.x(), screenArea.left(),
+                                std::max(screenArea.left(), screenArea.right() - frame.width())));
+        topLeft.setY(std::clamp(topLeft.y(), screenArea.top(),
+                                std::max(screenArea.top(), screenArea.bottom() - frame.height())));
+    }
+    widget->move(topLeft);
+}
+
+void PlaceAtTopRight(WindowRef window) {
+    if (window == nullptr || window->widget == nullptr) return;
+    QWidget* widget = window->widget;
+    FitToContents(widget);
+    constexpr int kMargin = 24;
+    QRect area;
+    if (gMainRecord != nullptr && gMainRecord->canvas != nullptr && gMainWidget != widget)
+        area = QRect(gMainRecord->canvas->mapToGlobal(QPoint(0, 0)), gMainRecord->canvas->size());
+    else if (QScreen* screen = QGuiApplication::primaryScreen())
+        area = screen->availableGeometry();
+    QRect frame = widget->frameGeometry();
+    QPoint topLeft(area.right() - frame.width() - kMargin, area.top() + kMargin);
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect screenArea = screen->availableGeometry();
         topLeft.setX(std::clamp(topLeft.x(), screenArea.left(),

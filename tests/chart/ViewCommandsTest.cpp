@@ -40,10 +40,13 @@ protected:
         setTelescopeStayCenteredClearer(nullptr);
         ChartTest::TearDown();
     }
-    // A star at a J2000 position; distance in AU (infinity: unknown).
-    static ObjectID AddStar(const char* name, double ra, double dec, float distance = kFloatInf) {
-        CatalogObject* star = NewCatalogObject(kTypeSingleStar);
+    // A star (or a deep-sky object a degree across) at a J2000 position;
+    // distance in AU (infinity: unknown).
+    static ObjectID AddStar(const char* name, double ra, double dec, float distance = kFloatInf,
+                            int type = kTypeSingleStar) {
+        CatalogObject* star = NewCatalogObject(type);
         Direction(ra, dec, star->position);
+        if (type != kTypeSingleStar) star->size = static_cast<float>(kDeg);
         star->catalogDistance = distance;
         star->radialVelocity = kFloatInf;
         star->catalogMagnitude = 100;
@@ -51,6 +54,13 @@ protected:
         ObjectID id = addObject(star, 0);
         EXPECT_NE(id, 0);
         return id;
+    }
+    // An Equatorial chart centred on (ra, dec), `degrees` wide.
+    static void AimAt(double ra, double dec, double degrees = 20) {
+        gChartView.coordinateSystem = kEquatorial;
+        gChartView.centerLongitude = ra;
+        gChartView.centerLatitude = dec;
+        gChartView.fieldWidth = degrees * kDeg;
     }
     int answer = AnswerOK;
 };
@@ -298,6 +308,136 @@ TEST_F(ViewCommandsTest, DragsKeepTheHorizonLevelAndTheWheelZoomsAboutTheCursor)
     EXPECT_NEAR(v.fieldWidth, width / v.zoomFactor, 1e-12);
     ProjectedPoint p = ProjectVector(grabbed);
     EXPECT_LE(std::abs(p.x - x) + std::abs(p.y - y), 2);
+}
+
+// Clicks pick a point star within 3 pixels but not 4, a diffuse nebula
+// within its diamond and a galaxy within an ellipse half as tall as wide,
+// each widened by the same 3 pixels.
+TEST_F(ViewCommandsTest, ClicksHitStarsDiamondsAndEllipses) {
+    AimAt(1.0, 0.3);
+    const ObjectID ids[] = {AddStar("Point", 1.0, 0.3),
+                            AddStar("Diamond", 1.1, 0.3, kFloatInf, kTypeDiffuseNebula),
+                            AddStar("Ellipse", 0.9, 0.3, kFloatInf, kTypeGalaxy)};
+    Draw(400, 300);
+    struct Case {
+        int dx, dy;
+        bool hit;
+    };
+    for (ObjectID id : ids) {
+        ProjectedObject p = ProjectObject(getObject(id));
+        ASSERT_TRUE(p.visible);
+        const int r = p.radius + kClickTolerance, h = r / 2;
+        std::vector<Case> cases{{3, 0, true}, {4, 0, false}, {2, -2, true}, {-3, 1, false}};
+        if (getObject(id)->type == kTypeDiffuseNebula)
+            cases = {{r, 0, true}, {r, 1, false}, {2 - r, -2, true}, {r - 1, 2, false}};
+        if (getObject(id)->type == kTypeGalaxy)
+            cases = {{-r, 0, true}, {r + 1, 0, false}, {0, h, true}, {0, -h - 1, false}};
+        EXPECT_EQ(p.radius > 5, getObject(id)->type != kTypeSingleStar);
+        for (const Case& c : cases)
+            EXPECT_EQ(HitTestObject(id, p.x + c.dx, p.y + c.dy, kClickTolerance), c.hit)
+                << id << ": " << c.dx << ", " << c.dy << " of radius " << p.radius;
+    }
+}
+
+// A click on an object shows it in the Object Info window, a release away
+// from it takes the click back, and a press on empty sky drags the chart as
+// before; nothing drawn (too faint) is nothing to pick.
+TEST_F(ViewCommandsTest, AClickShowsAnObjectAndEmptySkyDrags) {
+    static ObjectID shown = 0, described = 0;
+    InfoWindowHooks hooks;
+    hooks.show = [](ObjectID id, bool) { shown = id; };
+    hooks.object = [] { return described; };
+    setInfoWindowHooks(hooks);
+    WindowRef window = CreateChartWindow();
+    AimAt(1.0, 0.3);
+    const ObjectID first = AddStar("First", 1.0, 0.3), second = AddStar("Second", 1.0, 0.3);
+    RenderChart();
+    const ProjectedObject p = ProjectObject(getObject(first));
+    // The first in file order, unless the other is the one described.
+    EXPECT_EQ(FindObjectAt(p.x, p.y + 3, kClickTolerance), first);
+    described = second;
+    EXPECT_EQ(FindObjectAt(p.x, p.y, kClickTolerance), second);
+    described = 0;
+    struct Case {
+        int down, up; // x of the press and of the release
+        ObjectID shown;
+        bool drags;
+    } cases[] = {{p.x + 3, p.x + 5, first, false},
+                 {p.x + 3, p.x + 9, 0, false},
+                 {p.x + 40, p.x + 50, 0, true}};
+    for (const Case& c : cases) {
+        shown = 0;
+        AimAt(1.0, 0.3);
+        RenderChart();
+        SendWindowEvent(window, MouseDown, c.down, p.y);
+        EXPECT_EQ(DragInProgress(), c.drags);
+        SendWindowEvent(window, MouseDrag, c.up, p.y);
+        SendWindowEvent(window, MouseUp, c.up, p.y);
+        EXPECT_EQ(shown, c.shown) << c.down;
+        EXPECT_EQ(gChartView.centerLongitude != 1.0, c.drags) << c.down;
+        EXPECT_EQ(CurrentPress(), PressKind::None);
+    }
+    gDisplayOptions.faintestStarMagnitude = 50;
+    RenderChart();
+    EXPECT_EQ(FindObjectAt(p.x, p.y, kClickTolerance), 0);
+    EXPECT_TRUE(RecordedMessages().empty());
+    setInfoWindowHooks({});
+}
+
+// The Mouse Coordinates readout measures from the press point (it used to
+// show a separation and position angle of 0 whatever the drag).
+TEST_F(ViewCommandsTest, TheReadoutMeasuresFromThePressPoint) {
+    AimAt(1.0, 0.0, 4);
+    Draw(800, 600);
+    const Point from{gFrame.centerX, gFrame.centerY};
+    EXPECT_NE(ReadoutText(from.x, from.y, nullptr).find("Sep: 000\xB0 00' 00.0\"  PA: 000.0\xB0"),
+              std::string::npos);
+    // One degree north, east and south: R.A. and Dec. steps, position angle.
+    const double towards[][3] = {{0, 1, 0}, {1, 0, 90}, {0, -1, 180}};
+    for (const auto& t : towards) {
+        std::int32_t v[3];
+        Direction(1.0 + t[0] * kDeg, t[1] * kDeg, v, kEquatorial);
+        ProjectedPoint p = ProjectDirection(v);
+        std::string text = ReadoutText(p.x, p.y, &from);
+        int degrees = 0, minutes = 0;
+        double seconds = 0.0, angle = 0.0;
+        ASSERT_EQ(std::sscanf(text.c_str() + text.find("Sep: "), "Sep: %d\xB0 %d' %lf\"  PA: %lf",
+                              &degrees, &minutes, &seconds, &angle),
+                  4)
+            << text;
+        EXPECT_NEAR(degrees * 3600 + minutes * 60 + seconds, 3600.0, 20.0) << text;
+        EXPECT_NEAR(std::remainder(angle - t[2], 360.0), 0.0, 0.5) << text;
+    }
+}
+
+// Edit Constellations: a drag from one star to another adds their figure
+// line to the file for new objects, toggling it again either way round takes
+// it away, and a read-only file refuses with message 539.
+TEST_F(ViewCommandsTest, DragsBetweenStarsToggleFigureLines) {
+    WindowRef window = CreateChartWindow();
+    AimAt(1.0, 0.3);
+    const ObjectID a = AddStar("A", 1.0, 0.3), b = AddStar("B", 1.05, 0.3);
+    DatabaseFile* file = getFile(customFile());
+    RenderChart();
+    const ProjectedObject pa = ProjectObject(getObject(a)), pb = ProjectObject(getObject(b));
+    SetEditingConstellations(true);
+    SendWindowEvent(window, MouseDown, pa.x, pa.y);
+    SendWindowEvent(window, MouseDrag, pb.x + 1, pb.y);
+    SendWindowEvent(window, MouseUp, pb.x + 1, pb.y);
+    SetEditingConstellations(false);
+    ASSERT_EQ(file->lineCount, 1);
+    const LineObject* line = AsLine(getObject(MakeObjectID(file->fileId, 3)));
+    ASSERT_NE(line, nullptr);
+    EXPECT_TRUE(line->type == kTypeFigureLine && line->endpointObjects[0] == a &&
+                line->endpointObjects[1] == b);
+    EXPECT_EQ(ToggleFigureLine(b, a), 1);
+    EXPECT_EQ(file->lineCount, 0);
+    setReadOnly(file, true);
+    ClearRecordedMessages();
+    EXPECT_EQ(ToggleFigureLine(a, b), 0);
+    EXPECT_EQ(file->lineCount, 0);
+    ASSERT_EQ(RecordedMessages().size(), 1u);
+    EXPECT_EQ(RecordedMessages()[0].number, 539);
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "astro/ComputationOptions.h"
 #include "astro/Frames.h"
 #include "astro/Viewer.h"
+#include "chart/ChartView.h"
 #include "data/Driver.h"
 #include "data/Ephemeris.h"
 #include "data/Names.h"
@@ -281,6 +282,35 @@ TEST_F(ObjectInfoFill, ObjectsWithoutAPlaceKeepThoseLinesAndGoneOnesFillNothing)
     EXPECT_FALSE(FillObjectInfoLines(gone, info));
     EXPECT_FALSE(FillObjectInfoLines(MakeObjectID(FileID(77), 3), info)) << "no such file";
     EXPECT_TRUE(info.name == "kept" && info.line(7) == "kept");
+}
+
+// The window shows the report's very lines, which the tool prints (the
+// last two in the chart's own coordinate system, which the window used to
+// ignore); buttons with nothing to do are greyed; an object that is gone
+// hides the window.
+TEST_F(ObjectInfoFill, TheWindowShowsTheReportLines) {
+    WindowRef window = CreateObjectInfoWindow();
+    ASSERT_NE(window, nullptr);
+    gChartView.coordinateSystem = kFrameGalactic;
+    ObjectID id = AddStar(kTypeSingleStar, 1.0, 0.2, "Sirius; $a CMa");
+    PrepareComputation();
+    PresentObjectInfo(id, false);
+    ObjectInfo info;
+    ASSERT_TRUE(FillObjectInfoLines(id, info));
+    EXPECT_TRUE(info.line(kInfoFrameLongitudeLine).starts_with("Galactic Lon: "));
+    for (int control = kInfoFirstLine; control <= kInfoLastLine; ++control)
+        EXPECT_EQ(GetItemText(window, control), info.line(control)) << control;
+    EXPECT_TRUE(IsWindowVisible(window) && InfoObject() == id);
+    for (int button : {kInfoEditButton, kInfoTrailOnButton, kInfoTrailOffButton})
+        EXPECT_FALSE(IsItemEnabled(window, button)) << button;
+    setInfoEditHandler([](ObjectID) { return false; });
+    EXPECT_TRUE(IsItemEnabled(window, kInfoEditButton));
+    setInfoEditHandler(nullptr);
+    FreeObject(removeObject(id));
+    RefreshInfoWindow();
+    EXPECT_FALSE(IsWindowVisible(window) || InfoObject() != 0);
+    setChartViewDefaults();
+    ResetPlatform();
 }
 
 } // namespace

@@ -172,7 +172,7 @@ TEST_F(ToolTest, UsageErrorsSayOneLineAndExitTwo) {
         "--calendar Islamic date 2451545|--program-dir|convert --from Polar --to Galactic 10 20|"
         "convert --from Equatorial --to Galactic 10 95|settings|info|render --out @.jpg|"
         "render --out @.png --size 20000x10|render --out @.png --sky Grey|"
-        "render --out @.png --center 1,95|render --out @.png --faintest bright|"
+        "render --out @.png --center 1,95|render --out @.png --faintest bright|pick 10|pick 1 2.5|"
         // a site without an instant, an instant without a site, a latitude past the pole
         "--site 0,50 convert --from Equatorial --to Horizon 10 20|"
         "--jd 2451545 convert --from Equatorial --to Horizon 10 20|"
@@ -351,6 +351,23 @@ TEST_F(ToolTest, RendersWhatTheOptionsAsk) {
     EXPECT_GE(pleiades[1], 1);
     EXPECT_GT(whole[3], pleiades[3] + 10) << "the whole sky loads most star files";
     EXPECT_EQ(Entries(), 2u) << "no temporary files left beside the pictures";
+}
+
+// pick finds what render draws where it draws it: Sirius at the centre of a
+// chart centred on it (no legend below), and nothing a point star's 4 pixels
+// beside it.
+TEST_F(ToolTest, PicksTheObjectUnderAPixel) {
+    WriteFile(Path("bare.nvs"), "<NorvaneSettingsFile>\n\n<Settings>\nShowChartLegend=0\n"
+                                "</Settings>\n</NorvaneSettingsFile>\n");
+    const std::string chart = Settings("bare.nvs") + kNight +
+                              "--frame Equatorial --center 101.287,-16.716 --field 4 --size "
+                              "200x150 pick ";
+    ToolRun sirius = Shipped(chart + "100 75");
+    EXPECT_EQ(sirius.status, 0) << sirius.err;
+    EXPECT_NE(sirius.out.find("\tSirius; \xCE\xB1 CMa;"), std::string::npos) << sirius.out;
+    ToolRun beside = Shipped(chart + "104 75");
+    EXPECT_EQ(beside.status, 1);
+    EXPECT_EQ(beside.out + beside.err, "No matching object found!\n");
 }
 
 TEST_F(ToolTest, OptionsWinOverTheFileWhereverTheyStand) {
