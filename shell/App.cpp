@@ -13,6 +13,7 @@
 #include "settings/Settings.h"
 #include "shell/Commands.h"
 #include "shell/MenuState.h"
+#include "timecontrol/Animation.h"
 #include "timecontrol/Trails.h"
 
 #include <new>
@@ -123,8 +124,9 @@ void StartProgram() {
     CacheMenuHandles();
     Step(5);
 
-    // 6. No trails yet.
+    // 6. No trails yet; the chart draws them below the stars.
     DeleteAllTrails();
+    setTrailLayer(DrawTrails);
     Step(6);
 
     // 8. The default database. A database directory without an index (a
@@ -144,6 +146,7 @@ void StartProgram() {
 
     // 11. The time is now.
     SetViewerTimeToNow();
+    RebaseAnimationClock();
     Step(11);
 
     // 12. Everything computed afresh for that instant and place.
@@ -170,9 +173,26 @@ void StartProgram() {
 }
 
 void IdlePass() {
-    // Nothing in the program wants idle time yet: animation and telescope
-    // polling hook in here, and the loop sleeps until then.
-    SetIdleInterval(IdleIntervalWanted(false, false));
+    // One animation step per pass while the chart can be seen; the message
+    // loop handles everything waiting (keys, menus, paints) between steps,
+    // so Esc and Animation > Off reach the program at once.
+    bool minimised = true;
+    if (AnimationRunning()) {
+        WindowRef chart = ChartWindow();
+        minimised = chart == nullptr || IsMinimised(chart);
+        if (TakeKeyPress(VKEscape) || IsKeyDown(VKEscape)) {
+            // Esc may have cut the last drawing short: the chart the
+            // animation stops on is drawn whole.
+            AnimationMenuCommand(kAnimationOff);
+            RecomputeAndRedraw(false);
+        } else if (!minimised) {
+            AnimationStep();
+        }
+    }
+    // A minimised chart waits for its window to come back without keeping a
+    // core busy.
+    const bool running = AnimationRunning();
+    SetIdleInterval(IdleIntervalWanted(running && !minimised, running && minimised));
 }
 
 void OpenDocumentFile(const char* path) {

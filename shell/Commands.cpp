@@ -10,6 +10,7 @@
 #include "settings/Settings.h"
 #include "shell/MenuState.h"
 #include "shell/Platform.h"
+#include "timecontrol/Animation.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -133,6 +134,7 @@ std::vector<CommandRoute> ProgramRoutes() {
         {kCustomColorsMenu, DrawCommand<kCustomColorsMenu>, {}, DrawMenuHandles},
         {kImportMenu, ImportCommand, {kImportTextFile, kImportSatelliteFile}},
         {kComputationMenu, ComputationCommand, {kComputationRecomputeAll}},
+        {kAnimationMenu, AnimationMenuCommand, {}, AnimationMenuHandles},
         {kHelpMenu, HelpCommand, {kHelpContents, kHelpSearch, kHelpHowToUse, kHelpAbout}},
         {1, RedrawCommand, {}},
         {2, RedrawCommand, {}},
