@@ -50,6 +50,9 @@ void ShowRecomputedState() {
         UpdateScrollBars();
         InvalidateWindow(chart);
     }
+    // A settings file just read may have set the animation running: its
+    // clock starts now, and so do the idle steps.
+    if (AnimationRunning() && IdleInterval() < 0) RebaseAnimationClock();
     UpdateMenuState();
 }
 
