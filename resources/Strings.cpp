@@ -90,6 +90,7 @@ const StringEntry kStrings[] = {
           "index file yourself?"},
     {551, "Norvane imported %ld objects from the file \"%s\"."},
     {552, "Norvane read %ld element sets from the file \"%s\"."},
+    {570, "The animation stopped at %s: Norvane can't compute the sky beyond this date."},
 
     // File dialog titles, each followed by its filter of description|pattern| pairs
     {700, "Open a Norvane settings file..."},

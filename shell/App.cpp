@@ -17,6 +17,7 @@
 #include "shell/Commands.h"
 #include "shell/MenuState.h"
 #include "timecontrol/ComputationCommands.h"
+#include "timecontrol/Animation.h"
 #include "timecontrol/Trails.h"
 
 #include <new>
@@ -56,6 +57,9 @@ void ShowRecomputedState() {
         InvalidateWindow(chart);
     }
     RefreshObjectInfo();
+    // A settings file just read may have set the animation running: its
+    // clock starts now, and so do the idle steps.
+    if (AnimationRunning() && IdleInterval() < 0) RebaseAnimationClock();
     UpdateMenuState();
 }
 
@@ -101,6 +105,9 @@ void StartProgram() {
     setComputationObjectChooser(selectObjectDialog);
     setObjectShower([](ObjectID id) { PresentObjectInfo(id, true); });
     setInfoEditHandler([](ObjectID id) { return editObject(id, 0) != 0; });
+    setInfoTrailEditor([](ObjectID id) { return EditObjectTrail(id) != 0; });
+    setTrailObjectChooser(selectObjectDialog);
+    setClockRebaser(RebaseAnimationClock);
     Step(2);
 
     // 3. The chart window, hidden until start-up is over.
@@ -134,8 +141,9 @@ void StartProgram() {
     CacheMenuHandles();
     Step(5);
 
-    // 6. No trails yet.
+    // 6. No trails yet; the chart draws them below the stars.
     DeleteAllTrails();
+    setTrailLayer(DrawTrails);
     Step(6);
 
     // 7. The Object Info window, hidden until an object is chosen.
@@ -158,6 +166,7 @@ void StartProgram() {
 
     // 11. The time is now.
     SetViewerTimeToNow();
+    RebaseAnimationClock();
     Step(11);
 
     // 12. Everything computed afresh for that instant and place.
@@ -184,9 +193,26 @@ void StartProgram() {
 }
 
 void IdlePass() {
-    // Nothing in the program wants idle time yet: animation and telescope
-    // polling hook in here, and the loop sleeps until then.
-    SetIdleInterval(IdleIntervalWanted(false, false));
+    // One animation step per pass while the chart can be seen; the message
+    // loop handles everything waiting (keys, menus, paints) between steps,
+    // so Esc and Animation > Off reach the program at once.
+    bool minimised = true;
+    if (AnimationRunning()) {
+        WindowRef chart = ChartWindow();
+        minimised = chart == nullptr || IsMinimised(chart);
+        if (TakeKeyPress(VKEscape) || IsKeyDown(VKEscape)) {
+            // Esc may have cut the last drawing short: the chart the
+            // animation stops on is drawn whole.
+            AnimationMenuCommand(kAnimationOff);
+            RecomputeAndRedraw(false);
+        } else if (!minimised) {
+            AnimationStep();
+        }
+    }
+    // A minimised chart waits for its window to come back without keeping a
+    // core busy.
+    const bool running = AnimationRunning();
+    SetIdleInterval(IdleIntervalWanted(running && !minimised, running && minimised));
 }
 
 void OpenDocumentFile(const char* path) {

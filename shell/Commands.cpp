@@ -15,6 +15,7 @@
 #include "shell/MenuState.h"
 #include "shell/Platform.h"
 #include "timecontrol/ComputationCommands.h"
+#include "timecontrol/Animation.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -171,6 +172,7 @@ std::vector<CommandRoute> ProgramRoutes() {
         {kEditMenu, EditCommand, {kEditFindObject, kEditEditObject, kEditDeleteObject}},
         {kImportMenu, ImportCommand, {kImportTextFile, kImportSatelliteFile}},
         {kComputationMenu, ComputationCommand, {}, ComputationHandles},
+        {kAnimationMenu, AnimationMenuCommand, {}, AnimationMenuHandles},
         {kHelpMenu, HelpCommand, {kHelpContents, kHelpSearch, kHelpHowToUse, kHelpAbout}},
         {1, RedrawCommand, {}},
         {2, RedrawCommand, {}},

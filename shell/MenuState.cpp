@@ -7,6 +7,7 @@
 #include "resources/Menus.h"
 #include "settings/Settings.h"
 #include "shell/Commands.h"
+#include "timecontrol/Animation.h"
 
 #include <cmath>
 
@@ -121,6 +122,8 @@ bool ItemChecked(const ProgramState& s, int menu, int item) {
         return item == gChartView.coordinateSystem;
     case kProjectionMenu:
         return item == gChartView.projection;
+    case kAnimationMenu:
+        return AnimationItemChecked(item);
     default:
         return false;
     }

@@ -477,6 +477,9 @@ int RemoveStaleTemporaryFiles(const std::string& directory, const std::string& e
 // Input state and time
 
 bool IsKeyDown(int virtualKey);
+// Whether the key went down since the last call for it (a tap between two
+// polls counts, though the key is up again by then).
+bool TakeKeyPress(int virtualKey);
 bool IsMouseButtonDown(bool left, bool right);
 Point CursorPosition(WindowRef window);
 void CaptureMouse(WindowRef window);

@@ -8,6 +8,7 @@
 #include "astro/Types.h"
 
 #include <cstdint>
+#include <string>
 
 enum TrailType : std::int32_t {
     kTrailInSpace = 1,              // physical positions in space
@@ -60,3 +61,41 @@ void ResetAllTrails();
 void DeleteAllTrails();
 // The number of positions a trail holds: min(recorded, maxPoints).
 std::int32_t TrailPointCount(const Trail* trail);
+
+// Records a position of the trail's object for the instant just prepared
+// (newest first; the oldest falls off a full trail). A trail whose object is
+// gone is deleted instead.
+void RecordTrailPoint(int slot);
+// The chart's trail layer: every trail's path in slot order, with tick marks
+// and date labels; 1, or -8 when Esc stopped it.
+int DrawTrails();
+// The date a trail's label shows for a point's time (Julian date - J2000.0),
+// in the viewer's zone and calendar: "2026/12/07".
+std::string TrailDateText(float time);
+
+// What the Edit Object Trail dialog offers for the next trail.
+struct TrailDefaults {
+    std::int32_t type;
+    std::int32_t maxPoints;
+    std::int32_t ticksInterval;
+    std::int32_t datesInterval;
+};
+extern TrailDefaults gTrailDefaults;
+void setTrailDefaults();
+
+// The Edit Object Trail dialog for one object; on OK its values become the
+// defaults and the trail is created. The trail's slot, or 0.
+int EditObjectTrail(ObjectID object);
+bool HasTrail(ObjectID object);
+// The Object Info window's Trail buttons: an object with a trail loses it,
+// one without gets the dialog; the chart is redrawn either way. Whether the
+// object has a trail afterwards.
+bool ToggleTrail(ObjectID object);
+
+// Animation > Trail For... asks the user for an object with this chooser (the
+// Select Object dialog); without one the item is greyed. 0 means cancelled.
+void setTrailObjectChooser(ObjectID (*chooser)());
+bool TrailForAvailable();
+void TrailForCommand();
+
+constexpr int kTrailTemplate = 265;

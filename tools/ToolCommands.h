@@ -107,7 +107,14 @@ struct ToolRenderOptions {
     bool grid = false;
     bool noMask = false;
     int sky = 0;               // sky background 1 Black, 2 White, 3 Color; 0: the default
+    std::vector<std::string> trails; // objects whose trails the animation records
+    long steps = 0;                  // animation steps before drawing; negative: backward
+    bool haveTimeStep = false;       // false: the settings' step
+    double timeStep = 1.0;           // days
 };
+// A time step given as an Animation menu label ("1 Day", "10,000 Years",
+// letter case ignored) or as the Set Time Step prompt takes it ("1  12:00:00").
+bool ParseTimeStepOption(const char* text, double* days);
 int ToolRender(const ToolDatabaseOptions& options, const ToolInfoOptions& info,
                const ToolRenderOptions& render);
 // The object the window would pick at pixel (x, y) of the chart render would

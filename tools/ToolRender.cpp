@@ -13,9 +13,16 @@
 #include "data/DatabaseFiles.h"
 #include "data/Driver.h"
 #include "data/ObjectStore.h"
+#include "data/Search.h"
+#include "resources/Menus.h"
 #include "shell/Platform.h"
+#include "timecontrol/Animation.h"
+#include "timecontrol/Trails.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <cstdlib>
 #include <string>
 
 namespace {
@@ -23,6 +30,41 @@ namespace {
 constexpr int kExitFailure = 1;
 constexpr int kTitleString = 268;
 constexpr int kNoMatchString = 512; // "No matching object found!"
+constexpr int kAnimationMenuNumber = 262;
+// The tool's trails: a tick at every position and a date at every 10th, and
+// room for the whole run.
+constexpr std::int32_t kToolTrailPoints = 100;
+constexpr std::int32_t kToolTrailDates = 10;
+
+// The menu label without its '&', in lower case.
+std::string PlainLabel(const char* label) {
+    std::string plain;
+    for (const char* c = label; *c != '\0'; ++c)
+        if (*c != '&') plain += static_cast<char>(std::tolower(static_cast<unsigned char>(*c)));
+    return plain;
+}
+
+// Creates the trails and runs the animation as the window's idle steps would;
+// false (after a message) when a trail names no object.
+bool Animate(const ToolRenderOptions& render) {
+    const long steps = std::labs(render.steps);
+    for (const std::string& name : render.trails) {
+        ObjectID id = 0;
+        if (findObjectByName(name, false, true, id) != kStatusSuccess) {
+            PrintText(stderr, "norvane-tool: no object named \"%s\"\n", name.c_str());
+            return false;
+        }
+        CreateTrail(id, kTrailInSky, std::max<std::int32_t>(kToolTrailPoints, steps), 1,
+                    kToolTrailDates);
+    }
+    if (render.haveTimeStep) SetTimeStep(render.timeStep);
+    SetAnimationMode(render.steps < 0 ? kAnimationBackward : kAnimationForward);
+    // A step past the computable dates turns the animation off (and says so).
+    for (long i = 0; i < steps && AnimationRunning(); ++i)
+        AnimationStep();
+    SetAnimationMode(kAnimationOff);
+    return true;
+}
 
 // The projection a field needs when none was asked for: the one the View
 // menu would switch to, without asking.
@@ -73,6 +115,11 @@ bool StartChart(const ToolDatabaseOptions& options, const ToolInfoOptions& info,
     }
     ApplyRenderOptions(render);
     RecomputeAndRedraw(true);
+    setTrailLayer(DrawTrails);
+    if (!Animate(render)) {
+        closeDatabase();
+        return false;
+    }
     return true;
 }
 
@@ -87,6 +134,24 @@ bool EndsWithIgnoringCase(const std::string& text, const char* suffix) {
         if (c != tail[i]) return false;
     }
     return true;
+}
+
+bool ParseTimeStepOption(const char* text, double* days) {
+    if (text == nullptr || *text == '\0') return false;
+    const std::string wanted = PlainLabel(text);
+    if (const MenuDef* menu = FindMenu(kAnimationMenuNumber)) {
+        for (int i = 0; i < kTimeStepItems; ++i) {
+            const char* label = menu->items[kFirstTimeStepItem - 1 + i].label;
+            if (label != nullptr && PlainLabel(label) == wanted) {
+                *days = kMenuTimeSteps[i];
+                return true;
+            }
+        }
+    }
+    // Typed as the Set Time Step prompt takes it; it must start with the days.
+    if (!std::isdigit(static_cast<unsigned char>(text[0])) && text[0] != '-') return false;
+    *days = ParseTimeStep(text, 0.0);
+    return std::isfinite(*days);
 }
 
 void ApplyRenderOptions(const ToolRenderOptions& render) {

@@ -31,6 +31,7 @@ constexpr double kLargestPixel = 1000000.0;
 
 // Arguments with characters the program's code page lacks (read as '?').
 std::vector<std::string> gLossyArguments;
+constexpr double kMostSteps = 1000000.0;
 
 const char* kUsage =
     "Usage: norvane-tool [options] COMMAND [ARGUMENTS]\n"
@@ -129,6 +130,14 @@ const char* kUsage =
     "  --no-mask                render: draw the sky below the horizon too\n"
     "  --sky Black|White|Color  render: the sky background (Color shows daylight\n"
     "                           and the twilights)\n"
+    "  --trail NAME             render: record a trail of this object while the\n"
+    "                           animation runs (repeatable); drawn with a tick at\n"
+    "                           every position and a date at every 10th\n"
+    "  --steps N                render: run the animation N steps (backward when N\n"
+    "                           is negative) before drawing, as the window would\n"
+    "  --time-step STEP         render: the animation's step, an Animation menu\n"
+    "                           item (\"1 Hour\", \"1 Day\", \"100 Years\"...) or\n"
+    "                           \"DAYS HH:MM:SS\" (default: the settings' step)\n"
     "  --replace, --rename      import: replace a data file of the same name, or\n"
     "                           give the new one a numbered name (the default)\n"
     "  --exact                  find: the whole name or designation, not words\n"
@@ -493,6 +502,22 @@ int main(int argc, char** argv) {
             options.search.farthest = true;
         } else if (arg == "--physical") {
             options.search.physical = true;
+        } else if (arg == "--trail") {
+            const char* v = value("--trail");
+            if (v == nullptr || *v == '\0') return UsageError("--trail needs an object name");
+            options.render.trails.push_back(v);
+        } else if (arg == "--steps") {
+            double steps = 0.0;
+            if (!ParseNumber(value("--steps"), &steps) || steps != std::trunc(steps) ||
+                std::fabs(steps) > kMostSteps)
+                return UsageError(
+                    "--steps needs a whole number of steps, at most 1000000 either way");
+            options.render.steps = static_cast<long>(steps);
+        } else if (arg == "--time-step") {
+            if (!ParseTimeStepOption(value("--time-step"), &options.render.timeStep))
+                return UsageError("--time-step needs an Animation menu step such as \"1 Day\", "
+                                  "or days and hours:minutes:seconds");
+            options.render.haveTimeStep = true;
         } else if (arg.size() > 1 && arg[0] == '-' &&
                    !((arg[1] >= '0' && arg[1] <= '9') || arg[1] == '.')) {
             return UsageError("unknown option " + arg);

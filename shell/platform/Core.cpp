@@ -52,6 +52,7 @@ QPointer<QWidget> gMainWidget;
 WindowRecord* gMainRecord = nullptr;
 std::vector<WindowRecord*> gRecords;
 std::set<int> gKeysDown;
+std::set<int> gKeysPressed;
 QPointer<QWidget> gCaptureWidget;
 
 const char* kNoDisplayMessage =
@@ -159,6 +160,7 @@ void ResetPlatform() {
     gIdleBlock = 0;
     gQuitRequested = false;
     gKeysDown.clear();
+    gKeysPressed.clear();
     SetIdleInterval(-1);
     SetMessagesEnabled(true);
     SetMessageResponder(nullptr);
@@ -750,9 +752,10 @@ void DispatchMenuCommand(int menu, int item) {
 
 void NoteKey(int virtualKey, bool down) {
     if (virtualKey == 0) return;
-    if (down)
+    if (down) {
         gKeysDown.insert(virtualKey);
-    else
+        gKeysPressed.insert(virtualKey);
+    } else
         gKeysDown.erase(virtualKey);
 }
 
@@ -815,6 +818,10 @@ bool IsKeyDown(int virtualKey) {
     default:
         return gKeysDown.count(virtualKey) != 0;
     }
+}
+
+bool TakeKeyPress(int virtualKey) {
+    return gKeysPressed.erase(virtualKey) != 0;
 }
 
 bool IsMouseButtonDown(bool left, bool right) {
