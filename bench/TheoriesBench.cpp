@@ -3,6 +3,7 @@
 // pass: these figures show what one instant costs, in all and body by body.
 
 #include "astro/PlanetTheories.h"
+#include "astro/PlanetarySatellites.h"
 #include "astro/Vsop87.h"
 
 #include <benchmark/benchmark.h>
@@ -45,5 +46,20 @@ BENCHMARK(BM_Vsop87OneBody)
     ->DenseRange(2, 10)
     ->Arg(15)
     ->Unit(benchmark::kMicrosecond);
+
+// The 23 planetary moons placed relative to their planets for one instant.
+void BM_PlanetaryMoonsOneInstant(benchmark::State& state) {
+    double jde = 2460000.5;
+    for (auto _ : state) {
+        jde += 0.01;
+        for (int type = kFirstPlanetarySatellite; type <= kLastPlanetarySatellite; ++type) {
+            Vector3 v;
+            benchmark::DoNotOptimize(SatellitePositionRelative(type, jde, v));
+            benchmark::DoNotOptimize(v);
+        }
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_PlanetaryMoonsOneInstant)->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "astro/ApparentPlace.h"
 #include "astro/Frames.h"
 #include "astro/Orbits.h"
+#include "astro/PlanetarySatellites.h"
 #include "astro/PlanetTheories.h"
 #include "astro/Precession.h"
 #include "astro/TimeScales.h"
@@ -189,9 +190,10 @@ bool PositionFromElements(const SolarSystemObject* body, Vector3& position) {
 bool RelativePosition(const SolarSystemObject* body, Vector3& position) {
     int type = body->type;
     // Earth satellites: two-line elements under drag and the Earth's
-    // oblateness. The planetary satellites wait for their theories.
+    // oblateness. The planetary satellites: each its own theory.
     if (type == kTypeEarthSatellite) return SatellitePosition(body, gInstant.jde, position);
-    if (type > kTypeMoon && type <= kTypeCharon) return false;
+    if (type > kTypeMoon && type <= kTypeCharon)
+        return SatellitePositionRelative(type, gInstant.jde, position);
     bool major = (type >= kTypeSun && type <= kTypePluto) || type == kTypeMoon;
     if (major) {
         switch (gComputationOptions.planetComputation) {

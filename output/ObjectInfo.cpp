@@ -261,9 +261,19 @@ bool FillObjectInfoLines(ObjectID id, ObjectInfo& info) {
         distance = ObjectDistance(object);
     info.line(kInfoDistanceLine) = DistanceLine(distance);
 
-    // Sites have no direction in the sky, so no position and no rising.
+    // Sites have no direction in the sky, so no position and no rising; a
+    // body that no theory could place shows the labels without values rather
+    // than a direction it never had.
     std::int32_t direction[3];
-    if (ApparentDirection(object, direction)) {
+    Vector3 heliocentric;
+    if (AsSolarSystem(object) != nullptr &&
+        !ObjectHeliocentricPosition(object, heliocentric, nullptr)) {
+        double epoch = gComputationOptions.precessionEpoch;
+        FormatCoordinates(kFrameEquatorial, 0.0, 0.0, kCoordinateLabels, epoch,
+                          info.line(kInfoRightAscensionLine), info.line(kInfoDeclinationLine));
+        FormatCoordinates(CurrentFrame(), 0.0, 0.0, kCoordinateLabels, epoch,
+                          info.line(kInfoFrameLongitudeLine), info.line(kInfoFrameLatitudeLine));
+    } else if (ApparentDirection(object, direction)) {
         ObjectPositionResult position = ObjectPosition(object);
         PositionLines(position, CurrentFrame(), info);
         RiseSetLines(position.rise.timeAngle, position.set.timeAngle, info.line(kInfoRiseLine),

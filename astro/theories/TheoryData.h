@@ -54,3 +54,80 @@ struct PlutoTerm {
 
 constexpr int kPlutoTermCount = 43;
 extern const PlutoTerm kPlutoTerms[kPlutoTermCount];
+
+// The planetary satellites (generated SatelliteData.cpp, by
+// tools/theories/convert-satellites.js).
+
+// An angle of a mean-element theory, degrees: constant + per day d + per
+// year y + per year squared y^2 + per century c, with d the days from the
+// satellite's epoch, y = d/365.25 and c = d/36525.
+struct SatelliteAngle {
+    double degrees, perDay, perYear, perYear2, perCentury;
+};
+
+// Mean elements on a reference plane (AU, degrees). The plane is given by its
+// node and inclination on the theory's fundamental frame; the one periodic
+// term, where a theory has it, adds amplitude sin(argument) to the mean
+// longitude.
+struct SatelliteElementSet {
+    double epoch; // Julian date
+    double semiMajorAxis, eccentricity;
+    SatelliteAngle meanLongitude, pericentre, inclination, node, planeNode, planeInclination;
+    double periodicAmplitude;
+    SatelliteAngle periodicArgument;
+};
+// Phobos, Deimos (Sinclair 1989), Phoebe (Zadunaisky 1954), Triton (Harris
+// 1984), Nereid (Jacobson 1990), Charon (Tholen 1985).
+constexpr int kSatelliteElementSetCount = 6;
+extern const SatelliteElementSet kSatelliteElementSets[kSatelliteElementSetCount];
+
+// The Galilean moons (Meeus, Astronomical Algorithms ch. 44, the series of
+// Lieske's E5). A term is amplitude x sin or cos(phase + sum of multiplier x
+// argument), the arguments numbered as below, the phase in degrees.
+enum GalileanArgument {
+    kGalileanL1, kGalileanL2, kGalileanL3, kGalileanL4,       // mean longitudes l
+    kGalileanPi1, kGalileanPi2, kGalileanPi3, kGalileanPi4,   // perijoves
+    kGalileanOmega1, kGalileanOmega2, kGalileanOmega3, kGalileanOmega4, // nodes
+    kGalileanPsi, kGalileanPhiLambda, kGalileanGPrime,        // the linear ones end here
+    kGalileanG, kGalileanBigPi,
+    kGalileanTrueL1, kGalileanTrueL2, kGalileanTrueL3, kGalileanTrueL4, // L = l + Sigma
+    kGalileanSigma1, kGalileanSigma2, kGalileanSigma3, kGalileanSigma4,
+    kGalileanArgumentCount
+};
+constexpr int kGalileanLinearArguments = kGalileanG;
+constexpr int kGalileanTermFactors = 5;
+struct GalileanTerm {
+    double amplitude, phase;
+    struct {
+        signed char argument; // -1 for an unused slot
+        double multiplier;
+    } factors[kGalileanTermFactors];
+};
+// The series of one moon: longitude Sigma (sines, degrees), latitude (sines,
+// the tangent of the latitude) and radius (cosines, relative to radiusScale in
+// Jupiter radii).
+struct GalileanSeries {
+    int longitudeFirst, longitudeCount, latitudeFirst, latitudeCount, radiusFirst, radiusCount;
+    double radiusScale;
+};
+// The linear arguments: degrees and degrees per day from JD 2443000.5.
+extern const double kGalileanArguments[kGalileanLinearArguments][2];
+extern const GalileanSeries kGalileanSeries[4];
+extern const GalileanTerm kGalileanTerms[];
+
+// GUST86 (Laskar and Jacobson 1987), Miranda to Oberon: each series term is
+// amplitude x sin or cos(phase + frequency t), radians and radians per day
+// from JD 2444239.5.
+struct Gust86Term {
+    double amplitude, phase, frequency;
+};
+struct Gust86Satellite {
+    double gm; // AU^3/day^2
+    double meanMotion, meanLongitude, meanLongitudeRate;
+    int motionFirst, motionCount;       // cosines added to the mean motion
+    int longitudeFirst, longitudeCount; // sines added to the mean longitude
+    int eccentricityFirst, eccentricityCount; // k = sum cos, h = sum sin
+    int inclinationFirst, inclinationCount;   // q = sum cos, p = sum sin
+};
+extern const Gust86Satellite kGust86Satellites[5];
+extern const Gust86Term kGust86Terms[];

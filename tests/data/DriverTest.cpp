@@ -253,12 +253,13 @@ TEST_F(DriverTest, SatelliteOfABodyIsPlacedForTheRetardedTime) {
         EXPECT_NEAR(jupiter->position[i], centre[i], 1e-8);
 }
 
-TEST_F(DriverTest, BodiesNoTheoryPlacesYetKeepTheirDirection) {
+TEST_F(DriverTest, BodiesNoTheoryPlacesKeepTheirDirection) {
     AddLine(kEarthLine);
     SolarSystemObject* mars = AddLine(kMarsLine);
     SolarSystemObject* comet = AddBody(kTypeComet, {0.9, 0.99, 0.5, 1.0, 2.0, 0.01, 0.001});
-    // The planetary satellites wait for their theories.
-    SolarSystemObject* io = AddBody(18, {0.0028, 0.004, 0.0, 0.0, 0.0, 0.0, 3.55}, mars->id);
+    // An asteroid without elements has no place; a moon has its theory's.
+    SolarSystemObject* io = AddBody(kTypeAsteroid, {0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0}, mars->id);
+    SolarSystemObject* deimos = AddBody(17, {0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0}, mars->id);
     CatalogObject* star = AddStarAt(1.0, 0.2, 1e5);
     io->apparentDirection[0] = 7;
     gComputationOptions.starParallax = true;
@@ -272,6 +273,10 @@ TEST_F(DriverTest, BodiesNoTheoryPlacesYetKeepTheirDirection) {
     EXPECT_EQ(io->magnitude, 32767);
     EXPECT_EQ(io->apparentDirection[0], 7);
     EXPECT_FALSE(ObjectHeliocentricPosition(io, p, nullptr));
+    EnsureComputed(deimos);
+    ASSERT_TRUE(ObjectHeliocentricPosition(deimos, p, nullptr));
+    VectorSubtract(p, mars->position, p);
+    EXPECT_NEAR(VectorLength(p), 1.568e-4, 1e-6) << "Deimos' distance from Mars";
     // Seen from it, stars go without parallax rather than be invented a viewpoint, a
     // comet keeps its orbit, and it is night, not the daylight of a zero vector.
     gViewer.viewerObject = io->id;

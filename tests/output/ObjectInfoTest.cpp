@@ -269,6 +269,7 @@ TEST_F(ObjectInfoFill, ObjectsWithoutAPlaceKeepThoseLinesAndGoneOnesFillNothing)
     place->name = CopyText("Greenwich; Royal Observatory");
     ObjectID site = addObject(place, fileId);
     ObjectID gone = AddStar(kTypeSingleStar, 1.0, 0.2, "Gone");
+    ObjectID lost = addObject(NewSolarSystemObject(kTypeAsteroid), fileId);
     PrepareComputation();
     FreeObject(removeObject(gone));
     ObjectInfo info;
@@ -278,6 +279,9 @@ TEST_F(ObjectInfoFill, ObjectsWithoutAPlaceKeepThoseLinesAndGoneOnesFillNothing)
     EXPECT_EQ(info.name, "Greenwich");
     EXPECT_EQ(info.line(10), "Distance (km): 0") << "a distance of 0 for any other object";
     EXPECT_EQ(Lines(info, {8, 9, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21}), Texts(13, "old"));
+    // An asteroid without elements is nowhere: no invented 00h 00m 00s.
+    ASSERT_TRUE(FillObjectInfoLines(lost, info));
+    EXPECT_EQ(Lines(info, {8, 9, 10}), (Texts{"R.A. (2000.0):", "Dec. (2000.0):", "Distance:"}));
     info.name = info.line(7) = "kept";
     EXPECT_FALSE(FillObjectInfoLines(gone, info));
     EXPECT_FALSE(FillObjectInfoLines(MakeObjectID(FileID(77), 3), info)) << "no such file";
