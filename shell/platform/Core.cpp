@@ -135,7 +135,7 @@ void InitPlatform(int argc, char** argv) {
     std::setlocale(LC_NUMERIC, "C");
     gApp->setQuitOnLastWindowClosed(false);
     gApp->setApplicationName("Norvane");
-    // The design's fonts, resolved to metric-compatible faces.
+    // The Windows font names settings files carry, resolved to metric-compatible faces.
     QFont::insertSubstitution("Arial", "Liberation Sans");
     QFont::insertSubstitution("Helvetica", "Liberation Sans");
     QFont::insertSubstitution("Times New Roman", "Liberation Serif");
