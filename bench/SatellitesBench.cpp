@@ -129,6 +129,32 @@ void BM_PositionAtSharedInstant(benchmark::State& state) {
 }
 BENCHMARK(BM_PositionAtSharedInstant);
 
+// All satellites of the default catalogue placed for one instant: what a
+// chart of the whole sky costs in them (each is set up and run by SGP4).
+void BM_AllSatellitesAtOneInstant(benchmark::State& state) {
+    if (!Prepare()) {
+        state.SkipWithError("no element sets");
+        return;
+    }
+    std::vector<SkyObject*> satellites;
+    for (const ElementSet& set : gSetting.sets)
+        if (SkyObject* s = ParseTwoLineElements(set.name, set.line1, set.line2))
+            satellites.push_back(s);
+    const double time = DynamicalJulianDate(kInstant, false);
+    for (auto _ : state) {
+        for (SkyObject* s : satellites) {
+            Vector3 position;
+            benchmark::DoNotOptimize(SatellitePosition(AsSolarSystem(s), time, position));
+            benchmark::DoNotOptimize(position[0]);
+        }
+    }
+    state.counters["satellites"] = static_cast<double>(satellites.size());
+    for (SkyObject* s : satellites)
+        FreeObject(s);
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(satellites.size()));
+}
+BENCHMARK(BM_AllSatellitesAtOneInstant)->Unit(benchmark::kMillisecond);
+
 // One satellite, a new instant each time.
 void BM_PositionAtNewInstant(benchmark::State& state) {
     if (!Prepare()) {
