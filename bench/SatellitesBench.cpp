@@ -1,8 +1,8 @@
 // Earth satellites: reading a two-line element set and placing the new
 // satellite once (what an import of a large element file costs per
 // satellite, and what the first drawing of each adds), placing a satellite
-// at the instant every other one shares, and at a new instant each time (the
-// precession matrix made afresh).
+// at the instant every other one shares, all of them for one instant, and one
+// at a new instant each time (the frame matrix made afresh).
 //
 // The element sets are the default catalogue's; the store holds only the
 // Earth they orbit, in a scratch database removed at the end.
