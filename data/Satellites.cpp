@@ -55,7 +55,7 @@ constexpr Column kMeanMotionColumn = {52, 11};
 // radians per minute (and per minute squared).
 constexpr double kRevolutionsPerDayToRadiansPerMinute = 0.004363323129861111;
 constexpr double kRevolutionsPerDay2ToRadiansPerMinute2 = 3.0300855068479936e-06;
-constexpr double kPerMinute2ToPerDay2 = 2073600.0;    // 1440^2
+constexpr double kPerMinute2ToPerDay2 = 2073600.0; // 1440^2
 // The mantissas of the second-derivative and drag terms have an implied
 // decimal point before their five digits, and the eccentricity before its seven.
 constexpr double kMantissaScale = 1e-5;
@@ -325,7 +325,8 @@ Sgp4Elements ModelElements(const ElementColumns& c) {
     el.node = c.node * kExactRadiansPerDegree;
     el.perigee = c.perigee * kExactRadiansPerDegree;
     el.meanAnomaly = c.meanAnomaly * kExactRadiansPerDegree;
-    el.bstar = c.dragMantissa * kMantissaScale * std::pow(10.0, static_cast<double>(c.dragExponent));
+    el.bstar =
+        c.dragMantissa * kMantissaScale * std::pow(10.0, static_cast<double>(c.dragExponent));
     return el;
 }
 
@@ -413,11 +414,12 @@ SkyObject* ParseTwoLineElements(const std::string& nameLine, const std::string& 
     el[kPerihelionDistance] = static_cast<float>((1.0 - e) * motion.semiMajorAxis * kEarthRadiusAU);
     el[kEccentricity] = static_cast<float>(e);
     el[kInclination] = static_cast<float>(i);
-    el[kAscendingNode] = static_cast<float>(ReduceAngle(c.node * kRadiansPerDegree + nodeRateSgp4 * shift));
+    el[kAscendingNode] =
+        static_cast<float>(ReduceAngle(c.node * kRadiansPerDegree + nodeRateSgp4 * shift));
     el[kArgumentOfPerihelion] =
         static_cast<float>(ReduceAngle(c.perigee * kRadiansPerDegree + perigeeRateSgp4 * shift));
-    el[kMeanAnomaly] = static_cast<float>(
-        ReduceAngle(c.meanAnomaly * kRadiansPerDegree + anomalyRate * shift + nDot * shift * shift));
+    el[kMeanAnomaly] = static_cast<float>(ReduceAngle(c.meanAnomaly * kRadiansPerDegree +
+                                                      anomalyRate * shift + nDot * shift * shift));
     el[kMeanMotion] = static_cast<float>(n + 2.0 * nDot * shift);
     el[kMeanMotionRate] = static_cast<float>(nDot);
     el[kDragTerm] = static_cast<float>(model.bstar);
