@@ -1,8 +1,8 @@
 // Earth satellites: reading a two-line element set and placing the new
 // satellite once (what an import of a large element file costs per
 // satellite, and what the first drawing of each adds), placing a satellite
-// at the instant every other one shares, and at a new instant each time (the
-// precession matrix made afresh).
+// at the instant every other one shares, all of them for one instant, and one
+// at a new instant each time (the frame matrix made afresh).
 //
 // The element sets are the default catalogue's; the store holds only the
 // Earth they orbit, in a scratch database removed at the end.
@@ -128,6 +128,32 @@ void BM_PositionAtSharedInstant(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_PositionAtSharedInstant);
+
+// All satellites of the default catalogue placed for one instant: what a
+// chart of the whole sky costs in them (each is set up and run by SGP4).
+void BM_AllSatellitesAtOneInstant(benchmark::State& state) {
+    if (!Prepare()) {
+        state.SkipWithError("no element sets");
+        return;
+    }
+    std::vector<SkyObject*> satellites;
+    for (const ElementSet& set : gSetting.sets)
+        if (SkyObject* s = ParseTwoLineElements(set.name, set.line1, set.line2))
+            satellites.push_back(s);
+    const double time = DynamicalJulianDate(kInstant, false);
+    for (auto _ : state) {
+        for (SkyObject* s : satellites) {
+            Vector3 position;
+            benchmark::DoNotOptimize(SatellitePosition(AsSolarSystem(s), time, position));
+            benchmark::DoNotOptimize(position[0]);
+        }
+    }
+    state.counters["satellites"] = static_cast<double>(satellites.size());
+    for (SkyObject* s : satellites)
+        FreeObject(s);
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(satellites.size()));
+}
+BENCHMARK(BM_AllSatellitesAtOneInstant)->Unit(benchmark::kMillisecond);
 
 // One satellite, a new instant each time.
 void BM_PositionAtNewInstant(benchmark::State& state) {

@@ -12,6 +12,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <numbers>
 #include <string_view>
 #include <strings.h>
 #include <system_error>
@@ -50,13 +51,11 @@ constexpr Column kPerigeeColumn = {34, 8};
 constexpr Column kMeanAnomalyColumn = {43, 8};
 constexpr Column kMeanMotionColumn = {52, 11};
 
-// Units of the two-line format: revolutions per day (and per day squared and
-// cubed) to radians per minute (and per minute squared and cubed).
+// Units of the two-line format: revolutions per day (and per day squared) to
+// radians per minute (and per minute squared).
 constexpr double kRevolutionsPerDayToRadiansPerMinute = 0.004363323129861111;
 constexpr double kRevolutionsPerDay2ToRadiansPerMinute2 = 3.0300855068479936e-06;
-constexpr double kRevolutionsPerDay3ToRadiansPerMinute3 = 2.104226046422218e-09;
-constexpr double kPerMinute2ToPerDay2 = 2073600.0;    // 1440^2
-constexpr double kPerMinute3ToPerDay3 = 2985984000.0; // 1440^3
+constexpr double kPerMinute2ToPerDay2 = 2073600.0; // 1440^2
 // The mantissas of the second-derivative and drag terms have an implied
 // decimal point before their five digits, and the eccentricity before its seven.
 constexpr double kMantissaScale = 1e-5;
@@ -68,9 +67,12 @@ constexpr double kDefaultMeanMotion = 1.0; // revolutions per day, when the colu
 constexpr long kCenturyPivot = 51;
 constexpr double kModifiedJulianDateOffset = 2400000.5;
 constexpr double kSecondsPerDay = 86400.0;
-// A whole turn to double precision: mean anomalies run through thousands of
-// revolutions in a few months.
-constexpr double kFullTurn = 6.283185307179586;
+constexpr double kKmPerAU = 149597870.7;
+// The model takes the lines' numbers in exact units. The record's customary
+// conversions are a few parts in 10^11 short, which after years of
+// revolutions moves a satellite by metres.
+constexpr double kExactRadiansPerDegree = std::numbers::pi / 180.0;
+constexpr double kExactTurnsPerDayToRadiansPerMinute = 2.0 * std::numbers::pi / kMinutesPerDay;
 
 // ---------------------------------------------------------------------------
 // Columns
@@ -183,10 +185,6 @@ std::int16_t MagnitudeHundredths(double magnitude) {
     return static_cast<std::int16_t>(value);
 }
 
-double TurnRemainder(double angle) {
-    return std::fmod(angle, kFullTurn);
-}
-
 // ---------------------------------------------------------------------------
 // The Earth
 
@@ -223,54 +221,37 @@ ObjectID FindEarth() {
 }
 
 // ---------------------------------------------------------------------------
-// The secular model
+// From the model's frame to J2000
 
-// The position in the frame of the elements (the equator and equinox of the
-// date) dt days after the epoch.
-bool SecularPosition(const SolarSystemObject* body, double dt, Vector3& position) {
-    const float* el = body->elements;
-    const double n = el[kMeanMotion];
-    const double nDot = el[kMeanMotionRate];
-    double q = el[kPerihelionDistance];
-    double e = el[kEccentricity];
-    // Drag: the mean motion is n + 2 nDot dt, and the semi-major axis follows
-    // it by Kepler's third law, the perigee height staying until the orbit
-    // has come down to a circle. Once the mean motion would have reached zero
-    // or below (a decayed orbit, or a time far before the epoch) the orbit
-    // keeps its elements; so does one that is not an ellipse.
-    const double denominator = n + 2.0 * nDot * dt;
-    const double f = denominator != 0.0 ? n / denominator : 0.0;
-    if (f > 0.0 && std::isfinite(f) && e >= 0.0 && e < 1.0) {
-        double a = q / (1.0 - e) * std::cbrt(f * f);
-        if (q < a) {
-            e = 1.0 - q / a;
-        } else {
-            q = a;
-            e = 0.0;
-        }
-    }
-    double perigee = TurnRemainder(el[kArgumentOfPerihelion] + el[kPerihelionRate] * dt);
-    double node = TurnRemainder(el[kAscendingNode] + el[kNodeRate] * dt);
-    double meanAnomaly = TurnRemainder(el[kMeanAnomaly] + n * dt + nDot * dt * dt);
-    return OrbitPosition(q, e, el[kInclination], perigee, node, meanAnomaly, position);
-}
-
-// The precession from the equator and equinox of the instant to J2000,
-// kept while the instant stays the same: every satellite of a chart shares it.
-struct PrecessionCache {
+// TEME, the model's frame, has the true equator of the instant and its mean
+// equinox: the equation of the equinoxes turns it onto the true equinox,
+// and undoing nutation and precession brings it to J2000. Kept while the
+// instant stays the same: every satellite of a chart shares it.
+struct TemeCache {
     bool valid = false;
     double jd = 0.0;
     Matrix3 matrix;
 };
-PrecessionCache gPrecession;
+TemeCache gTeme;
 
-const Matrix3& PrecessionToJ2000(double jde) {
-    if (!gPrecession.valid || gPrecession.jd != jde) {
-        PrecessionMatrix(gPrecession.matrix, jde, kJ2000, false);
-        gPrecession.jd = jde;
-        gPrecession.valid = true;
+const Matrix3& TemeToJ2000(double jde) {
+    if (!gTeme.valid || gTeme.jd != jde) {
+        Matrix3 toTrue;
+        PrecessionMatrix(toTrue, kJ2000, jde, true);
+        double deltaPsi = 0.0, deltaEpsilon = 0.0;
+        Nutation(jde, &deltaPsi, &deltaEpsilon);
+        const double equinoxes = deltaPsi * std::cos(MeanObliquity(jde) + deltaEpsilon);
+        const double c = std::cos(equinoxes), s = std::sin(equinoxes);
+        const Matrix3 onTrueEquinox = {{c, -s, 0.0}, {s, c, 0.0}, {0.0, 0.0, 1.0}};
+        for (int i = 0; i < 3; ++i)
+            for (int j = 0; j < 3; ++j)
+                gTeme.matrix[i][j] = toTrue[0][i] * onTrueEquinox[0][j] +
+                                     toTrue[1][i] * onTrueEquinox[1][j] +
+                                     toTrue[2][i] * onTrueEquinox[2][j];
+        gTeme.jd = jde;
+        gTeme.valid = true;
     }
-    return gPrecession.matrix;
+    return gTeme.matrix;
 }
 
 // The Universal Time of a dynamical Julian date: the inverse of the
@@ -298,7 +279,65 @@ bool LooksLikeFirstElementLine(const std::string& line) {
     return line.size() >= 2 && line[0] == '1' && line[1] == ' ';
 }
 
+// The numbers of the two element lines, in the units of the format.
+struct ElementColumns {
+    long year = 0, secondExponent = 0, dragExponent = 0;
+    double day = 0.0, meanMotionRate = 0.0, secondMantissa = 0.0, dragMantissa = 0.0;
+    double inclination = 0.0, node = 0.0, eccentricity = 0.0, perigee = 0.0, meanAnomaly = 0.0;
+    double revolutionsPerDay = kDefaultMeanMotion;
+};
+
+bool ReadColumns(const std::string& line1, const std::string& line2, ElementColumns& c) {
+    // Both element lines name the same satellite (a catalogue number, or
+    // its newer form with a letter in front).
+    std::string_view number = ColumnText(line1, kSatelliteNumberColumn);
+    if (number.empty() || number != ColumnText(line2, kSatelliteNumberColumn)) return false;
+    ElementReader read;
+    read.needInteger(line1, kEpochYearColumn, &c.year);
+    read.needReal(line1, kEpochDayColumn, &c.day);
+    read.real(line1, kMeanMotionRateColumn, &c.meanMotionRate);
+    read.real(line1, kSecondTermMantissaColumn, &c.secondMantissa);
+    read.integer(line1, kSecondTermExponentColumn, &c.secondExponent);
+    read.real(line1, kDragMantissaColumn, &c.dragMantissa);
+    read.integer(line1, kDragExponentColumn, &c.dragExponent);
+    read.needReal(line2, kInclinationColumn, &c.inclination);
+    read.needReal(line2, kNodeColumn, &c.node);
+    read.needReal(line2, kEccentricityColumn, &c.eccentricity);
+    read.needReal(line2, kPerigeeColumn, &c.perigee);
+    read.needReal(line2, kMeanAnomalyColumn, &c.meanAnomaly);
+    read.needReal(line2, kMeanMotionColumn, &c.revolutionsPerDay);
+    return read.ok();
+}
+
+// The epoch of the lines, a Julian date of Universal Time.
+double EpochOf(const ElementColumns& c) {
+    const long fullYear = c.year < kCenturyPivot ? 2000 + c.year : 1900 + c.year;
+    return JulianDateFromCalendar(static_cast<std::int32_t>(fullYear), 1, c.day, 0, 0, 0.0, 0.0,
+                                  kCalendarGregorian);
+}
+
+Sgp4Elements ModelElements(const ElementColumns& c) {
+    Sgp4Elements el;
+    el.epoch = EpochOf(c);
+    el.meanMotion = c.revolutionsPerDay * kExactTurnsPerDayToRadiansPerMinute;
+    el.eccentricity = c.eccentricity * kEccentricityScale;
+    el.inclination = c.inclination * kExactRadiansPerDegree;
+    el.node = c.node * kExactRadiansPerDegree;
+    el.perigee = c.perigee * kExactRadiansPerDegree;
+    el.meanAnomaly = c.meanAnomaly * kExactRadiansPerDegree;
+    el.bstar =
+        c.dragMantissa * kMantissaScale * std::pow(10.0, static_cast<double>(c.dragExponent));
+    return el;
+}
+
 } // namespace
+
+bool ReadSgp4Elements(const std::string& line1, const std::string& line2, Sgp4Elements& elements) {
+    ElementColumns c;
+    if (!ReadColumns(line1, line2, c)) return false;
+    elements = ModelElements(c);
+    return true;
+}
 
 SkyObject* ParseTwoLineElements(const std::string& nameLine, const std::string& line1,
                                 const std::string& line2) {
@@ -323,65 +362,46 @@ SkyObject* ParseTwoLineElements(const std::string& nameLine, const std::string& 
         name.pop_back();
     if (name.size() > kImportNameLength) name.resize(kImportNameLength);
 
-    long year = 0, secondExponent = 0, dragExponent = 0;
-    double day = 0.0, meanMotionRate = 0.0, secondMantissa = 0.0, dragMantissa = 0.0;
-    double inclination = 0.0, node = 0.0, eccentricity = 0.0, perigee = 0.0, meanAnomaly = 0.0;
-    double revolutionsPerDay = kDefaultMeanMotion;
-    // Both element lines name the same satellite (a catalogue number, or
-    // its newer form with a letter in front).
-    std::string_view number = ColumnText(line1, kSatelliteNumberColumn);
-    if (number.empty() || number != ColumnText(line2, kSatelliteNumberColumn)) return nullptr;
-    ElementReader read;
-    read.needInteger(line1, kEpochYearColumn, &year);
-    read.needReal(line1, kEpochDayColumn, &day);
-    read.real(line1, kMeanMotionRateColumn, &meanMotionRate);
-    read.real(line1, kSecondTermMantissaColumn, &secondMantissa);
-    read.integer(line1, kSecondTermExponentColumn, &secondExponent);
-    // The drag term belongs to a fuller theory than this one: it is checked
-    // with the rest of the line but not kept.
-    read.real(line1, kDragMantissaColumn, &dragMantissa);
-    read.integer(line1, kDragExponentColumn, &dragExponent);
-    read.needReal(line2, kInclinationColumn, &inclination);
-    read.needReal(line2, kNodeColumn, &node);
-    read.needReal(line2, kEccentricityColumn, &eccentricity);
-    read.needReal(line2, kPerigeeColumn, &perigee);
-    read.needReal(line2, kMeanAnomalyColumn, &meanAnomaly);
-    read.needReal(line2, kMeanMotionColumn, &revolutionsPerDay);
-    if (!read.ok()) return nullptr;
+    ElementColumns c;
+    if (!ReadColumns(line1, line2, c)) return nullptr;
 
-    const double n0 = revolutionsPerDay * kRevolutionsPerDayToRadiansPerMinute;
-    const double e = eccentricity * kEccentricityScale;
+    // The record is made with the customary conversions, the model with exact ones.
+    const Sgp4Elements model = ModelElements(c);
+    const double n0 = c.revolutionsPerDay * kRevolutionsPerDayToRadiansPerMinute;
+    const double e = model.eccentricity;
     // No orbit has a mean motion of zero or less, and a two-line orbit is an
     // ellipse.
     if (!(n0 > 0.0) || !(e >= 0.0 && e < 1.0)) return nullptr;
-    const double i = inclination * kRadiansPerDegree;
+    const double i = c.inclination * kRadiansPerDegree;
     const SatelliteMotion motion = SatelliteSecularMotion(n0, e, i);
     if (!(motion.semiMajorAxis > 0.0) || !std::isfinite(motion.semiMajorAxis) ||
         !std::isfinite(motion.nodeRate) || !std::isfinite(motion.perigeeRate))
         return nullptr;
-
-    const long fullYear = year < kCenturyPivot ? 2000 + year : 1900 + year;
-    const double epoch = JulianDateFromCalendar(static_cast<std::int32_t>(fullYear), 1, day, 0, 0,
-                                                0.0, 0.0, kCalendarGregorian) -
-                         kModifiedJulianDateOffset;
+    const double epoch = model.epoch - kModifiedJulianDateOffset;
     if (!std::isfinite(epoch)) return nullptr;
 
     // Everything per day, as the record keeps it.
     const double n = n0 * kMinutesPerDay;
     const double nDot =
-        meanMotionRate * kRevolutionsPerDay2ToRadiansPerMinute2 * kPerMinute2ToPerDay2;
-    const double secondTerm = secondMantissa * kMantissaScale *
-                              std::pow(10.0, static_cast<double>(secondExponent)) *
-                              kRevolutionsPerDay3ToRadiansPerMinute3 * kPerMinute3ToPerDay3;
+        c.meanMotionRate * kRevolutionsPerDay2ToRadiansPerMinute2 * kPerMinute2ToPerDay2;
     const double nodeRate = motion.nodeRate * kMinutesPerDay;
     const double perigeeRate = motion.perigeeRate * kMinutesPerDay;
 
     // The record holds the epoch in single precision, a few minutes' grain
     // at present dates, in which a low satellite covers a thousand kilometres
-    // or more. The elements are carried by the model itself from the epoch of
-    // the line to the one the record can hold.
+    // or more. The mean elements are carried from the epoch of the lines to
+    // the one the record can hold at SGP4's own secular rates, with the drag
+    // that the mean motion's rate tells: so the model, set up again from the
+    // record, runs on as it would have from the lines.
     const float storedEpoch = static_cast<float>(epoch);
     const double shift = static_cast<double>(storedEpoch) - epoch;
+    double anomalyRate = n, nodeRateSgp4 = nodeRate, perigeeRateSgp4 = perigeeRate;
+    Sgp4Model sgp4;
+    if (Sgp4Init(model, sgp4) == kSgp4Ok) {
+        anomalyRate = sgp4.mdot * kMinutesPerDay;
+        nodeRateSgp4 = sgp4.nodedot * kMinutesPerDay;
+        perigeeRateSgp4 = sgp4.argpdot * kMinutesPerDay;
+    }
 
     SolarSystemObject* body = NewSolarSystemObject(kTypeEarthSatellite);
     if (body == nullptr) {
@@ -395,14 +415,14 @@ SkyObject* ParseTwoLineElements(const std::string& nameLine, const std::string& 
     el[kEccentricity] = static_cast<float>(e);
     el[kInclination] = static_cast<float>(i);
     el[kAscendingNode] =
-        static_cast<float>(ReduceAngle(node * kRadiansPerDegree + nodeRate * shift));
+        static_cast<float>(ReduceAngle(c.node * kRadiansPerDegree + nodeRateSgp4 * shift));
     el[kArgumentOfPerihelion] =
-        static_cast<float>(ReduceAngle(perigee * kRadiansPerDegree + perigeeRate * shift));
-    el[kMeanAnomaly] = static_cast<float>(
-        ReduceAngle(meanAnomaly * kRadiansPerDegree + n * shift + nDot * shift * shift));
+        static_cast<float>(ReduceAngle(c.perigee * kRadiansPerDegree + perigeeRateSgp4 * shift));
+    el[kMeanAnomaly] = static_cast<float>(ReduceAngle(c.meanAnomaly * kRadiansPerDegree +
+                                                      anomalyRate * shift + nDot * shift * shift));
     el[kMeanMotion] = static_cast<float>(n + 2.0 * nDot * shift);
     el[kMeanMotionRate] = static_cast<float>(nDot);
-    el[kMeanMotionSecondTerm] = static_cast<float>(secondTerm);
+    el[kDragTerm] = static_cast<float>(model.bstar);
     el[kPerihelionRate] = static_cast<float>(perigeeRate);
     el[kNodeRate] = static_cast<float>(nodeRate);
     el[kMass] = 0.0f;
@@ -410,27 +430,43 @@ SkyObject* ParseTwoLineElements(const std::string& nameLine, const std::string& 
     body->magnitudeParam1 = haveMagnitude ? MagnitudeHundredths(magnitude) : kNoMagnitude;
     body->magnitudeParam2 = kNoMagnitude;
     if (!name.empty()) body->name = CopyText(name.c_str());
-
-    // Placed once at its epoch: elements that the record's precision turned
-    // into an orbit with no solution are refused here rather than left to
-    // vanish from the chart.
-    Vector3 check;
-    if (!SecularPosition(body, 0.0, check)) {
-        FreeObject(body);
-        return nullptr;
-    }
     return body;
 }
 
-bool SatellitePosition(const SolarSystemObject* object, double time, Vector3& position) {
-    if (object == nullptr) return false;
-    const double epoch = static_cast<double>(object->epoch) + kModifiedJulianDateOffset;
-    Vector3 p;
-    if (!SecularPosition(object, UniversalTime(time) - epoch, p)) return false;
-    TransformVector(PrecessionToJ2000(time), p);
-    if (!std::isfinite(p[0]) || !std::isfinite(p[1]) || !std::isfinite(p[2])) return false;
+int SatelliteModel(const SolarSystemObject* object, Sgp4Model& model) {
+    const float* el = object->elements;
+    Sgp4Elements elements;
+    elements.epoch = static_cast<double>(object->epoch) + kModifiedJulianDateOffset;
+    elements.meanMotion = el[kMeanMotion] / kMinutesPerDay;
+    elements.eccentricity = el[kEccentricity];
+    elements.inclination = el[kInclination];
+    elements.node = el[kAscendingNode];
+    elements.perigee = el[kArgumentOfPerihelion];
+    elements.meanAnomaly = el[kMeanAnomaly];
+    elements.bstar = el[kDragTerm];
+    return Sgp4Init(elements, model);
+}
+
+int SatellitePositionStatus(const SolarSystemObject* object, double time, Vector3& position) {
+    if (object == nullptr) return kSgp4MeanMotion;
+    Sgp4Model model;
+    int status = SatelliteModel(object, model);
+    if (status != kSgp4Ok) return status;
+    const double minutes = (UniversalTime(time) - model.el.epoch) * kMinutesPerDay;
+    Vector3 p, v;
+    status = Sgp4Propagate(model, minutes, p, v);
+    if (status != kSgp4Ok) return status;
+    TransformVector(TemeToJ2000(time), p);
+    for (double& x : p)
+        x /= kKmPerAU;
+    if (!std::isfinite(p[0]) || !std::isfinite(p[1]) || !std::isfinite(p[2]))
+        return kSgp4SemiLatusRectum;
     CopyVector(p, position);
-    return true;
+    return kSgp4Ok;
+}
+
+bool SatellitePosition(const SolarSystemObject* object, double time, Vector3& position) {
+    return SatellitePositionStatus(object, time, position) == kSgp4Ok;
 }
 
 int readSatelliteRecord(std::FILE* stream, SkyObject** object) {

@@ -1,10 +1,10 @@
 #pragma once
 
 // Artificial Earth satellites from NASA two-line elements: the element
-// reader, the secular model that places a satellite (a Kepler orbit whose
-// mean motion grows under drag and whose node and perigee turn under the
-// Earth's oblateness), and the import of two-line element files.
+// reader, the placing of a satellite by the SGP4 model the elements are made
+// for, and the import of two-line element files.
 
+#include "astro/Sgp4.h"
 #include "astro/Vectors.h"
 #include "data/SkyObject.h"
 
@@ -27,12 +27,21 @@ constexpr std::size_t kSatelliteNameWidth = 14;
 SkyObject* ParseTwoLineElements(const std::string& nameLine, const std::string& line1,
                                 const std::string& line2);
 
+// The mean elements of a pair of element lines, exactly as they are written,
+// for the SGP4 model; false when a column can't be read.
+bool ReadSgp4Elements(const std::string& line1, const std::string& line2, Sgp4Elements& elements);
+
 // The satellite's geocentric position (AU, J2000 equator and equinox) at the
 // dynamical Julian date `time`, the time the computation driver keeps.
 // Two-line epochs are in Universal Time; the time is taken back to it with
 // the program's Dynamic Time offset. False, with the position left as it was,
-// when the orbit has no solution then.
+// when the model gives none then (decayed, or elements it refuses).
 bool SatellitePosition(const SolarSystemObject* object, double time, Vector3& position);
+// The same with the model's verdict: kSgp4Ok, or why there is no position.
+int SatellitePositionStatus(const SolarSystemObject* object, double time, Vector3& position);
+
+// The SGP4 model of a stored satellite, set up: kSgp4Ok or why it can't be.
+int SatelliteModel(const SolarSystemObject* object, Sgp4Model& model);
 
 // Reads the next satellite of a two-line element file: kRecordRead with the
 // satellite, kRecordFailed when a satellite could not be built or a name line

@@ -87,8 +87,9 @@ struct SolarSystemObject : SkyObject {
     float epoch = 0.0f;                              // of the elements, Julian date - 2400000.5
     // Perihelion distance (AU), eccentricity, inclination, argument of
     // perihelion, longitude of the node, mean anomaly (radians), mean motion,
-    // its rate, the second-derivative term, the daily rates of the argument of
-    // perihelion and of the node, mass (solar masses), radius (AU).
+    // its rate, the drag term (Earth satellites; per Earth radius), the daily
+    // rates of the argument of perihelion and of the node, mass (solar
+    // masses), radius (AU).
     float elements[13] = {};
     std::int16_t magnitudeParam2 = kNoMagnitude;     // comets k, asteroids G
     OwnedText name;
@@ -104,7 +105,10 @@ enum ElementIndex : int {
     kMeanAnomaly = 5,
     kMeanMotion = 6,
     kMeanMotionRate = 7,
-    kMeanMotionSecondTerm = 8,
+    // Earth satellites: the two-line drag term B*, which SGP4 needs. It has
+    // the place of the second derivative of the mean motion, which no model
+    // of ours uses (SGP4 sets leave it zero), so records keep their layout.
+    kDragTerm = 8,
     kPerihelionRate = 9,
     kNodeRate = 10,
     kMass = 11,

@@ -12,6 +12,7 @@
 #include "data/Driver.h"
 #include "data/Ephemeris.h"
 #include "data/ObjectStore.h"
+#include "data/Satellites.h"
 #include "data/SelectObject.h"
 #include "data/SkyObject.h"
 #include "shell/Platform.h"
@@ -44,6 +45,11 @@ constexpr double kKilometresPerSecondPerAUPerDay = 1731.4568287037036;
 constexpr double kHundredth = 0.01;
 
 constexpr int kTypeNameBase = 1000;
+
+// Two-line elements are fitted to a few days of observations; weeks away from
+// their epoch no model says where the satellite is.
+constexpr double kStaleElementsDays = 21.0;
+constexpr double kModifiedJulianDateOffset = 2400000.5;
 
 // The computed physical quantities of a body's record, in the order the
 // pipeline stores them.
@@ -245,6 +251,33 @@ void EphemerisLines(const BodyEphemeris& e, ObjectInfo& info) {
                kDegreeSign);
 }
 
+// The reason SGP4 gives no position for a satellite.
+const char* NoPositionText(int status) {
+    switch (status) {
+    case kSgp4MeanMotion:
+        return "No position: mean motion of zero or less";
+    case kSgp4SemiLatusRectum:
+        return "No position: the elements give no orbit";
+    case kSgp4Decayed:
+        return "No position: decayed";
+    default:
+        return "No position: eccentricity out of range";
+    }
+}
+
+// An Earth satellite's last line (a pole means nothing for it): why the model
+// gives no position, or how far from their epoch the elements are asked to
+// reach when that is weeks.
+void SatelliteLine(const SolarSystemObject& body, ObjectInfo& info) {
+    Vector3 position;
+    const int status = SatellitePositionStatus(&body, gInstant.jde, position);
+    const double age = gInstant.jde - (body.epoch + kModifiedJulianDateOffset);
+    if (status != kSgp4Ok)
+        info.line(kInfoDetailLine5) = NoPositionText(status);
+    else if (std::fabs(age) > kStaleElementsDays)
+        info.line(kInfoDetailLine5) = Format("elements %.0f days old", std::trunc(age));
+}
+
 bool FillObjectInfoLines(ObjectID id, ObjectInfo& info) {
     SkyObject* object = id != 0 ? getObject(id) : nullptr;
     if (object == nullptr) return false;
@@ -290,6 +323,7 @@ bool FillObjectInfoLines(ObjectID id, ObjectInfo& info) {
         ephemeris.brightLimbAngle = body->physical[kBodyBrightLimbAngle];
         ephemeris.orientation = ObjectOrientation(body);
         EphemerisLines(ephemeris, info);
+        if (body->type == kTypeEarthSatellite) SatelliteLine(*body, info);
     }
     return true;
 }

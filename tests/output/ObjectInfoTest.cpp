@@ -12,6 +12,7 @@
 #include "data/Ephemeris.h"
 #include "data/Names.h"
 #include "data/ObjectStore.h"
+#include "data/Satellites.h"
 #include "data/SkyObject.h"
 #include "shell/Platform.h"
 
@@ -315,6 +316,37 @@ TEST_F(ObjectInfoFill, TheWindowShowsTheReportLines) {
     EXPECT_FALSE(IsWindowVisible(window) || InfoObject() != 0);
     setChartViewDefaults();
     ResetPlatform();
+}
+
+// Elements weeks from their epoch are marked as such; a set the model refuses at the
+// instant says why, and the satellite then has no distance.
+TEST_F(ObjectInfoFill, SatellitesTellTheAgeOfTheirElementsOrWhyTheyHaveNoPosition) {
+    SolarSystemObject* earth = NewSolarSystemObject(kTypeEarth);
+    earth->name = CopyText("Earth");
+    ASSERT_NE(addObject(earth, fileId), 0);
+    const struct {
+        const char *line1, *line2;
+        double days;
+        const char* last;
+    } cases[] = {
+        {"1 25994U 99068A   18018.50000000  .00000126  00000-0  38103-4 0  9998",
+         "2 25994  98.2102  95.6663 0001032  76.0653 284.0667 14.57113885962059", 40.25,
+         "elements 40 days old"},
+        {"1 00001U 00001A   18018.50000000  .05000000  00000-0  50000-1 0  9990",
+         "2 00001  51.6000 100.0000 0100000  90.0000   0.0000 16.00000000 12345", 20.0,
+         "No position: eccentricity out of range"},
+    };
+    for (const auto& c : cases) {
+        SolarSystemObject* sat = AsSolarSystem(ParseTwoLineElements("SAT", c.line1, c.line2));
+        ASSERT_NE(sat, nullptr);
+        gViewer.julianDate = sat->epoch + 2400000.5 + c.days;
+        const ObjectID id = addObject(sat, fileId);
+        PrepareComputation();
+        ObjectInfo info;
+        ASSERT_TRUE(FillObjectInfoLines(id, info));
+        EXPECT_EQ(info.line(19), c.last);
+        EXPECT_EQ(info.line(10) == "Distance:", c.last[0] == 'N') << info.line(10);
+    }
 }
 
 } // namespace
