@@ -5,6 +5,7 @@
 #include "astro/Viewer.h"
 #include "chart/ChartView.h"
 #include "chart/DisplayOptions.h"
+#include "chart/Labels.h"
 #include "chart/Overlays.h"
 #include "chart/Primitives.h"
 #include "chart/Projection.h"
@@ -85,7 +86,9 @@ void MarkPoint(const Trail& trail, const TrailPoint& point, int i, const std::in
         MoveTo(p.x, p.y - kTickHalfLength);
         LineTo(p.x, p.y + kTickHalfLength + 1);
     }
-    if (date) PlaceText(TrailDateText(point.time), p.x + kDateOffset, p.y + kDateOffset);
+    // Dates crowd where the object turns back: one that would overprint
+    // another label moves round its tick or is left out.
+    if (date) PlaceLabelAround(TrailDateText(point.time).c_str(), p.x, p.y, kDateOffset, true);
 }
 
 void DrawTrail(int slot) {
