@@ -293,10 +293,12 @@ TEST_F(ToolTest, InfoLinesOfRealObjects) {
     }
 }
 
-// The 2020 great conjunction: astronomy-engine's geocentric minimum is at
-// 18:27 UT (0.0988°, its Saturn 8" off in declination); ERFA's Plan94 puts it
-// at 17:23 UT (0.1021°). Refinement to 0.001 day makes the answer hardly
-// depend on the step; the farthest point of 2020-21 is 2021 July 11.
+// The 2020 great conjunction from Mount Wilson: the Swiss Ephemeris (JPL
+// DE431; tools/reference/conjunction-swe.c) puts the minimum at 18:18 UT,
+// 0.1019°, and the 2021 maximum on July 11 near 08h (a flat one), 19.756°.
+// (astronomy-engine's geocentric minimum, 18:27, is 6 minutes off its own
+// JPL figure, 18:21: its Saturn is 8" off.) Refined to 0.001 day, the
+// answer hardly depends on the step.
 TEST(ToolSearch, ConjunctionsAndOppositionsBetweenTwoDates) {
     const std::string jupiterSaturn =
         "--zone 0 --planets VSOP87 --light-time --aberration search Jupiter Saturn ";
