@@ -447,7 +447,11 @@ void DrawBody(SolarSystemObject* body, int x, int y, int radius) {
     }
     UseColor(o.useColor ? BodyColor(body->type) : ForegroundColor(), 1, true);
     const bool asStar = !o.showPlanetSymbols;
-    if (asStar && body->magnitude < o.faintestStarMagnitude) {
+    // A planet's moon has no icon: rather than a bare dot beside the planet's
+    // disc it gets the star mark of its brightness, as it looks in a telescope.
+    const bool moon = body->type > kTypeMoon && body->type <= kTypeCharon &&
+                      body->magnitude != kNoMagnitude;
+    if ((asStar && body->magnitude < o.faintestStarMagnitude) || (!asStar && moon)) {
         DrawStarSymbol(kPlainStar, x, y, StarSize(body->magnitude));
     } else if (!asStar && HasIcon(body->type)) {
         DrawIcon(kIconBase + body->type, x - kIconHalfSize, y - kIconHalfSize);

@@ -150,11 +150,15 @@ TEST_F(BodiesTest, SmallBodiesAreIconsForTypesWithArtAndDotsOtherwise) {
         EXPECT_GT(inside, 8) << "type " << type << " has its icon";
         EXPECT_EQ(canvas.Count(NotBlack), inside) << "type " << type << ": 32 x 32 about the body";
     }
-    BodyPtr comet = HandBody(20);
-    Canvas canvas(20, 20);
-    DrawBody(comet.get(), 8, 8, 3);
-    EXPECT_EQ(canvas.Count(NotBlack), 4);
-    EXPECT_EQ(canvas.CountOf(BodyColor(20), 8, 8, 10, 10), 4);
+    // A planet's moon has no art: the star mark of its magnitude, or a dot
+    // when that is unknown.
+    for (std::int16_t magnitude : {kNoMagnitude, std::int16_t{-200}}) {
+        BodyPtr moon = HandBody(20, 0.0, 0.0, magnitude);
+        Canvas canvas(20, 20);
+        DrawBody(moon.get(), 8, 8, 3);
+        EXPECT_EQ(canvas.Count(NotBlack) == 4, magnitude == kNoMagnitude) << magnitude;
+        EXPECT_EQ(canvas.CountOf(BodyColor(20), 8, 8, 10, 10), 4);
+    }
 }
 
 TEST_F(BodiesTest, InStarsModeBodiesAtTheStarLimitAreDotsAndBrighterOnesStars) {
