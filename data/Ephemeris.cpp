@@ -3,10 +3,12 @@
 #include "astro/ApparentPlace.h"
 #include "astro/ComputationOptions.h"
 #include "astro/Frames.h"
+#include "astro/Precession.h"
 #include "astro/TimeScales.h"
 #include "astro/Viewer.h"
 #include "data/Driver.h"
 #include "data/ObjectStore.h"
+#include "data/Satellites.h"
 
 #include <cmath>
 #include <limits>
@@ -39,6 +41,76 @@ void EquatorialPlace(const SkyObject* object, double* rightAscension, double* de
     RectangularToSpherical(v, rightAscension, declination, nullptr);
 }
 
+// Earth satellites cross the sky in minutes and rise several times a day, so
+// their events come from the orbit itself: the first rising and setting of
+// the local day, found by stepping the satellite's altitude a minute at a
+// time and halving each crossing down to a second.
+constexpr double kPassStep = 1.0 / 1440.0;
+constexpr double kPassTolerance = 1.0 / 86400.0;
+
+struct PassGeometry {
+    const SolarSystemObject* satellite;
+    Matrix3 ofDateToJ2000; // the site's axes (equator of date) to J2000
+    double deltaT;         // days, dynamical minus universal time
+};
+
+// sin(altitude) of the satellite from the site at the Universal Time `t`
+// minus sin(horizon altitude); NaN when the orbit gives no position.
+double PassHeight(const PassGeometry& g, double t) {
+    Vector3 satellite;
+    if (!SatellitePosition(g.satellite, t + g.deltaT, satellite)) return std::nan("");
+    const double theta = LocalSiderealTime(t, gViewer.longitude);
+    Vector3 site, zenith{std::cos(gViewer.latitude) * std::cos(theta),
+                         std::cos(gViewer.latitude) * std::sin(theta), std::sin(gViewer.latitude)};
+    SiteGeocentricPosition(theta, gViewer.latitude, gViewer.altitude * kMetresToAU,
+                           kEarthEquatorialRadius, kEarthFlattening, site);
+    TransformVector(g.ofDateToJ2000, site);
+    TransformVector(g.ofDateToJ2000, zenith);
+    Vector3 d;
+    VectorSubtract(satellite, site, d);
+    const double length = VectorLength(d);
+    if (!(length > 0.0)) return std::nan("");
+    return DotProduct(d, zenith) / length - std::sin(gComputationOptions.horizonAltitude);
+}
+
+// Local times of day count from local midnight in Universal Time, as the
+// clock on the wall does.
+void SatelliteRiseSet(const SolarSystemObject* satellite, ObjectPositionResult& result) {
+    PassGeometry g{satellite, {}, DeltaT(gInstant.jde) / 86400.0};
+    const double zone = gInstant.effectiveTimeZone;
+    const double jd0 = std::floor(gInstant.jde - g.deltaT - 0.5 + zone) + 0.5 - zone;
+    PrecessionMatrix(g.ofDateToJ2000, gInstant.jde, kJ2000, false);
+    result.rise = {kNeverRises, jd0 + kNeverRises / kTwoPi, false};
+    result.set = result.rise;
+    double before = PassHeight(g, jd0);
+    bool everUp = before > 0.0, everDown = before <= 0.0;
+    for (double t = jd0 + kPassStep; t <= jd0 + 1.0 + 1e-9; t += kPassStep) {
+        const double now = PassHeight(g, t);
+        if (std::isnan(now) || std::isnan(before)) {
+            before = now;
+            continue;
+        }
+        everUp = everUp || now > 0.0;
+        everDown = everDown || now <= 0.0;
+        RiseSet& event = now > 0.0 ? result.rise : result.set;
+        if ((before > 0.0) != (now > 0.0) && !event.event) {
+            double low = t - kPassStep, high = t;
+            while (high - low > kPassTolerance) {
+                const double middle = 0.5 * (low + high);
+                const double h = PassHeight(g, middle);
+                ((h > 0.0) == (now > 0.0) ? high : low) = middle;
+            }
+            event = {(high - jd0) * kTwoPi, high, true};
+        }
+        before = now;
+    }
+    // Up all day (a geostationary satellite high in the sky): it never sets.
+    if (!everDown) {
+        result.rise = {kNeverSets, jd0 + 1.0, false};
+        result.set = result.rise;
+    }
+}
+
 } // namespace
 
 void setCurrentFrameQuery(int (*query)()) {
@@ -65,11 +137,16 @@ ObjectPositionResult ObjectPosition(SkyObject* object) {
     }
     double rightAscension = 0.0, declination = 0.0;
     EquatorialPlace(object, &rightAscension, &declination, true);
-    bool rises = RiseSetTime(rightAscension, declination, kRise, result.rise);
-    bool sets = RiseSetTime(rightAscension, declination, kSet, result.set);
-    if (gComputationOptions.preciseRiseSet) {
-        if (rises) RefineRiseSet(object, kRise, result.rise);
-        if (sets) RefineRiseSet(object, kSet, result.set);
+    const SolarSystemObject* body = AsSolarSystem(object);
+    if (body != nullptr && body->type == kTypeEarthSatellite && gViewer.viewerObject == 0) {
+        SatelliteRiseSet(body, result);
+    } else {
+        bool rises = RiseSetTime(rightAscension, declination, kRise, result.rise);
+        bool sets = RiseSetTime(rightAscension, declination, kSet, result.set);
+        if (gComputationOptions.preciseRiseSet) {
+            if (rises) RefineRiseSet(object, kRise, result.rise);
+            if (sets) RefineRiseSet(object, kSet, result.set);
+        }
     }
 
     int frame = CurrentFrame();

@@ -271,6 +271,13 @@ TEST_F(ToolTest, InfoLinesOfRealObjects) {
         {"Jupiter --planets Elements --jd 2451545.0", kDistance, "Distance (AU): 4.6"},
         {"'hr2491' --jd 2451545.0 --frame Galactic", kFrameLat, "Galactic Lat: -08."},
         {"Ceres --jd 2451545.0", kName, "1 Ceres"}, // as find finds it
+        // A satellite's events come from its orbit: TERRA's altitude (this
+        // Altitude line) crosses 0 at 08:57:29 and 09:05:40 that morning at
+        // Mount Wilson; it used to show "24:00" and "00:00". A geostationary
+        // satellite over China never rises there.
+        {"TERRA --date '2018/01/20 09:00:00' --zone -8", kRise, "Rises at: ", 8 + 57 / 60.0, 0.02},
+        {"TERRA --date '2018/01/20 09:00:00' --zone -8", kSet, "Sets at: ", 9 + 5 / 60.0, 0.02},
+        {"'FENGYUN 4A' --date '2018/01/20 09:00:00' --zone -8", kRise, "Rises at: (doesn't rise)"},
         // Names come in and go out as UTF-8, the catalogue's sites being Windows-1252.
         {"'S\xC3\xA3o Paulo, Brazil' --jd 2451545.0", kName, "S\xC3\xA3o Paulo, Brazil"},
         // With the equinox held at 1950.0 the J2000 place is precessed back
