@@ -19,6 +19,7 @@ constexpr int kBadReplyMessage = 581;
 constexpr long kEchoGraceMilliseconds = 100;
 
 long (*gTicks)() = nullptr;
+long gBaudOverride = 0;
 double (*gUniversalTime)() = nullptr;
 
 void DiscardWaiting(int handle) {
@@ -55,10 +56,14 @@ std::string TelescopeDevicePath() {
 bool LinkOpen(long baud) {
     LinkClose();
     std::string device = TelescopeDevicePath();
-    gTelescopeState.portHandle = OpenSerialPort(device, baud);
+    gTelescopeState.portHandle = OpenSerialPort(device, gBaudOverride > 0 ? gBaudOverride : baud);
     if (gTelescopeState.portHandle >= 0) return true;
     ShowMessage(ButtonsOK, kCantOpenDeviceMessage, device.c_str());
     return false;
+}
+
+void SetLinkBaudOverride(long baud) {
+    gBaudOverride = baud;
 }
 
 void LinkClose() {

@@ -26,6 +26,8 @@ std::string TelescopeDevicePath();
 // Opens the telescope's device at `baud`; on failure says so, naming it.
 bool LinkOpen(long baud);
 void LinkClose();
+// A line speed to use instead of the mount's own (0: the mount's).
+void SetLinkBaudOverride(long baud);
 bool LinkIsOpen();
 
 // Throws away whatever the mount sent unasked, writes `command`, then, when
