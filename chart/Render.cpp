@@ -19,6 +19,7 @@ constexpr int kOutOfMemoryString = 256;
 PictureRef gPicture = nullptr;
 DrawCounts gCounts;
 int (*gTrailLayer)() = nullptr;
+void (*gTelescopeLayer)() = nullptr;
 long gRedrawCount = 0;
 int gRenderedDepth = 0;
 
@@ -114,6 +115,7 @@ void DrawChart(const Rect& rect) {
 
     if (o.showHorizonMask && o.showHorizonLine) DrawHorizon();
     if (o.showChartLegend) DrawLegend(rect);
+    if (gTelescopeLayer != nullptr) gTelescopeLayer();
 
     SetStandardColor(kForeground, 1, false);
     Rectangle(rect.left, rect.top, rect.right, rect.bottom);
@@ -132,6 +134,10 @@ const DrawCounts& LastDrawCounts() {
 
 std::int32_t DrawingPassNumber() {
     return gDrawGeneration;
+}
+
+void setTelescopeLayer(void (*drawMarker)()) {
+    gTelescopeLayer = drawMarker;
 }
 
 void setTrailLayer(int (*drawTrails)()) {

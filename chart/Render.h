@@ -41,6 +41,8 @@ std::int32_t DrawingPassNumber();
 // returns 1, or -8 when Esc stopped it (the remaining object layers are then
 // skipped). Null: no trails.
 void setTrailLayer(int (*drawTrails)());
+// Draws the telescope's marker over a finished chart (nullptr: none).
+void setTelescopeLayer(void (*drawMarker)());
 
 // The chart window's redraw timer: 0 while it is not timing; RenderChart adds
 // one to a non-zero count.

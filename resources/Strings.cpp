@@ -91,6 +91,10 @@ const StringEntry kStrings[] = {
     {551, "Norvane imported %ld objects from the file \"%s\"."},
     {552, "Norvane read %ld element sets from the file \"%s\"."},
     {570, "The animation stopped at %s: Norvane can't compute the sky beyond this date."},
+    {580, "Norvane can't open the serial port \"%s\"!  It may be missing, in use by another "
+          "program, or not a serial port; try selecting a different one."},
+    {581, "The telescope answered \"%s\", which Norvane can't read.  Make sure that you have "
+          "selected the right kind of telescope."},
 
     // File dialog titles, each followed by its filter of description|pattern| pairs
     {700, "Open a Norvane settings file..."},

@@ -16,6 +16,8 @@
 #include "settings/Settings.h"
 #include "shell/Commands.h"
 #include "shell/MenuState.h"
+#include "telescope/Telescope.h"
+#include "telescope/TelescopeCommands.h"
 #include "timecontrol/ComputationCommands.h"
 #include "timecontrol/Animation.h"
 #include "timecontrol/Trails.h"
@@ -108,6 +110,7 @@ void StartProgram() {
     setInfoTrailEditor([](ObjectID id) { return EditObjectTrail(id) != 0; });
     setTrailObjectChooser(selectObjectDialog);
     setClockRebaser(RebaseAnimationClock);
+    InstallTelescopeHooks(UpdateMenuState);
     Step(2);
 
     // 3. The chart window, hidden until start-up is over.
@@ -212,7 +215,8 @@ void IdlePass() {
     // A minimised chart waits for its window to come back without keeping a
     // core busy.
     const bool running = AnimationRunning();
-    SetIdleInterval(IdleIntervalWanted(running && !minimised, running && minimised));
+    const bool polling = TelescopeIdle();
+    SetIdleInterval(IdleIntervalWanted(running && !minimised, polling || (running && minimised)));
 }
 
 void OpenDocumentFile(const char* path) {
@@ -228,6 +232,7 @@ void OpenDocumentFile(const char* path) {
 
 long QuitProgram() {
     ApplyRedScreen(false);
+    TelescopeDisconnect();
     // The database is written back without asking; settings are saved only
     // when the user asks.
     closeDatabase();

@@ -14,6 +14,7 @@
 #include "settings/Settings.h"
 #include "shell/MenuState.h"
 #include "shell/Platform.h"
+#include "telescope/TelescopeCommands.h"
 #include "timecontrol/ComputationCommands.h"
 #include "timecontrol/Animation.h"
 
@@ -173,6 +174,7 @@ std::vector<CommandRoute> ProgramRoutes() {
         {kImportMenu, ImportCommand, {kImportTextFile, kImportSatelliteFile}},
         {kComputationMenu, ComputationCommand, {}, ComputationHandles},
         {kAnimationMenu, AnimationMenuCommand, {}, AnimationMenuHandles},
+        {kTelescopeMenu, TelescopeMenuCommand, {}, TelescopeMenuHandles},
         {kHelpMenu, HelpCommand, {kHelpContents, kHelpSearch, kHelpHowToUse, kHelpAbout}},
         {1, RedrawCommand, {}},
         {2, RedrawCommand, {}},

@@ -7,6 +7,8 @@
 #include "resources/Menus.h"
 #include "settings/Settings.h"
 #include "shell/Commands.h"
+#include "telescope/TelescopeCommands.h"
+#include "telescope/TelescopeState.h"
 #include "timecontrol/Animation.h"
 
 #include <cmath>
@@ -53,6 +55,7 @@ ProgramState ReadState() {
     state.settingsPathKnown = !currentSettingsPath().empty();
     state.infoWindowVisible = ObjectInfoWindow() != nullptr && IsWindowVisible(ObjectInfoWindow());
     state.editingConstellations = EditingConstellations();
+    state.telescopeConnected = gTelescopeState.connected;
     return state;
 }
 
@@ -124,6 +127,8 @@ bool ItemChecked(const ProgramState& s, int menu, int item) {
         return item == gChartView.projection;
     case kAnimationMenu:
         return AnimationItemChecked(item);
+    case kTelescopeMenu:
+        return TelescopeMenuItemChecked(item);
     default:
         return false;
     }

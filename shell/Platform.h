@@ -474,6 +474,24 @@ int RemoveStaleTemporaryFiles(const std::string& directory, const std::string& e
                               bool recursive, long minimumAgeSeconds = kStaleTemporarySeconds);
 
 // ---------------------------------------------------------------------------
+// Serial ports
+
+// Opens a serial device for this program alone, 8 data bits, no parity,
+// 1 stop bit at `baud`, with reads that never wait. The handle, or -1 when
+// the device is missing, in use, not a terminal device (a regular file, a
+// directory) or refuses the line settings.
+int OpenSerialPort(const std::string& device, long baud);
+void CloseSerialPort(int handle);
+// Bytes waiting to be read; -1 when the device has failed or gone away.
+long SerialBytesWaiting(int handle);
+// Reads at most `count` of the waiting bytes; -1 on failure.
+long ReadSerialPort(int handle, char* buffer, long count);
+bool WriteSerialPort(int handle, const char* data, long count);
+// The serial devices present: /dev/ttyS* with a port behind them,
+// /dev/ttyUSB*, /dev/ttyACM* and the stable links of /dev/serial/by-id.
+std::vector<std::string> SerialDeviceNames();
+
+// ---------------------------------------------------------------------------
 // Input state and time
 
 bool IsKeyDown(int virtualKey);

@@ -8,6 +8,7 @@
 #include "astro/Types.h"
 
 #include <cstdint>
+#include <string>
 
 // Mount families, as the settings file names them.
 enum TelescopeInterface : std::int16_t {
@@ -34,7 +35,8 @@ struct TelescopeState {
     // The connection.
     std::int16_t interface;       // TelescopeInterface
     std::int16_t mountType;       // TelescopeMountType, used by encoder alignment
-    std::int16_t port;            // serial device number, 1 to 13
+    std::int16_t port;            // serial device number, 1 to 13, of older settings
+    std::string device;           // the serial device's path; empty: the port's
     bool emulated;                // the built-in emulated telescope instead of the port
     std::int16_t updatesPerSec;   // polls per second; 0 stops polling
     std::int32_t lonEncoderSteps; // encoder counts per revolution, signed

@@ -129,3 +129,12 @@ void ApplyRenderOptions(const ToolRenderOptions& render);
 // Writes the settings after every option, as File > Save Settings would.
 int ToolSettings(const ToolDatabaseOptions& options, const ToolInfoOptions& info,
                  const ToolRenderOptions& render, const std::string& out);
+
+// norvane-tool telescope: the mount, its device and line speed.
+struct ToolTelescopeOptions {
+    std::string device;
+    std::string mount; // the settings file's word, "LX200" ... "QEICoordinate"
+    long baud = 0;     // 0: the mount's own
+};
+int ToolTelescope(const ToolDatabaseOptions& database, const ToolInfoOptions& info,
+                  const ToolTelescopeOptions& scope, const std::vector<std::string>& arguments);

@@ -80,6 +80,13 @@ const char* kUsage =
     "                 write the settings the options describe, as the program's\n"
     "                 File > Save Settings writes them (the --settings file's\n"
     "                 description included)\n"
+    "  telescope --device PATH --mount WORD [--baud N] COMMAND\n"
+    "                 one exchange with a telescope mount (WORD as the settings\n"
+    "                 file names it: LX200 ... QEICoordinate): position (prints\n"
+    "                 R.A. and Dec. J2000 in degrees), goto NAME|RA,DEC,\n"
+    "                 sync NAME|RA,DEC, stop, move north|east|south|west|stop,\n"
+    "                 rate slew|find|center|guide, set-site, set-time (the\n"
+    "                 settings' site and zone); exit 1 when the mount fails\n"
     "  convert --from FRAME --to FRAME LON LAT\n"
     "                 convert a direction between the frames Equatorial, Ecliptic,\n"
     "                 Galactic and Horizon; degrees in and out (R.A. and azimuth\n"
@@ -177,6 +184,7 @@ struct Options {
     ToolInfoOptions info;
     ToolDatabaseOptions database;
     ToolRenderOptions render;
+    ToolTelescopeOptions telescope;
     ToolSearchOptions search;
 };
 
@@ -451,6 +459,16 @@ int main(int argc, char** argv) {
         } else if (arg == "--size") {
             if (!ParseSize(value("--size"), &options.render.width, &options.render.height))
                 return UsageError("--size needs WIDTHxHEIGHT in pixels, each 1 to 16384");
+        } else if (arg == "--device" || arg == "--mount") {
+            const char* v = value(arg.c_str());
+            if (v == nullptr || *v == '\0') return UsageError(arg + " needs a value");
+            (arg == "--device" ? options.telescope.device : options.telescope.mount) = v;
+        } else if (arg == "--baud") {
+            double baud = 0.0;
+            if (!ParseNumber(value("--baud"), &baud) || baud != std::trunc(baud) || baud < 300 ||
+                baud > 115200)
+                return UsageError("--baud needs a line speed from 300 to 115200");
+            options.telescope.baud = static_cast<long>(baud);
         } else if (arg == "--out") {
             const char* v = value("--out");
             if (v == nullptr || *v == '\0') return UsageError("--out needs a file name");
@@ -531,7 +549,7 @@ int main(int argc, char** argv) {
     // stand; the commands that read settings read it once those are known.
     bool readsSettings =
         command == "info" || command == "render" || command == "settings" ||
-        command == "search" || command == "pick";
+        command == "search" || command == "pick" || command == "telescope";
     if (!readsSettings && !options.dateText.empty() &&
         !ParseDateTime(options.dateText, options.zoneDays, options.calendar, &options.instant))
         return kExitFailure;
@@ -571,7 +589,8 @@ int main(int argc, char** argv) {
              pickY != std::floor(pickY) || std::fabs(pickX) > kLargestPixel ||
              std::fabs(pickY) > kLargestPixel))
             return UsageError("pick takes the pixel's X and Y, whole numbers");
-        if (command != "info" && command != "pick" && command != "search" && !arguments.empty())
+        if (command != "info" && command != "pick" && command != "search" &&
+            command != "telescope" && !arguments.empty())
             return UsageError(command + " takes no arguments");
         const std::string& out = options.render.out;
         if (command == "render") {
@@ -596,6 +615,8 @@ int main(int argc, char** argv) {
         info.altitude = options.siteAltitude;
         info.haveEpoch = options.haveEpoch;
         info.epochYear = options.epochYear;
+        if (command == "telescope")
+            return ToolTelescope(options.database, info, options.telescope, arguments);
         if (command == "render") return ToolRender(options.database, info, options.render);
         if (command == "settings") return ToolSettings(options.database, info, options.render, out);
         if (command == "search")

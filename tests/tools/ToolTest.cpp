@@ -173,6 +173,7 @@ TEST_F(ToolTest, UsageErrorsSayOneLineAndExitTwo) {
         "convert --from Equatorial --to Galactic 10 95|settings|info|render --out @.jpg|"
         "render --out @.png --size 20000x10|render --out @.png --sky Grey|"
         "render --out @.png --center 1,95|render --out @.png --faintest bright|pick 10|pick 1 2.5|"
+        "telescope --device @ --mount Dobson position|telescope --device @ --mount BBox move up|"
         // a site without an instant, an instant without a site, a latitude past the pole
         "--site 0,50 convert --from Equatorial --to Horizon 10 20|"
         "--jd 2451545 convert --from Equatorial --to Horizon 10 20|"
