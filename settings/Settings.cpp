@@ -80,6 +80,7 @@ enum class Kind : std::uint8_t {
     Object,   // an ObjectID by display name
     Offset,   // three reals
     SiteName, // the viewer's 48-byte site name
+    Text,     // a std::string as it stands
     Real,
     Flag, // bool
     Integer,
@@ -290,6 +291,8 @@ const std::vector<KeyEntry>& KeyTable() {
             Words("TelescopeInterface", &t.interface, kTelescopeWords),
             Flag("TelescopeEmulated", &t.emulated),
             Integer("TelescopeConnectionPort", &t.port, "%d"),
+            // The serial device's path; readers that don't know the key pass it by.
+            {"TelescopeDevice", Kind::Text, &t.device},
             Integer("TelescopeUpdatesPerSec", &t.updatesPerSec, "%d"),
             Integer("TelescopeLonEncoderSteps", &t.lonEncoderSteps, "%+d"),
             Integer("TelescopeLatEncoderSteps", &t.latEncoderSteps, "%+d"),
@@ -516,6 +519,10 @@ bool EntryValue(const KeyEntry& e, std::string& value) {
         value.assign(name, strnlen(name, sizeof gViewer.siteName));
         return true;
     }
+    case Kind::Text:
+        // Written only when set, so that files of older versions keep every byte.
+        value = *static_cast<const std::string*>(e.field);
+        return !value.empty();
     case Kind::Real:
         value = Format(e.format, ToFile(*static_cast<const double*>(e.field), e.convert));
         return true;
@@ -570,6 +577,10 @@ int FindNamedObject(const std::string& name, ObjectID& id) {
 
 // Applies one value line to its entry; anything but success ends the section.
 int ApplyEntry(const KeyEntry& e, const std::string& value) {
+    // A file that names the port by its number alone means that port: a path
+    // kept from before gives way (a "TelescopeDevice" line, written after it,
+    // sets the path again).
+    if (e.field == &gTelescopeState.port) gTelescopeState.device.clear();
     switch (e.kind) {
     case Kind::Object: {
         // A name that matches nothing is reported and its key keeps its value;
@@ -606,6 +617,9 @@ int ApplyEntry(const KeyEntry& e, const std::string& value) {
     }
     case Kind::SiteName:
         SetViewerSiteName(value.c_str());
+        break;
+    case Kind::Text:
+        *static_cast<std::string*>(e.field) = value;
         break;
     case Kind::Real: {
         // A number that is not finite, or an instant beyond any calendar the
