@@ -10,12 +10,13 @@
 #include "data/Satellites.h"
 #include "data/SelectObject.h"
 #include "data/SkyObject.h"
+#include "output/EphemerisExport.h"
 #include "output/ObjectInfo.h"
 #include "settings/Settings.h"
 #include "shell/MenuState.h"
 #include "shell/Platform.h"
-#include "timecontrol/ComputationCommands.h"
 #include "timecontrol/Animation.h"
+#include "timecontrol/ComputationCommands.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -103,6 +104,12 @@ int ImportCommand(int item) {
     return 1;
 }
 
+int ExportCommand(int item) {
+    if (item == kExportEphemeris) exportEphemerisCommand();
+    UpdateMenuState();
+    return 1;
+}
+
 // New objects, and the object commands of the Edit menu.
 int NewCommand(int item) {
     newObjectCommand(item == kNewStar ? kTypeSingleStar : kTypeComet);
@@ -171,6 +178,7 @@ std::vector<CommandRoute> ProgramRoutes() {
         {kNewMenu, NewCommand, {kNewStar, kNewPlanet}},
         {kEditMenu, EditCommand, {kEditFindObject, kEditEditObject, kEditDeleteObject}},
         {kImportMenu, ImportCommand, {kImportTextFile, kImportSatelliteFile}},
+        {kExportMenu, ExportCommand, {kExportEphemeris}},
         {kComputationMenu, ComputationCommand, {}, ComputationHandles},
         {kAnimationMenu, AnimationMenuCommand, {}, AnimationMenuHandles},
         {kHelpMenu, HelpCommand, {kHelpContents, kHelpSearch, kHelpHowToUse, kHelpAbout}},
