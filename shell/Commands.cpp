@@ -12,6 +12,7 @@
 #include "data/SkyObject.h"
 #include "output/EphemerisExport.h"
 #include "output/ObjectInfo.h"
+#include "output/PictureExport.h"
 #include "settings/Settings.h"
 #include "shell/MenuState.h"
 #include "shell/Platform.h"
@@ -106,7 +107,15 @@ int ImportCommand(int item) {
 
 int ExportCommand(int item) {
     if (item == kExportEphemeris) exportEphemerisCommand();
+    if (item == kExportMetafile) exportMetafileCommand();
+    if (item == kExportBitmap) exportBitmapCommand();
+    if (item == kExportPicture) exportPictureCommand();
     UpdateMenuState();
+    return 1;
+}
+
+int CopyCommand(int) {
+    copyChartCommand();
     return 1;
 }
 
@@ -178,7 +187,10 @@ std::vector<CommandRoute> ProgramRoutes() {
         {kNewMenu, NewCommand, {kNewStar, kNewPlanet}},
         {kEditMenu, EditCommand, {kEditFindObject, kEditEditObject, kEditDeleteObject}},
         {kImportMenu, ImportCommand, {kImportTextFile, kImportSatelliteFile}},
-        {kExportMenu, ExportCommand, {kExportEphemeris}},
+        {kExportMenu,
+         ExportCommand,
+         {kExportEphemeris, kExportMetafile, kExportBitmap, kExportPicture}},
+        {kEditMenu, CopyCommand, {kEditCopy}},
         {kComputationMenu, ComputationCommand, {}, ComputationHandles},
         {kAnimationMenu, AnimationMenuCommand, {}, AnimationMenuHandles},
         {kHelpMenu, HelpCommand, {kHelpContents, kHelpSearch, kHelpHowToUse, kHelpAbout}},

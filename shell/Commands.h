@@ -63,6 +63,7 @@ constexpr int kOpenDefaultDatabase = 5;
 constexpr int kOpenCdromDatabase = 6;
 constexpr int kNewStar = 1;
 constexpr int kNewPlanet = 2;
+constexpr int kEditCopy = 4;
 constexpr int kEditFindObject = 8;
 constexpr int kEditEditObject = 9;
 constexpr int kEditDeleteObject = 10;

@@ -365,12 +365,32 @@ PictureRef LoadPictureResource(int number);
 // ignored); false for another extension or when the file can't be written
 // (an old file of that name is then left as it was).
 bool SavePicture(PictureRef picture, const std::string& path);
-// A vector picture file (SVG) of that size: draw on the surface between
-// BeginDrawing and EndDrawing, then FinishSvgSurface writes the file (false
-// when it can't) and frees the surface.
+// A vector picture file (SVG, PDF or metafile by the extension) of that
+// size: draw on the surface between BeginDrawing and EndDrawing, then
+// FinishSvgSurface writes the file (false when it can't) and frees the surface.
 SurfaceRef CreateSvgSurface(const std::string& path, int width, int height,
                             const std::string& title);
 bool FinishSvgSurface(SurfaceRef surface);
+// A vector picture in memory, its format by the extension of `fileName`:
+// ".svg", ".pdf" (one page of the picture's size) or ".wmf" (a placeable
+// Windows metafile, at the screen's pixels per inch); nullptr for another.
+// FinishVectorPicture hands back the file's bytes and frees the surface
+// (false while it is still being drawn on).
+SurfaceRef CreateVectorPicture(const std::string& fileName, int width, int height,
+                               const std::string& title);
+bool FinishVectorPicture(SurfaceRef surface, std::string& bytes);
+// A picture as a bitmap file: 24 bits per pixel without a palette, or (8 bits
+// or fewer asked) 8 bits with a palette of 256 entries. SavePicture writes
+// ".bmp" files so, with the screen's depth.
+std::string BitmapFileBytes(PictureRef picture, int bitsPerPixel);
+// Writes the bytes as the whole file, replacing an old one only when complete.
+bool WriteWholeFile(const std::string& path, const std::string& bytes);
+int ScreenPixelsPerInch();
+// Puts a picture on the clipboard, with its vector forms (either may be
+// empty) for the programs that take them. ClipboardData reads the clipboard
+// by MIME type ("image/png" gives the picture as a PNG file).
+bool SetClipboardPicture(PictureRef picture, const std::string& svg, const std::string& metafile);
+std::string ClipboardData(const std::string& mimeType);
 
 // Makes `surface` current until the matching EndDrawing (they nest).
 void BeginDrawing(SurfaceRef surface);

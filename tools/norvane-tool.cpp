@@ -72,9 +72,10 @@ const char* kUsage =
     "                 matches it (the whole name or one of its \";\" parts, letter\n"
     "                 case ignored)\n"
     "  render --out FILE\n"
-    "                 draw the chart as the window would into a picture (PNG, BMP\n"
-    "                 or SVG by the extension) and print how many stars, deep-sky\n"
-    "                 objects and bodies were drawn and how many data files loaded\n"
+    "                 draw the chart as the window would into a picture (PNG, BMP,\n"
+    "                 SVG, PDF or Windows metafile by the extension) and print how\n"
+    "                 many stars, deep-sky objects and bodies were drawn and how\n"
+    "                 many data files loaded\n"
     "  pick X Y       print the object a click at pixel X, Y of the chart render\n"
     "                 draws with the same options would choose (a star within 3\n"
     "                 pixels, a deep-sky object or body within 3 pixels of its\n"
@@ -584,9 +585,10 @@ int main(int argc, char** argv) {
         const std::string& out = options.render.out;
         if (command == "render") {
             if (out.empty()) return UsageError("render needs --out FILE");
-            if (!EndsWithIgnoringCase(out, ".png") && !EndsWithIgnoringCase(out, ".bmp") &&
-                !EndsWithIgnoringCase(out, ".svg"))
-                return UsageError("--out needs a .png, .bmp or .svg file");
+            bool known = false;
+            for (const char* extension : {".png", ".bmp", ".svg", ".wmf", ".pdf"})
+                known = known || EndsWithIgnoringCase(out, extension);
+            if (!known) return UsageError("--out needs a .png, .bmp, .svg, .wmf or .pdf file");
         }
         if (command == "settings" && out.empty()) return UsageError("settings needs --out FILE");
         ToolInfoOptions info = options.info;

@@ -3,6 +3,7 @@
 // inputs, and the Save Ephemeris dialog.
 
 #include "output/EphemerisExport.h"
+#include "output/PictureExport.h"
 
 #include "astro/ComputationOptions.h"
 #include "astro/Frames.h"
@@ -21,6 +22,8 @@
 #include <fstream>
 #include <limits>
 #include <sstream>
+
+#include <unistd.h>
 
 namespace {
 
@@ -66,7 +69,7 @@ protected:
         star->catalogDistance = star->radialVelocity = std::numeric_limits<float>::infinity();
         star->name = CopyText("Galaxy");
         galaxy = addObject(star, fileId);
-        dir = testing::TempDir() + "norvane-ephemeris";
+        dir = testing::TempDir() + "norvane-ephemeris-" + std::to_string(getpid());
         std::filesystem::create_directories(dir);
         path = dir + "/out.eph";
     }
@@ -161,6 +164,9 @@ TEST_F(EphemerisExport, BadInputWritesNothing) {
               "Norvane can't open the file \"x.eph\"!  It may be missing or in use by another "
               "program.");
     EXPECT_EQ(ReadAll(path), "old");
+    // A chart picture that can't be written says so too.
+    EXPECT_FALSE(SaveChartPicture(dir + "/none/chart.wmf"));
+    EXPECT_EQ(RecordedMessages().back().number, 257);
 }
 
 // The dialog refuses a step that would never reach the end and stays open;

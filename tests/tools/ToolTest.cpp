@@ -352,7 +352,14 @@ TEST_F(ToolTest, RendersWhatTheOptionsAsk) {
     EXPECT_GE(pleiades[0], 6);
     EXPECT_GE(pleiades[1], 1);
     EXPECT_GT(whole[3], pleiades[3] + 10) << "the whole sky loads most star files";
-    EXPECT_EQ(Entries(), 2u) << "no temporary files left beside the pictures";
+    // The same drawing as a metafile and a PDF: the same objects drawn.
+    const std::string small = kNight + "--size 200x150 --out ";
+    const auto counts = Render(small + Quoted("b.bmp"));
+    for (auto [name, magic] : {std::pair{"a.wmf", "\xD7\xCD\xC6\x9A"}, {"a.pdf", "%PDF-"}}) {
+        EXPECT_EQ(Render(small + Quoted(name)), counts) << name;
+        EXPECT_TRUE(ReadFile(Path(name)).starts_with(magic)) << name;
+    }
+    EXPECT_EQ(Entries(), 5u) << "no temporary files left beside the pictures";
 }
 
 // Every tenth day of 2025 at Mount Wilson: 37 rows, each at the place info
