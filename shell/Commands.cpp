@@ -13,6 +13,7 @@
 #include "output/EphemerisExport.h"
 #include "output/ObjectInfo.h"
 #include "output/PictureExport.h"
+#include "output/Printing.h"
 #include "settings/Settings.h"
 #include "shell/MenuState.h"
 #include "shell/Platform.h"
@@ -68,6 +69,12 @@ int FileCommand(int item) {
     case kFileSaveSettingsAs: saveSettingsAsCommand(); break;
     case kFileSaveSettingsAsDefault: saveSettingsAsDefaultCommand(); break;
     case kFileDeleteDatabaseFile: deleteDatabaseFileCommand(); break;
+    case kFilePrintSetup:
+        printSetupCommand();
+        break;
+    case kFilePrint:
+        printChartCommand();
+        break;
     case kFileExit: RequestQuit(); break;
     default: break;
     }
@@ -170,7 +177,7 @@ std::vector<CommandRoute> ProgramRoutes() {
         {kFileMenu,
          FileCommand,
          {kFileCloseInfoWindow, kFileSaveSettings, kFileSaveSettingsAs, kFileSaveSettingsAsDefault,
-          kFileDeleteDatabaseFile, kFileExit}},
+          kFileDeleteDatabaseFile, kFilePrintSetup, kFilePrint, kFileExit}},
         {kOpenMenu,
          OpenCommand,
          {kOpenSettings, kOpenDefaultSettings, kOpenDatabase, kOpenDefaultDatabase,

@@ -253,6 +253,7 @@ bool InvokeAccelerator(const std::string& key);
 
 // Template numbers name the dialog forms; the prompt box has a name of its own.
 constexpr int kAskBoxTemplate = -1; // "ASKBOX"
+constexpr int kPrintBoxTemplate = -2; // "PRINTBOX"
 constexpr int kProgressTemplate = 275;
 constexpr int kAboutTemplate = 256;
 
@@ -438,6 +439,23 @@ bool OpenFileDialog(int titleString, int filterString, std::string& path);
 bool SaveFileDialog(int titleString, int filterString, std::string& path,
                     const std::string& defaultExtension);
 
+// Printing, on the one set of print settings of the run (made with the
+// printer's defaults on first use). PrintSetupDialog changes them.
+// BeginPrintDocument runs the print dialog (printing to a PDF file works
+// without a printer) and gives the printer's surface and the copies asked,
+// or nullptr on Cancel; the main window is then disabled and the abort box
+// "Now printing..." shown. StartPrintPage sets the page mapping (a unit is
+// one screen pixel at the screen's physical size, the page filled) and gives
+// the page in those units; EndPrintPage ends it (false on a printer error).
+// PrintAborted lets the box's Cancel through; EndPrintDocument closes the
+// box and ends (or, aborted, abandons) the document.
+bool PrintSetupDialog();
+SurfaceRef BeginPrintDocument(int* copies);
+bool StartPrintPage(SurfaceRef printer, Rect* page);
+bool EndPrintPage(SurfaceRef printer);
+bool PrintAborted();
+void EndPrintDocument(SurfaceRef printer, bool aborted);
+
 enum HelpCommand : int { HelpContents = 1, HelpSearch = 2, HelpOnHelp = 4 };
 // Opens the help viewer on the help pages that belong with `helpFile`.
 bool OpenHelp(const std::string& helpFile, int command);
@@ -544,6 +562,13 @@ using ColorChooserResponder = std::function<bool(RGBColor& color)>;
 void SetColorChooserResponder(ColorChooserResponder responder);
 using FontChooserResponder = std::function<bool(std::string& face, int& size, int& style)>;
 void SetFontChooserResponder(FontChooserResponder responder);
+
+// Answers the print dialog: return false for Cancel, or choose a PDF file to
+// print to and the copies, and return true.
+using PrintDialogResponder = std::function<bool(std::string& pdfFile, int& copies)>;
+void SetPrintDialogResponder(PrintDialogResponder responder);
+// Presses the abort box's Cancel after this many pages (0: never).
+void SetPrintAbortForTest(int afterPages);
 
 // Answers the prompt box: return false for Cancel.
 using AskResponder = std::function<bool(const std::string& prompt, std::string& text)>;

@@ -114,16 +114,20 @@ QPaintDevice* TargetOf(const SurfaceRecord* surface) {
 }
 
 void OpenPainter(DrawingState* s) {
-    for (auto& outer : gStack) {
-        if (outer->painter != nullptr && TargetOf(outer->surface) == TargetOf(s->surface)) {
-            s->painter = outer->painter;
-            s->borrowed = true;
-            s->painter->save();
-            s->painter->setClipping(false);
-            s->painter->setFont(s->font);
-            ApplyPenBrush(s);
-            return;
-        }
+    // A printer's painter lasts the whole document: every page borrows it.
+    QPainter* shared = s->surface->sharedPainter;
+    for (auto& outer : gStack)
+        if (shared == nullptr && outer->painter != nullptr &&
+            TargetOf(outer->surface) == TargetOf(s->surface))
+            shared = outer->painter;
+    if (shared != nullptr) {
+        s->painter = shared;
+        s->borrowed = true;
+        s->painter->save();
+        s->painter->setClipping(false);
+        s->painter->setFont(s->font);
+        ApplyPenBrush(s);
+        return;
     }
     s->ownPainter = std::make_unique<QPainter>(TargetOf(s->surface));
     s->painter = s->ownPainter.get();
