@@ -60,6 +60,7 @@ const MenuItemDef kExportItems[] = {
     {"&Ephemeris As Text...", 0, 0},
     {"Chart As &Metafile...", 0, 0},
     {"Chart As &Bitmap...", 0, 0},
+    {"Chart As &PNG, SVG or PDF...", 0, 0},
 };
 
 // Undo, Cut, Paste and Delete have accelerators but do nothing; they keep the usual places.

@@ -90,6 +90,8 @@ const StringEntry kStrings[] = {
           "index file yourself?"},
     {551, "Norvane imported %ld objects from the file \"%s\"."},
     {552, "Norvane read %ld element sets from the file \"%s\"."},
+    {553, "Save Chart Picture As..."},
+    {554, "PNG pictures (*.png)|*.png|SVG drawings (*.svg)|*.svg|PDF documents (*.pdf)|*.pdf|"},
     {570, "The animation stopped at %s: Norvane can't compute the sky beyond this date."},
     {580, "Norvane can't open the serial port \"%s\"!  It may be missing, in use by another "
           "program, or not a serial port; try selecting a different one."},

@@ -10,13 +10,17 @@
 #include "data/Satellites.h"
 #include "data/SelectObject.h"
 #include "data/SkyObject.h"
+#include "output/EphemerisExport.h"
 #include "output/ObjectInfo.h"
+#include "output/PictureExport.h"
+#include "output/Printing.h"
 #include "settings/Settings.h"
 #include "shell/MenuState.h"
 #include "shell/Platform.h"
 #include "telescope/TelescopeCommands.h"
 #include "timecontrol/ComputationCommands.h"
 #include "timecontrol/Animation.h"
+#include "timecontrol/ComputationCommands.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -67,6 +71,12 @@ int FileCommand(int item) {
     case kFileSaveSettingsAs: saveSettingsAsCommand(); break;
     case kFileSaveSettingsAsDefault: saveSettingsAsDefaultCommand(); break;
     case kFileDeleteDatabaseFile: deleteDatabaseFileCommand(); break;
+    case kFilePrintSetup:
+        printSetupCommand();
+        break;
+    case kFilePrint:
+        printChartCommand();
+        break;
     case kFileExit: RequestQuit(); break;
     default: break;
     }
@@ -101,6 +111,20 @@ int ImportCommand(int item) {
     if (item == kImportTextFile) importTextFileCommand();
     if (item == kImportSatelliteFile) importSatelliteFileCommand();
     UpdateMenuState();
+    return 1;
+}
+
+int ExportCommand(int item) {
+    if (item == kExportEphemeris) exportEphemerisCommand();
+    if (item == kExportMetafile) exportMetafileCommand();
+    if (item == kExportBitmap) exportBitmapCommand();
+    if (item == kExportPicture) exportPictureCommand();
+    UpdateMenuState();
+    return 1;
+}
+
+int CopyCommand(int) {
+    copyChartCommand();
     return 1;
 }
 
@@ -155,7 +179,7 @@ std::vector<CommandRoute> ProgramRoutes() {
         {kFileMenu,
          FileCommand,
          {kFileCloseInfoWindow, kFileSaveSettings, kFileSaveSettingsAs, kFileSaveSettingsAsDefault,
-          kFileDeleteDatabaseFile, kFileExit}},
+          kFileDeleteDatabaseFile, kFilePrintSetup, kFilePrint, kFileExit}},
         {kOpenMenu,
          OpenCommand,
          {kOpenSettings, kOpenDefaultSettings, kOpenDatabase, kOpenDefaultDatabase,
@@ -172,6 +196,10 @@ std::vector<CommandRoute> ProgramRoutes() {
         {kNewMenu, NewCommand, {kNewStar, kNewPlanet}},
         {kEditMenu, EditCommand, {kEditFindObject, kEditEditObject, kEditDeleteObject}},
         {kImportMenu, ImportCommand, {kImportTextFile, kImportSatelliteFile}},
+        {kExportMenu,
+         ExportCommand,
+         {kExportEphemeris, kExportMetafile, kExportBitmap, kExportPicture}},
+        {kEditMenu, CopyCommand, {kEditCopy}},
         {kComputationMenu, ComputationCommand, {}, ComputationHandles},
         {kAnimationMenu, AnimationMenuCommand, {}, AnimationMenuHandles},
         {kTelescopeMenu, TelescopeMenuCommand, {}, TelescopeMenuHandles},

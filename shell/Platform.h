@@ -253,6 +253,7 @@ bool InvokeAccelerator(const std::string& key);
 
 // Template numbers name the dialog forms; the prompt box has a name of its own.
 constexpr int kAskBoxTemplate = -1; // "ASKBOX"
+constexpr int kPrintBoxTemplate = -2; // "PRINTBOX"
 constexpr int kProgressTemplate = 275;
 constexpr int kAboutTemplate = 256;
 
@@ -365,12 +366,32 @@ PictureRef LoadPictureResource(int number);
 // ignored); false for another extension or when the file can't be written
 // (an old file of that name is then left as it was).
 bool SavePicture(PictureRef picture, const std::string& path);
-// A vector picture file (SVG) of that size: draw on the surface between
-// BeginDrawing and EndDrawing, then FinishSvgSurface writes the file (false
-// when it can't) and frees the surface.
+// A vector picture file (SVG, PDF or metafile by the extension) of that
+// size: draw on the surface between BeginDrawing and EndDrawing, then
+// FinishSvgSurface writes the file (false when it can't) and frees the surface.
 SurfaceRef CreateSvgSurface(const std::string& path, int width, int height,
                             const std::string& title);
 bool FinishSvgSurface(SurfaceRef surface);
+// A vector picture in memory, its format by the extension of `fileName`:
+// ".svg", ".pdf" (one page of the picture's size) or ".wmf" (a placeable
+// Windows metafile, at the screen's pixels per inch); nullptr for another.
+// FinishVectorPicture hands back the file's bytes and frees the surface
+// (false while it is still being drawn on).
+SurfaceRef CreateVectorPicture(const std::string& fileName, int width, int height,
+                               const std::string& title);
+bool FinishVectorPicture(SurfaceRef surface, std::string& bytes);
+// A picture as a bitmap file: 24 bits per pixel without a palette, or (8 bits
+// or fewer asked) 8 bits with a palette of 256 entries. SavePicture writes
+// ".bmp" files so, with the screen's depth.
+std::string BitmapFileBytes(PictureRef picture, int bitsPerPixel);
+// Writes the bytes as the whole file, replacing an old one only when complete.
+bool WriteWholeFile(const std::string& path, const std::string& bytes);
+int ScreenPixelsPerInch();
+// Puts a picture on the clipboard, with its vector forms (either may be
+// empty) for the programs that take them. ClipboardData reads the clipboard
+// by MIME type ("image/png" gives the picture as a PNG file).
+bool SetClipboardPicture(PictureRef picture, const std::string& svg, const std::string& metafile);
+std::string ClipboardData(const std::string& mimeType);
 
 // Makes `surface` current until the matching EndDrawing (they nest).
 void BeginDrawing(SurfaceRef surface);
@@ -417,6 +438,23 @@ bool ChooseFont(std::string& face, int& size, int& style);
 bool OpenFileDialog(int titleString, int filterString, std::string& path);
 bool SaveFileDialog(int titleString, int filterString, std::string& path,
                     const std::string& defaultExtension);
+
+// Printing, on the one set of print settings of the run (made with the
+// printer's defaults on first use). PrintSetupDialog changes them.
+// BeginPrintDocument runs the print dialog (printing to a PDF file works
+// without a printer) and gives the printer's surface and the copies asked,
+// or nullptr on Cancel; the main window is then disabled and the abort box
+// "Now printing..." shown. StartPrintPage sets the page mapping (a unit is
+// one screen pixel at the screen's physical size, the page filled) and gives
+// the page in those units; EndPrintPage ends it (false on a printer error).
+// PrintAborted lets the box's Cancel through; EndPrintDocument closes the
+// box and ends (or, aborted, abandons) the document.
+bool PrintSetupDialog();
+SurfaceRef BeginPrintDocument(int* copies);
+bool StartPrintPage(SurfaceRef printer, Rect* page);
+bool EndPrintPage(SurfaceRef printer);
+bool PrintAborted();
+void EndPrintDocument(SurfaceRef printer, bool aborted);
 
 enum HelpCommand : int { HelpContents = 1, HelpSearch = 2, HelpOnHelp = 4 };
 // Opens the help viewer on the help pages that belong with `helpFile`.
@@ -542,6 +580,13 @@ using ColorChooserResponder = std::function<bool(RGBColor& color)>;
 void SetColorChooserResponder(ColorChooserResponder responder);
 using FontChooserResponder = std::function<bool(std::string& face, int& size, int& style)>;
 void SetFontChooserResponder(FontChooserResponder responder);
+
+// Answers the print dialog: return false for Cancel, or choose a PDF file to
+// print to and the copies, and return true.
+using PrintDialogResponder = std::function<bool(std::string& pdfFile, int& copies)>;
+void SetPrintDialogResponder(PrintDialogResponder responder);
+// Presses the abort box's Cancel after this many pages (0: never).
+void SetPrintAbortForTest(int afterPages);
 
 // Answers the prompt box: return false for Cancel.
 using AskResponder = std::function<bool(const std::string& prompt, std::string& text)>;

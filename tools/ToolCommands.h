@@ -65,6 +65,10 @@ bool SetUpSettings(const ToolInfoOptions& info);
 // be computed again.
 bool ChangesComputation(const ToolInfoOptions& info);
 
+// A name as info reads it: the whole name (or one of its parts) first, then
+// as find reads it ("Ceres" is "1 Ceres").
+bool FindNamedObject(const std::string& name, std::int32_t& id);
+
 // An object as find prints it: id, type and display name, TAB-separated, in
 // UTF-8 with its Greek letters.
 void PrintObjectLine(std::int32_t id);
@@ -91,6 +95,11 @@ struct ToolSearchOptions {
 int ToolSearch(const ToolDatabaseOptions& options, const ToolInfoOptions& info,
                const ToolSearchOptions& search, const std::string& first,
                const std::string& second);
+
+// The ephemeris file of one object from --from to --to by --step days,
+// exactly as File > Export > Ephemeris As Text writes it.
+int ToolEphemeris(const ToolDatabaseOptions& options, const ToolInfoOptions& info,
+                  const ToolSearchOptions& dates, const std::string& name, const std::string& out);
 
 // The chart as the window would draw it, into a picture file.
 struct ToolRenderOptions {

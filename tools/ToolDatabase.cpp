@@ -55,14 +55,6 @@ void PrintName(const std::string& line) {
 
 constexpr int kExitFailure = 1;
 
-// A name as info reads it: the whole name (or one of its parts) first, then
-// as find reads it ("Ceres" is "1 Ceres").
-bool FindNamedObject(const std::string& name, ObjectID& id) {
-    id = 0;
-    if (findObjectByName(name, false, true, id) == kStatusSuccess) return true;
-    id = 0;
-    return findObjectByName(name, false, false, id) == kStatusSuccess;
-}
 constexpr int kReplaceQuestion = 531;
 constexpr int kCreateDirectoryQuestion = 528;
 constexpr int kTypeNameBase = 1000;
@@ -88,6 +80,13 @@ int AnswerMessage(const MessageRecord& message) {
 }
 
 } // namespace
+
+bool FindNamedObject(const std::string& name, std::int32_t& id) {
+    id = 0;
+    if (findObjectByName(name, false, true, id) == kStatusSuccess) return true;
+    id = 0;
+    return findObjectByName(name, false, false, id) == kStatusSuccess;
+}
 
 // The progress box and the rest of the platform work without a display.
 void StartHeadless(const ToolDatabaseOptions& options) {

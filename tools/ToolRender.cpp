@@ -1,5 +1,5 @@
 // norvane-tool render: the chart drawn as the window would draw it, into a
-// PNG, BMP or SVG file; and pick: the object a click on that chart chooses.
+// PNG, BMP, SVG, PDF or metafile; and pick: the object a click on that chart chooses.
 
 #include "tools/ToolCommands.h"
 
@@ -84,7 +84,8 @@ int LoadedFiles() {
 
 bool Draw(const ToolRenderOptions& render) {
     Rect area{0, 0, render.width, render.height};
-    if (EndsWithIgnoringCase(render.out, ".svg")) {
+    if (EndsWithIgnoringCase(render.out, ".svg") || EndsWithIgnoringCase(render.out, ".pdf") ||
+        EndsWithIgnoringCase(render.out, ".wmf")) {
         SurfaceRef surface =
             CreateSvgSurface(render.out, render.width, render.height, LoadString(kTitleString));
         if (surface == nullptr) return false;

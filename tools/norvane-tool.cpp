@@ -61,6 +61,10 @@ const char* kUsage =
     "                 stand farthest apart), with the separation in degrees (or,\n"
     "                 --physical, in AU in space); the step (default 1 day) must\n"
     "                 be shorter than the event: half a day for the Moon\n"
+    "  ephemeris NAME --from DATE --to DATE [--step DAYS] --out FILE\n"
+    "                 write the object's ephemeris from DATE to DATE (local, in\n"
+    "                 the settings' zone) every DAYS (default 1) exactly as File >\n"
+    "                 Export > Ephemeris As Text writes it: tab-separated, CR LF\n"
     "  info NAME      print an object's Object Info lines: its display name, type,\n"
     "                 R.A. and Dec., distance, magnitude, size, rising and setting,\n"
     "                 catalogue data or physical ephemeris, and its position in\n"
@@ -68,9 +72,10 @@ const char* kUsage =
     "                 matches it (the whole name or one of its \";\" parts, letter\n"
     "                 case ignored)\n"
     "  render --out FILE\n"
-    "                 draw the chart as the window would into a picture (PNG, BMP\n"
-    "                 or SVG by the extension) and print how many stars, deep-sky\n"
-    "                 objects and bodies were drawn and how many data files loaded\n"
+    "                 draw the chart as the window would into a picture (PNG, BMP,\n"
+    "                 SVG, PDF or Windows metafile by the extension) and print how\n"
+    "                 many stars, deep-sky objects and bodies were drawn and how\n"
+    "                 many data files loaded\n"
     "  pick X Y       print the object a click at pixel X, Y of the chart render\n"
     "                 draws with the same options would choose (a star within 3\n"
     "                 pixels, a deep-sky object or body within 3 pixels of its\n"
@@ -124,8 +129,9 @@ const char* kUsage =
     "                           info, render: how planets are computed\n"
     "  --size WxH               render, pick: the chart's size in pixels (default\n"
     "                           1600x1000)\n"
-    "  --out FILE               render: the picture file, .png, .bmp or .svg;\n"
-    "                           settings: the settings file to write\n"
+    "  --out FILE               render: the picture file, .png, .bmp, .svg, .wmf\n"
+    "                           or .pdf; settings: the settings file to write;\n"
+    "                           ephemeris: the text file\n"
     "  --center LON,LAT         render: the chart centre, degrees in the chart's\n"
     "                           coordinate system\n"
     "  --field DEGREES          render: the field width (the projection becomes the\n"
@@ -547,9 +553,9 @@ int main(int argc, char** argv) {
     std::string command = words.front();
     // The date option is read in the zone and calendar given, wherever they
     // stand; the commands that read settings read it once those are known.
-    bool readsSettings =
-        command == "info" || command == "render" || command == "settings" ||
-        command == "search" || command == "pick" || command == "telescope";
+    bool readsSettings = command == "info" || command == "render" || command == "settings" ||
+                         command == "search" || command == "pick" || command == "telescope" ||
+                         command == "ephemeris";
     if (!readsSettings && !options.dateText.empty() &&
         !ParseDateTime(options.dateText, options.zoneDays, options.calendar, &options.instant))
         return kExitFailure;
@@ -579,6 +585,9 @@ int main(int argc, char** argv) {
     if (readsSettings) {
         if (command == "info" && arguments.size() != 1)
             return UsageError("info takes one name (quote it)");
+        if (command == "ephemeris" && (arguments.size() != 1 || options.search.from.empty() ||
+                                       options.search.to.empty() || options.render.out.empty()))
+            return UsageError("ephemeris takes one name, --from DATE --to DATE and --out FILE");
         if (command == "search" &&
             (arguments.size() != 2 || options.search.from.empty() || options.search.to.empty()))
             return UsageError("search takes two names and --from DATE --to DATE");
@@ -590,14 +599,15 @@ int main(int argc, char** argv) {
              std::fabs(pickY) > kLargestPixel))
             return UsageError("pick takes the pixel's X and Y, whole numbers");
         if (command != "info" && command != "pick" && command != "search" &&
-            command != "telescope" && !arguments.empty())
+            command != "telescope" && command != "ephemeris" && !arguments.empty())
             return UsageError(command + " takes no arguments");
         const std::string& out = options.render.out;
         if (command == "render") {
             if (out.empty()) return UsageError("render needs --out FILE");
-            if (!EndsWithIgnoringCase(out, ".png") && !EndsWithIgnoringCase(out, ".bmp") &&
-                !EndsWithIgnoringCase(out, ".svg"))
-                return UsageError("--out needs a .png, .bmp or .svg file");
+            bool known = false;
+            for (const char* extension : {".png", ".bmp", ".svg", ".wmf", ".pdf"})
+                known = known || EndsWithIgnoringCase(out, extension);
+            if (!known) return UsageError("--out needs a .png, .bmp, .svg, .wmf or .pdf file");
         }
         if (command == "settings" && out.empty()) return UsageError("settings needs --out FILE");
         ToolInfoOptions info = options.info;
@@ -619,6 +629,8 @@ int main(int argc, char** argv) {
             return ToolTelescope(options.database, info, options.telescope, arguments);
         if (command == "render") return ToolRender(options.database, info, options.render);
         if (command == "settings") return ToolSettings(options.database, info, options.render, out);
+        if (command == "ephemeris")
+            return ToolEphemeris(options.database, info, options.search, arguments[0], out);
         if (command == "search")
             return ToolSearch(options.database, info, options.search, arguments[0], arguments[1]);
         if (command == "pick")

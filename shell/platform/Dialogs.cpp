@@ -52,6 +52,7 @@ AskResponder gAskResponder;
 
 QString TemplatePath(int number) {
     if (number == kAskBoxTemplate) return QStringLiteral(":/dialogs/ASKBOX.ui");
+    if (number == kPrintBoxTemplate) return QStringLiteral(":/dialogs/PRINTBOX.ui");
     return QStringLiteral(":/dialogs/%1.ui").arg(number);
 }
 

@@ -1,16 +1,20 @@
 // Drawing surfaces: the window's own, off-screen pictures and picture
 // controls, with one current pen, brush, text colour and font at a time.
 
+#include "shell/platform/Metafile.h"
 #include "shell/platform/PlatformInternal.h"
 #include "shell/platform/Widgets.h"
 
 #include <QApplication>
 #include <QBuffer>
+#include <QClipboard>
 #include <QFile>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QMimeData>
 #include <QPainter>
 #include <QPalette>
+#include <QPdfWriter>
 #include <QScreen>
 #include <QSvgGenerator>
 #include <QSvgRenderer>
@@ -96,6 +100,11 @@ QPainter* Painter() {
     return s != nullptr ? s->painter : nullptr;
 }
 
+// Files and printers take shapes as shapes: none of the pixel shortcuts.
+bool OnVector(const DrawingState* s) {
+    return s->surface != nullptr && s->surface->kind == SurfaceRecord::VectorKind;
+}
+
 // Pictures and window surfaces are drawn at one pixel per unit, whatever the
 // screen's scaling.
 QPaintDevice* TargetOf(const SurfaceRecord* surface) {
@@ -105,16 +114,20 @@ QPaintDevice* TargetOf(const SurfaceRecord* surface) {
 }
 
 void OpenPainter(DrawingState* s) {
-    for (auto& outer : gStack) {
-        if (outer->painter != nullptr && TargetOf(outer->surface) == TargetOf(s->surface)) {
-            s->painter = outer->painter;
-            s->borrowed = true;
-            s->painter->save();
-            s->painter->setClipping(false);
-            s->painter->setFont(s->font);
-            ApplyPenBrush(s);
-            return;
-        }
+    // A printer's painter lasts the whole document: every page borrows it.
+    QPainter* shared = s->surface->sharedPainter;
+    for (auto& outer : gStack)
+        if (shared == nullptr && outer->painter != nullptr &&
+            TargetOf(outer->surface) == TargetOf(s->surface))
+            shared = outer->painter;
+    if (shared != nullptr) {
+        s->painter = shared;
+        s->borrowed = true;
+        s->painter->save();
+        s->painter->setClipping(false);
+        s->painter->setFont(s->font);
+        ApplyPenBrush(s);
+        return;
     }
     s->ownPainter = std::make_unique<QPainter>(TargetOf(s->surface));
     s->painter = s->ownPainter.get();
@@ -533,15 +546,15 @@ const QImage& EllipseTile(const TileKey& key) {
 
 void Ellipse(int left, int top, int right, int bottom) {
     DrawingState* s = Current();
-    if (s != nullptr && s->painter != nullptr && s->penWidth == 1 && !s->xorMode &&
-        right > left && bottom > top && SmallShape(left, top, right, bottom)) {
+    if (s != nullptr && s->painter != nullptr && s->penWidth == 1 && !s->xorMode && right > left &&
+        bottom > top && SmallShape(left, top, right, bottom) && !OnVector(s)) {
         TileKey key{right - left, bottom - top, s->color.rgb(), s->filled};
         s->painter->drawImage(left, top, EllipseTile(key));
         return;
     }
     if (s != nullptr && s->painter != nullptr && s->penWidth <= 0) {
         if (!s->filled || right <= left || bottom <= top) return;
-        if (s->antialias && !s->xorMode && !SmallShape(left, top, right, bottom))
+        if ((s->antialias && !s->xorMode && !SmallShape(left, top, right, bottom)) || OnVector(s))
             s->painter->drawEllipse(QRectF(left, top, right - left, bottom - top));
         else
             FillEllipseRows(s->painter, s->color, left, top, right, bottom);
@@ -651,62 +664,193 @@ bool WriteWhole(const std::string& path, const QByteArray& bytes) {
     return CloseFile(file);
 }
 
-struct SvgFile {
+struct VectorFile {
     SurfaceRecord surface;
     QBuffer buffer;
-    QSvgGenerator generator;
-    std::string path;
+    std::unique_ptr<QSvgGenerator> svg;
+    std::unique_ptr<QPdfWriter> pdf;
+    std::unique_ptr<MetafileDevice> metafile;
+    std::string path; // where FinishSvgSurface writes it
 };
-std::vector<std::unique_ptr<SvgFile>> gSvgFiles;
+std::vector<std::unique_ptr<VectorFile>> gVectorFiles;
+
+bool EndsWith(const std::string& name, const char* extension) {
+    return ToQString(name).endsWith(QLatin1String(extension), Qt::CaseInsensitive);
+}
+
+void PutLE(QByteArray& out, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        out.append(static_cast<char>(value >> (8 * i) & 0xFF));
+}
 
 } // namespace
 
+std::string BitmapFileBytes(PictureRef picture, int bitsPerPixel) {
+    if (picture == nullptr) return {};
+    const bool indexed = bitsPerPixel <= 8;
+    const int bits = indexed ? 8 : 24;
+    // A screen of 256 colours holds the colours of its palette: the picture is
+    // reduced to at most 256 of them, the table filled out to its full size.
+    QImage image = indexed ? picture->image.convertToFormat(QImage::Format_Indexed8,
+                                                            Qt::ThresholdDither | Qt::AvoidDither)
+                           : picture->image.convertToFormat(QImage::Format_RGB888);
+    if (image.isNull()) return {};
+    const int width = image.width(), height = image.height();
+    const std::uint32_t rowBytes = ((static_cast<std::uint32_t>(width) * bits + 31) / 32) * 4;
+    const std::uint32_t imageSize = rowBytes * static_cast<std::uint32_t>(height);
+    const std::uint32_t paletteEntries = indexed ? 256 : 0;
+    const std::uint32_t pixelsAt = 14 + 40 + 4 * paletteEntries;
+    QByteArray out;
+    out.append("BM");
+    PutLE(out, pixelsAt + imageSize, 4);
+    PutLE(out, 0, 4);
+    PutLE(out, pixelsAt, 4);
+    PutLE(out, 40, 4);
+    PutLE(out, static_cast<std::uint32_t>(width), 4);
+    PutLE(out, static_cast<std::uint32_t>(height), 4);
+    PutLE(out, 1, 2);
+    PutLE(out, static_cast<std::uint32_t>(bits), 2);
+    PutLE(out, 0, 4);
+    PutLE(out, imageSize, 4);
+    PutLE(out, 0, 16);
+    const QList<QRgb> table = image.colorTable();
+    for (std::uint32_t i = 0; i < paletteEntries; ++i) {
+        const QRgb c =
+            i < static_cast<std::uint32_t>(table.size()) ? table[static_cast<int>(i)] : 0;
+        out.append(static_cast<char>(qBlue(c))).append(static_cast<char>(qGreen(c)));
+        out.append(static_cast<char>(qRed(c))).append('\0');
+    }
+    // Rows bottom up, blue green red, each padded to a multiple of 4 bytes.
+    for (int y = height - 1; y >= 0; --y) {
+        const uchar* line = image.constScanLine(y);
+        QByteArray row;
+        if (indexed) {
+            row = QByteArray(reinterpret_cast<const char*>(line), width);
+        } else {
+            for (int x = 0; x < width; ++x)
+                row.append(static_cast<char>(line[3 * x + 2]))
+                    .append(static_cast<char>(line[3 * x + 1]))
+                    .append(static_cast<char>(line[3 * x]));
+        }
+        row.append(QByteArray(static_cast<qsizetype>(rowBytes) - row.size(), '\0'));
+        out.append(row);
+    }
+    return out.toStdString();
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& bytes) {
+    return WriteWhole(path, QByteArray::fromStdString(bytes));
+}
+
 bool SavePicture(PictureRef picture, const std::string& path) {
     if (picture == nullptr) return false;
-    QString name = ToQString(path);
-    const char* format = nullptr;
-    if (name.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive))
-        format = "PNG";
-    else if (name.endsWith(QStringLiteral(".bmp"), Qt::CaseInsensitive))
-        format = "BMP";
-    else
-        return false;
+    if (EndsWith(path, ".bmp"))
+        return WriteWholeFile(path, BitmapFileBytes(picture, ScreenBitsPerPixel()));
+    if (!EndsWith(path, ".png")) return false;
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    if (!picture->image.save(&buffer, format)) return false;
+    if (!picture->image.save(&buffer, "PNG")) return false;
     return WriteWhole(path, bytes);
 }
 
-SurfaceRef CreateSvgSurface(const std::string& path, int width, int height, const std::string& title) {
+int ScreenPixelsPerInch() {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? qRound(screen->logicalDotsPerInchX()) : 96;
+}
+
+SurfaceRef CreateVectorPicture(const std::string& fileName, int width, int height,
+                               const std::string& title) {
     if (width <= 0 || height <= 0) return nullptr;
-    auto file = std::make_unique<SvgFile>();
-    file->path = path;
+    auto file = std::make_unique<VectorFile>();
     file->buffer.open(QIODevice::WriteOnly);
-    file->generator.setOutputDevice(&file->buffer);
-    file->generator.setSize(QSize(width, height));
-    // At the screen's customary 96 dots per inch, viewers show it pixel for pixel.
-    file->generator.setResolution(96);
-    file->generator.setViewBox(QRect(0, 0, width, height));
-    file->generator.setTitle(ToQString(title));
     file->surface.kind = SurfaceRecord::VectorKind;
-    file->surface.device = &file->generator;
+    if (EndsWith(fileName, ".svg")) {
+        file->svg = std::make_unique<QSvgGenerator>();
+        file->svg->setOutputDevice(&file->buffer);
+        file->svg->setSize(QSize(width, height));
+        // At the screen's customary 96 dots per inch, viewers show it pixel for pixel.
+        file->svg->setResolution(96);
+        file->svg->setViewBox(QRect(0, 0, width, height));
+        file->svg->setTitle(ToQString(title));
+        file->surface.device = file->svg.get();
+    } else if (EndsWith(fileName, ".pdf")) {
+        // One page the size of the picture at 96 dots per inch, a unit a dot.
+        file->pdf = std::make_unique<QPdfWriter>(&file->buffer);
+        file->pdf->setResolution(96);
+        file->pdf->setPageSize(QPageSize(QSizeF(width, height) * 72.0 / 96.0, QPageSize::Point));
+        file->pdf->setPageMargins(QMarginsF(0, 0, 0, 0));
+        file->pdf->setTitle(ToQString(title));
+        file->pdf->setCreator(ToQString(title));
+        file->surface.device = file->pdf.get();
+    } else if (EndsWith(fileName, ".wmf")) {
+        file->metafile = std::make_unique<MetafileDevice>(width, height, ScreenPixelsPerInch());
+        file->surface.device = file->metafile.get();
+    } else {
+        return nullptr;
+    }
     SurfaceRef surface = &file->surface;
-    gSvgFiles.push_back(std::move(file));
+    gVectorFiles.push_back(std::move(file));
+    return surface;
+}
+
+bool FinishVectorPicture(SurfaceRef surface, std::string& bytes) {
+    auto it =
+        std::find_if(gVectorFiles.begin(), gVectorFiles.end(),
+                     [&](const std::unique_ptr<VectorFile>& f) { return &f->surface == surface; });
+    if (it == gVectorFiles.end()) return false;
+    // Nothing may still be drawing on it.
+    for (auto& state : gStack)
+        if (state->surface == surface) return false;
+    std::unique_ptr<VectorFile> file = std::move(*it);
+    gVectorFiles.erase(it);
+    file->buffer.close();
+    bytes = file->metafile ? file->metafile->placeableBytes().toStdString()
+                           : file->buffer.data().toStdString();
+    return !bytes.empty();
+}
+
+SurfaceRef CreateSvgSurface(const std::string& path, int width, int height,
+                            const std::string& title) {
+    SurfaceRef surface = CreateVectorPicture(path, width, height, title);
+    for (auto& file : gVectorFiles)
+        if (&file->surface == surface) file->path = path;
     return surface;
 }
 
 bool FinishSvgSurface(SurfaceRef surface) {
-    auto it = std::find_if(gSvgFiles.begin(), gSvgFiles.end(),
-                           [&](const std::unique_ptr<SvgFile>& f) { return &f->surface == surface; });
-    if (it == gSvgFiles.end()) return false;
-    // Nothing may still be drawing on it.
-    for (auto& state : gStack)
-        if (state->surface == surface) return false;
-    std::unique_ptr<SvgFile> file = std::move(*it);
-    gSvgFiles.erase(it);
-    file->buffer.close();
-    return WriteWhole(file->path, file->buffer.data());
+    std::string path;
+    for (auto& file : gVectorFiles)
+        if (&file->surface == surface) path = file->path;
+    std::string bytes;
+    return FinishVectorPicture(surface, bytes) && WriteWholeFile(path, bytes);
+}
+
+bool SetClipboardPicture(PictureRef picture, const std::string& svg, const std::string& metafile) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (clipboard == nullptr || picture == nullptr) return false;
+    auto* data = new QMimeData;
+    data->setImageData(picture->image);
+    if (!svg.empty())
+        data->setData(QStringLiteral("image/svg+xml"), QByteArray::fromStdString(svg));
+    if (!metafile.empty())
+        data->setData(QStringLiteral("image/x-wmf"), QByteArray::fromStdString(metafile));
+    clipboard->setMimeData(data);
+    return true;
+}
+
+std::string ClipboardData(const std::string& mimeType) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    const QMimeData* data = clipboard != nullptr ? clipboard->mimeData() : nullptr;
+    if (data == nullptr) return {};
+    if (mimeType == "image/png" && data->hasImage()) {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        qvariant_cast<QImage>(data->imageData()).save(&buffer, "PNG");
+        return bytes.toStdString();
+    }
+    return data->data(ToQString(mimeType)).toStdString();
 }
 
 // ---------------------------------------------------------------------------

@@ -32,6 +32,7 @@ struct SurfaceRecord {
     WindowRecord* window = nullptr;
     QPointer<QLabel> item;        // ItemKind: the label that shows the image afterwards
     std::unique_ptr<QImage> ownedImage;
+    QPainter* sharedPainter = nullptr; // a printer's: one painter for the whole document
 };
 
 struct PictureRecord {

@@ -8,6 +8,7 @@
 #include "data/Import.h"
 #include "data/ObjectStore.h"
 #include "data/SkyObject.h"
+#include "output/EphemerisExport.h"
 #include "settings/Settings.h"
 #include "settings/SettingsFile.h"
 #include "shell/Platform.h"
@@ -68,6 +69,7 @@ protected:
         ASSERT_TRUE(writeIndex(gObjectStore.indexPath));
         ASSERT_TRUE(saveSettingsFile(dir + "/Norvane.ini"));
         ASSERT_TRUE(saveSettingsFile(dir + "/My.nvs"));
+        std::ofstream(dir + "/Old.eph") << "old";
         ClearRecordedMessages();
     }
     void TearDown() override {
@@ -104,6 +106,8 @@ TEST_F(WriteFaults, EveryWriterKeepsThePreviousFile) {
              gChartView.fieldWidth *= 0.5;
              return saveSettingsFile(dir + "/My.nvs");
          }},
+        {"ephemeris", "Old.eph",
+         [this] { return WriteEphemerisFile(firstObjectInFile(file), 0, 1, 1, dir + "/Old.eph"); }},
         {"default settings", "Norvane.ini",
          [] {
              gChartView.fieldWidth *= 0.5;

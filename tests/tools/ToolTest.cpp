@@ -360,7 +360,36 @@ TEST_F(ToolTest, RendersWhatTheOptionsAsk) {
     EXPECT_GE(pleiades[0], 6);
     EXPECT_GE(pleiades[1], 1);
     EXPECT_GT(whole[3], pleiades[3] + 10) << "the whole sky loads most star files";
-    EXPECT_EQ(Entries(), 2u) << "no temporary files left beside the pictures";
+    // The same drawing as a metafile and a PDF: the same objects drawn.
+    const std::string small = kNight + "--size 200x150 --out ";
+    const auto counts = Render(small + Quoted("b.bmp"));
+    for (auto [name, magic] : {std::pair{"a.wmf", "\xD7\xCD\xC6\x9A"}, {"a.pdf", "%PDF-"}}) {
+        EXPECT_EQ(Render(small + Quoted(name)), counts) << name;
+        EXPECT_TRUE(ReadFile(Path(name)).starts_with(magic)) << name;
+    }
+    EXPECT_EQ(Entries(), 5u) << "no temporary files left beside the pictures";
+}
+
+// Every tenth day of 2025 at Mount Wilson: 37 rows, each at the place info
+// gives for that instant.
+TEST_F(ToolTest, EphemerisRowsAreWhereInfoPutsTheObject) {
+    const std::string where = "--site -118.06,34.22 --zone -8 ";
+    ASSERT_EQ(Shipped(where + "ephemeris Mars --from 2025/1/1 --to 2025/12/31 --step 10 --out " +
+                      Quoted("mars.eph"))
+                  .status,
+              0);
+    const std::string text = ReadFile(Path("mars.eph"));
+    const std::regex row("\r\n 2025/");
+    EXPECT_EQ(std::distance(std::sregex_iterator(text.begin(), text.end(), row), {}), 37);
+    for (const char* date : {"2025/01/01 00:00:00", "2025/12/27 00:00:00"}) {
+        std::smatch m;
+        const std::string info = Shipped(where + "--date '" + date + "' info Mars").out;
+        ASSERT_TRUE(std::regex_search(info, m, std::regex("R.A. .*: (..)h (..)m (.....)s")));
+        EXPECT_NE(text.find(std::string(date) + "\t    " + m.str(1) + " " + m.str(2) + " " +
+                            m.str(3) + "\t"),
+                  std::string::npos)
+            << info;
+    }
 }
 
 // pick finds what render draws where it draws it: Sirius at the centre of a
@@ -428,7 +457,10 @@ TEST_F(ToolTest, FailuresExitOneAndWriteNothing) {
           {"settings --out " + Quoted("no/dir/out.nvs"), "out.nvs"},
           // An unknown name, or viewer.
           {"info Vulcan", "\"Vulcan\""},
-          {"info Sirius --viewer Vulcan", "\"Vulcan\""}}) {
+          {"info Sirius --viewer Vulcan", "\"Vulcan\""},
+          {"ephemeris Vulcan --from 2025/1/1 --to 2025/2/1 --out " + Quoted("x.eph"), "\"Vulcan\""},
+          {"ephemeris Mars --from 2025/x/1 --to 2025/2/1 --out " + Quoted("x.eph"), "2025/x/1"},
+          {"ephemeris Mars --from 2025/1/1 --to 2025/2/1 --out " + Quoted("no/x.eph"), "x.eph"}}) {
         ToolRun run = Shipped(arguments);
         EXPECT_EQ(run.status, 1) << arguments;
         EXPECT_EQ(run.out, "") << arguments;
