@@ -67,6 +67,7 @@ struct Press {
 Press gPress;
 
 InfoWindowHooks gInfoHooks;
+void (*gSkyPointListener)(const Vector3&) = nullptr;
 bool gEditingConstellations = false;
 
 // The box of the last coordinate readout written on the window.
@@ -476,6 +477,7 @@ bool DoubleClickPoint(int x, int y) {
     }
     Vector3 v;
     if (!UnprojectPoint(x, y, v)) return false;
+    if (gSkyPointListener != nullptr) gSkyPointListener(v);
     CenterOnDirection(v);
     RenderChart();
     ShowChart();
@@ -516,6 +518,17 @@ std::string ReadoutText(int x, int y, const Point* from) {
                   lonText.c_str(), latText.c_str(), sep.units, kDegreeSign, sep.minutes,
                   sep.seconds, angle * kDegreesPerRadianText, kDegreeSign);
     return text;
+}
+
+void setSkyPointListener(void (*listener)(const Vector3& direction)) {
+    gSkyPointListener = listener;
+}
+
+void CenterChartOn(const Vector3& direction) {
+    CenterOnDirection(direction);
+    RenderChart();
+    ShowChart();
+    RefreshMenuState();
 }
 
 void setInfoWindowHooks(const InfoWindowHooks& hooks) {

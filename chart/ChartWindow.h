@@ -1,6 +1,7 @@
 #pragma once
 
 #include "astro/Types.h"
+#include "astro/Vectors.h"
 #include "shell/Platform.h"
 
 #include <string>
@@ -75,6 +76,11 @@ struct InfoWindowHooks {
     WindowRef (*window)() = nullptr;                   // the window itself
 };
 void setInfoWindowHooks(const InfoWindowHooks& hooks);
+// A double click on the sky hands its J2000 direction here before the chart
+// is centred on it (the telescope takes it as its target); nullptr: no one.
+void setSkyPointListener(void (*listener)(const Vector3& direction));
+// Centres the chart on a J2000 direction (no object centred) and redraws.
+void CenterChartOn(const Vector3& direction);
 
 // The press that is going on: a drag of the chart, a click on an object
 // (its name shown while the button is held over it), or a measurement from

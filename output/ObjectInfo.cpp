@@ -339,6 +339,7 @@ ObjectID gInfoObject = 0;
 // What the window's lines hold: a line the next object has no value for keeps
 // its text, as the controls do.
 ObjectInfo gInfoLines;
+void (*gInfoListener)(ObjectID) = nullptr;
 bool (*gInfoEditor)(ObjectID) = nullptr;
 bool (*gTrailEditor)(ObjectID) = nullptr;
 
@@ -351,22 +352,7 @@ int ChartFrame() {
 // The name centred along the bottom of its area, in the chart's font made
 // bold, with a Bayer name's Greek letter drawn as the chart draws it.
 void PaintName(WindowRef window, const std::string& name) {
-    // Any text clears the last name's picture (the surface would draw over
-    // it), and the new picture replaces the text.
-    SetItemText(window, kInfoNameArea, " ");
-    SurfaceRef surface = GetItemSurface(window, kInfoNameArea);
-    if (surface == nullptr) return;
-    const Rect area = GetItemRect(window, kInfoNameArea);
-    BeginDrawing(surface);
-    SelectChartFont(FontBold);
-    SetPenBrush(kNameInk, 1, false);
-    int width = 0, height = 0;
-    LabelExtent(name.c_str(), static_cast<int>(name.size()), &width, &height);
-    if (!name.empty())
-        DrawLabel(name.c_str(), static_cast<int>(name.size()), (area.width() - width) / 2,
-                  area.height() - 1);
-    EndDrawing();
-    ReleaseItemSurface(surface);
+    PaintObjectName(window, kInfoNameArea, name);
 }
 
 void CenterInfoObject() {
@@ -384,6 +370,29 @@ void AfterTrailChange() {
 }
 
 } // namespace
+
+void PaintObjectName(WindowRef window, int control, const std::string& name) {
+    // Any text clears the last name's picture (the surface would draw over
+    // it), and the new picture replaces the text.
+    SetItemText(window, control, " ");
+    SurfaceRef surface = GetItemSurface(window, control);
+    if (surface == nullptr) return;
+    const Rect area = GetItemRect(window, control);
+    BeginDrawing(surface);
+    SelectChartFont(FontBold);
+    SetPenBrush(kNameInk, 1, false);
+    int width = 0, height = 0;
+    LabelExtent(name.c_str(), static_cast<int>(name.size()), &width, &height);
+    if (!name.empty())
+        DrawLabel(name.c_str(), static_cast<int>(name.size()), (area.width() - width) / 2,
+                  area.height() - 1);
+    EndDrawing();
+    ReleaseItemSurface(surface);
+}
+
+void setInfoObjectListener(void (*listener)(ObjectID)) {
+    gInfoListener = listener;
+}
 
 WindowRef CreateObjectInfoWindow() {
     if (ObjectInfoWindow() == nullptr) {
@@ -417,6 +426,7 @@ void ShowObjectInfo(ObjectID id) {
     gInfoObject = id;
     // What the window describes is what Edit Object and Delete Object act on.
     if (id != 0) setSelectedObject(id);
+    if (id != 0 && gInfoListener != nullptr) gInfoListener(id);
     if (id == 0) {
         CloseObjectInfo();
         return;

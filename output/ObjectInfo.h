@@ -134,6 +134,12 @@ void FillObjectInfo(WindowRef window, ObjectID id);
 void RefreshInfoWindow();
 // Hides the window (Close, the close box, File > Close Info Window).
 void CloseObjectInfo();
+// Told of every object the window is made to describe (the telescope's
+// target follows the choice); nullptr: no one.
+void setInfoObjectListener(void (*listener)(ObjectID));
+// An object's name centred along the bottom of a dialog's static control, in
+// the chart's font made bold (a Bayer letter drawn as the chart draws it).
+void PaintObjectName(WindowRef window, int control, const std::string& name);
 long ObjectInfoHandler(int event, WindowRef window, long a, long b);
 
 // The object editor and the trail dialog open from the window's buttons;

@@ -18,6 +18,7 @@
 #include "shell/MenuState.h"
 #include "telescope/Telescope.h"
 #include "telescope/TelescopeCommands.h"
+#include "telescope/TelescopeWindows.h"
 #include "timecontrol/ComputationCommands.h"
 #include "timecontrol/Animation.h"
 #include "timecontrol/Trails.h"
@@ -50,8 +51,8 @@ void ForgetObjectIds() {
 }
 
 // After a recomputation: the chart is drawn afresh, the Object Info window
-// follows the new numbers and the menus follow the state. The telescope
-// display joins here when it arrives.
+// follows the new numbers, so does the telescope's target, and the menus
+// follow the state.
 void ShowRecomputedState() {
     if (WindowRef chart = ChartWindow(); chart != nullptr && IsWindowVisible(chart)) {
         RenderChart();
@@ -59,6 +60,7 @@ void ShowRecomputedState() {
         InvalidateWindow(chart);
     }
     RefreshObjectInfo();
+    RefreshTarget();
     // A settings file just read may have set the animation running: its
     // clock starts now, and so do the idle steps.
     if (AnimationRunning() && IdleInterval() < 0) RebaseAnimationClock();
@@ -111,6 +113,8 @@ void StartProgram() {
     setTrailObjectChooser(selectObjectDialog);
     setClockRebaser(RebaseAnimationClock);
     InstallTelescopeHooks(UpdateMenuState);
+    setInfoObjectListener(TargetChosenObject);
+    setSkyPointListener(TargetChosenPoint);
     Step(2);
 
     // 3. The chart window, hidden until start-up is over.

@@ -67,6 +67,9 @@ enum NotifyCode : int {
     NotifyClicked = 0,
     NotifySelectionChanged = 1, // list or combo box selection
     NotifyDoubleClicked = 5,
+    // A button that acts while held: pressed, and let go (anywhere).
+    NotifyPressed = 2,
+    NotifyReleased = 3,
     NotifyEditChanged = 768,
     NotifyTabChanged = 1, // a tab change is a selection change of the tab bar
     // Scroll bars.

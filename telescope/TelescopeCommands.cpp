@@ -13,6 +13,7 @@
 #include "telescope/Link.h"
 #include "telescope/Telescope.h"
 #include "telescope/TelescopeState.h"
+#include "telescope/TelescopeWindows.h"
 
 #include <cmath>
 #include <cstdio>
@@ -70,6 +71,7 @@ void ToggleMarkerOnPicture() {
 // Stay centred draws the chart afresh around the telescope; otherwise the
 // idle pass moves the marker on the picture, and the window shows it.
 void Moved(double, double) {
+    ShowTelescopePosition();
     if (gTelescopeState.stayCentred)
         RedrawChartWindow();
     else if (WindowRef chart = ChartWindow())
@@ -77,9 +79,11 @@ void Moved(double, double) {
 }
 
 void Connected() {
+    OpenTelescopeWindow();
     Changed();
 }
 void Disconnected() {
+    CloseTelescopeWindow();
     Changed();
 }
 
@@ -103,16 +107,9 @@ bool StayCentredQuery(double* ra, double* dec) {
 
 // The target is an object's place now; a go-to follows.
 void SetTargetObject(ObjectID id) {
-    SkyObject* object = getObject(id);
-    if (object == nullptr) return;
-    EnsureComputed(object);
-    Vector3 v;
-    ObjectDirection(object, v);
-    double r;
-    TelescopeState& t = gTelescopeState;
-    RectangularToSpherical(v, &t.targetRA, &t.targetDec, &r);
-    t.targetObject = id;
-    TelescopeGoTo(t.targetRA, t.targetDec);
+    SetTarget(id, 0.0, 0.0);
+    if (gTelescopeState.targetObject == id)
+        TelescopeGoTo(gTelescopeState.targetRA, gTelescopeState.targetDec);
 }
 
 void FillDevices(WindowRef dialog) {
@@ -237,7 +234,8 @@ bool RunTelescopeConnectionDialog() {
 }
 
 bool TelescopeMenuHandles(int, int item) {
-    return item == kItemConnect || item == kItemDisconnect || item == kItemSetLocation ||
+    return item == kItemDisplay || item == kItemTargetCoordinates || item == kItemControlWindow ||
+           item == kItemConnect || item == kItemDisconnect || item == kItemSetLocation ||
            item == kItemSetTime || item == kItemTargetObject || item == kItemShowFields ||
            item == kItemStayCentered || item == kItemTrackMoving;
 }
@@ -248,7 +246,9 @@ bool TelescopeMenuItemEnabled(int item) {
 
 bool TelescopeMenuItemChecked(int item) {
     const TelescopeState& t = gTelescopeState;
-    return (item == kItemShowFields && t.showFields) ||
+    WindowRef window = TelescopeWindow();
+    return (item == kItemControlWindow && window != nullptr && IsWindowVisible(window)) ||
+           (item == kItemShowFields && t.showFields) ||
            (item == kItemStayCentered && t.stayCentred) ||
            (item == kItemTrackMoving && t.trackMovingTargets);
 }
@@ -256,6 +256,9 @@ bool TelescopeMenuItemChecked(int item) {
 int TelescopeMenuCommand(int item) {
     TelescopeState& t = gTelescopeState;
     switch (item) {
+    case kItemDisplay:
+        if (RunTelescopeDisplayDialog()) Changed();
+        break;
     case kItemConnect:
         if (RunTelescopeConnectionDialog()) {
             // Polls come from idle time, which a quiet program stops.
@@ -277,6 +280,13 @@ int TelescopeMenuCommand(int item) {
     case kItemTargetObject:
         if (ObjectID id = selectObjectDialog()) SetTargetObject(id);
         break;
+    case kItemTargetCoordinates:
+        RunTelescopeTargetDialog();
+        break;
+    case kItemControlWindow:
+        ToggleTelescopeWindow();
+        if (gUpdateMenus != nullptr) gUpdateMenus();
+        break;
     case kItemShowFields:
         t.showFields = !t.showFields;
         Changed();
@@ -287,7 +297,7 @@ int TelescopeMenuCommand(int item) {
         break;
     case kItemTrackMoving:
         t.trackMovingTargets = !t.trackMovingTargets;
-        if (t.trackMovingTargets && t.targetObject != 0) SetTargetObject(t.targetObject);
+        if (t.trackMovingTargets) RefreshTarget();
         Changed();
         break;
     default:

@@ -136,6 +136,16 @@ void ConnectControl(WindowRecord* record, int number, QWidget* control) {
                 DeliverWindowEvent(record, ControlNotify, number, NotifyClicked);
         });
         button->installEventFilter(new DoubleClickWatcher(record, number, button));
+        // Buttons that act while held (a hand paddle's arrows) say when the
+        // press starts and ends; the button keeps the mouse in between.
+        if (button->property("pressAndRelease").toBool()) {
+            QObject::connect(button, &QAbstractButton::pressed, button, [record, number] {
+                DeliverWindowEvent(record, ControlNotify, number, NotifyPressed);
+            });
+            QObject::connect(button, &QAbstractButton::released, button, [record, number] {
+                DeliverWindowEvent(record, ControlNotify, number, NotifyReleased);
+            });
+        }
         if (auto* push = qobject_cast<QPushButton*>(button)) {
             push->setAutoDefault(number == kOKButton);
             push->setDefault(number == kOKButton);
