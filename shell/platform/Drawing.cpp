@@ -678,9 +678,10 @@ bool EndsWith(const std::string& name, const char* extension) {
     return ToQString(name).endsWith(QLatin1String(extension), Qt::CaseInsensitive);
 }
 
+// Little-endian, `bytes` long; bytes past the value's four are zero.
 void PutLE(QByteArray& out, std::uint32_t value, int bytes) {
     for (int i = 0; i < bytes; ++i)
-        out.append(static_cast<char>(value >> (8 * i) & 0xFF));
+        out.append(static_cast<char>(i < 4 ? value >> (8 * i) & 0xFF : 0));
 }
 
 } // namespace

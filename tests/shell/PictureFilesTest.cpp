@@ -143,8 +143,8 @@ TEST(PictureFiles, BitmapsOf24And8BitsAndAOnePagePdf) {
             EXPECT_EQ(Long(b, 54) & 0xFFFFFF, first);
         }
         // An 8-bit pixel indexes the palette: the entry holds its colour.
-        const long entry = 54 + 4 * static_cast<std::uint8_t>(b[1078]);
         if (first < 0) {
+            const long entry = 54 + 4 * static_cast<std::uint8_t>(b[1078]);
             EXPECT_EQ(Long(b, static_cast<std::size_t>(entry)), 30 | 20 << 8 | 10 << 16);
         }
     }
