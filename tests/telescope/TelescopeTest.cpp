@@ -294,3 +294,48 @@ TEST(TelescopeAlignment, TwoStarsRecoverTheMountsRotationOnBothMountTypes) {
 }
 
 } // namespace
+
+namespace {
+
+double FixedSidereal() {
+    return 1.25;
+}
+
+// End to end: an encoder box on a pty, aligned on two stars with Sync (as the
+// alignment window does), points at a third within the encoders' resolution.
+TEST_F(TelescopeLink, AnEncoderBoxAlignedOnTwoStarsFindsAThird) {
+    SetAlignmentSiderealSource(FixedSidereal);
+    MountSimulator sim('D');
+    gTelescopeState.mountType = kMountEquatorial;
+    gTelescopeState.lonEncoderSteps = gTelescopeState.latEncoderSteps = 8192;
+    ASSERT_TRUE(Connect(sim, kTelescopeSkyVector));
+    Matrix3 turn;
+    RotationMatrix(turn, {{2, 0.4}, {1, -0.05}, {0, 0.02}});
+    const double stars[3][2] = {{1.0, 0.3}, {2.7, -0.4}, {4.4, 1.1}};
+    auto point = [&](const double* star) {
+        Vector3 v;
+        double lon, lat, r;
+        SphericalToRectangular(star[0], star[1], 1.0, v);
+        TransformVector(turn, v);
+        RectangularToSpherical(v, &lon, &lat, &r);
+        std::lock_guard<std::mutex> hold(sim.lock);
+        sim.counts[0] = std::round(lon / (2 * M_PI) * 8192);
+        sim.counts[1] = std::round((lat - M_PI / 2) / (2 * M_PI) * 8192);
+    };
+    // The first Sync takes the counters' start, as the box reads them.
+    ASSERT_EQ(TelescopeSync(0, 0), 1);
+    for (int i = 0; i < 2; ++i) {
+        gTelescopeState.targetRA = stars[i][0];
+        gTelescopeState.targetDec = stars[i][1];
+        point(stars[i]);
+        ASSERT_EQ(TelescopeSync(stars[i][0], stars[i][1]), 1);
+    }
+    point(stars[2]);
+    double ra = 0, dec = 0;
+    ASSERT_EQ(TelescopeGetPosition(ra, dec), 1);
+    const double resolution = 2 * M_PI / 8192;
+    EXPECT_LT(AngularSeparation(ra, dec, stars[2][0], stars[2][1]), 1.5 * resolution);
+    SetAlignmentSiderealSource(nullptr);
+}
+
+} // namespace
