@@ -25,7 +25,7 @@ constexpr double kJupiterRadiusKm = 71398.0;
 constexpr double kSaturnRadiusKm = 60400.0;
 
 // Indexes of kSatelliteElementSets.
-enum { kSetPhobos, kSetDeimos, kSetPhoebe, kSetTriton, kSetNereid, kSetCharon };
+enum { kSetPhobos, kSetDeimos, kSetPhoebe, kSetTriton, kSetCharon };
 
 double Reduced(double degrees) {
     return std::fmod(degrees, 360.0);
@@ -66,7 +66,7 @@ bool Kepler(double a, double e, double inclination, double perihelion, double no
                          std::fmod(meanAnomaly, 2.0 * M_PI), v);
 }
 
-// Phobos, Deimos, Phoebe, Triton, Nereid and Charon, each from its mean
+// Phobos, Deimos, Phoebe, Triton and Charon, each from its mean
 // elements composed as its theory defines them.
 bool ElementSetPosition(int index, double jde, Vector3& v) {
     const SatelliteElementSet& s = kSatelliteElementSets[index];
@@ -103,15 +103,35 @@ bool ElementSetPosition(int index, double jde, Vector3& v) {
         FromPlane(ra + M_PI / 2.0, M_PI / 2.0 - dec, false, v);
         return true;
     }
-    case kSetNereid:
-        if (!Kepler(a, e, i, varpi - node, node, lambda - varpi, v)) return false;
-        FromPlane(planeNode, planeInclination, true, v);
-        return true;
     default: // Charon: the mean longitude counts from the node on the B1950 equator
         if (!Kepler(a, 0.0, i, 0.0, node, lambda, v)) return false;
         TransformVector(FromB1950(), v);
         return true;
     }
+}
+
+// Nereid: mean elements with the Sun's long-period terms, on Neptune's
+// orbital plane in the B1950 frame.
+bool NereidPosition(double jde, Vector3& v) {
+    const SatelliteElementSet& s = kNereidElements;
+    double d = jde - s.epoch;
+    double el[5] = {AngleAt(s.meanLongitude, d), AngleAt(s.pericentre, d), s.eccentricity,
+                    AngleAt(s.inclination, d), AngleAt(s.node, d)};
+    double neptune = AngleAt(kNereidNeptuneLongitude, d);
+    double x[2] = {2.0 * (el[kNereidPericentre] - neptune), 2.0 * (el[kNereidNode] - neptune)};
+    double terms[5] = {};
+    for (const NereidTerm& t : kNereidTerms) {
+        double angle = x[t.fromNode ? 1 : 0];
+        terms[t.element] += t.cosine * std::cos(angle) + t.sine * std::sin(angle);
+    }
+    for (int k = 0; k < 5; ++k) el[k] += k == kNereidEccentricity ? terms[k] : terms[k] * kDegrees;
+    double lambda = el[kNereidLongitude], varpi = el[kNereidPericentre];
+    double node = el[kNereidNode];
+    if (!Kepler(s.semiMajorAxis, el[kNereidEccentricity], el[kNereidInclination], varpi - node,
+                node, lambda - varpi, v))
+        return false;
+    FromPlane(AngleAt(s.planeNode, d), AngleAt(s.planeInclination, d), true, v);
+    return true;
 }
 
 // ---- Io, Europa, Ganymede, Callisto: Meeus ch. 44 ---------------------------
@@ -473,8 +493,10 @@ bool SatellitePositionRelative(int type, double jde, Vector3& position) {
         placed = ElementSetPosition(kSetPhoebe, jde, v);
     else if (type >= 31 && type <= 35)
         placed = UranianPosition(type - 31, jde, v);
-    else if (type >= 36 && type <= 38)
-        placed = ElementSetPosition(kSetTriton + (type - 36), jde, v);
+    else if (type == 36 || type == 38)
+        placed = ElementSetPosition(type == 36 ? kSetTriton : kSetCharon, jde, v);
+    else if (type == 37)
+        placed = NereidPosition(jde, v);
     else
         return false;
     if (!placed || !std::isfinite(v[0]) || !std::isfinite(v[1]) || !std::isfinite(v[2]))

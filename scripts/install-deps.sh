@@ -23,10 +23,11 @@ fonts-liberation
 fonts-dejavu-core
 "
 
-# python3-numpy is needed only to regenerate the low-precision planet tables
-# (tools/theories/fit-vfp.py), never to build or test: asked for with --theories.
+# python3-numpy and the Swiss Ephemeris are needed only to regenerate the
+# low-precision planet tables and Nereid's elements (tools/theories/fit-*.py),
+# never to build or test: asked for with --theories.
 if [ "${1:-}" = "--theories" ]; then
-    PACKAGES="$PACKAGES python3-numpy"
+    PACKAGES="$PACKAGES python3-numpy libswe-dev swe-basic-data swe-sat-data"
 fi
 # clang and its libFuzzer are needed only by `make fuzz`.
 if [ "${1:-}" = "--fuzz" ]; then

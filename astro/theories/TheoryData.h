@@ -77,9 +77,26 @@ struct SatelliteElementSet {
     SatelliteAngle periodicArgument;
 };
 // Phobos, Deimos (Sinclair 1989), Phoebe (Zadunaisky 1954), Triton (Harris
-// 1984), Nereid (Jacobson 1990), Charon (Tholen 1985).
-constexpr int kSatelliteElementSetCount = 6;
+// 1984), Charon (Tholen 1985).
+constexpr int kSatelliteElementSetCount = 5;
 extern const SatelliteElementSet kSatelliteElementSets[kSatelliteElementSetCount];
+
+// Nereid: mean elements on Neptune's orbital plane (Jacobson's frame) with
+// the Sun's long-period terms, fitted to JPL's ephemeris. Each term adds
+// cosine cos 2x + sine sin 2x to its element, x being the mean pericentre's
+// longitude (or the mean node's) less Neptune's mean longitude.
+enum NereidElement {
+    kNereidLongitude, kNereidPericentre, kNereidEccentricity, kNereidInclination, kNereidNode
+};
+struct NereidTerm {
+    NereidElement element;
+    bool fromNode;
+    double cosine, sine; // degrees, or the eccentricity itself
+};
+constexpr int kNereidTermCount = 5;
+extern const SatelliteElementSet kNereidElements;
+extern const SatelliteAngle kNereidNeptuneLongitude;
+extern const NereidTerm kNereidTerms[kNereidTermCount];
 
 // The Galilean moons (Meeus, Astronomical Algorithms ch. 44, the series of
 // Lieske's E5). A term is amplitude x sin or cos(phase + sum of multiplier x

@@ -3,8 +3,8 @@
 //
 //   - the figure files of ../shared/data/satellites beside the repository (or
 //     the folder given as the first argument): Sinclair's elements of Phobos
-//     and Deimos, the simple element sets of Phoebe, Triton, Nereid and
-//     Charon, and GUST86 for Miranda to Oberon;
+//     and Deimos, the simple element sets of Phoebe, Triton and Charon
+//     (Nereid's are fitted by fit-nereid.py), and GUST86 for Miranda to Oberon;
 //   - the npm package astronomia (MIT licence): the series of the Galilean
 //     moons of Meeus, Astronomical Algorithms ch. 44 (Lieske's E5), picked out
 //     of src/jupitermoons.js by pattern, never run as a whole.
@@ -64,11 +64,6 @@ for (const name of ['Phobos', 'Deimos']) {
 {
   const s = outer.Triton; // the plane's pole moves: the program builds it
   sets.push(['Triton', s.epoch_jd, s.a_au, s.e, s.L, undefined, s.gamma, s.theta, undefined, undefined, 0]);
-}
-{
-  const s = outer.Nereid;
-  sets.push(['Nereid', s.epoch_jd, s.a_au, s.e, s.lambda, s.varpi, s.gamma, s.Omega, {deg: s.N_e_deg},
-             {deg: s.J_e_deg}, 0]);
 }
 {
   const s = outer.Charon;
