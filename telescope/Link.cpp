@@ -10,7 +10,6 @@
 namespace {
 
 constexpr int kCantOpenDeviceMessage = 580;
-constexpr int kNotResponding = 2706;
 constexpr int kCantRead = 2701;
 constexpr int kCantWrite = 2702;
 constexpr int kBadReplyMessage = 581;
@@ -167,22 +166,27 @@ void SetLinkClockForTest(long (*ticks)(), double (*universalTime)()) {
     gUniversalTime = universalTime;
 }
 
-void J2000ToDate(double ra, double dec, double& raDate, double& decDate) {
+namespace {
+
+void Precess(double ra, double dec, bool toDate, double& outRa, double& outDec) {
     Matrix3 m;
     PrecessionMatrix(m, kJ2000, LinkUniversalTime(), false);
     Vector3 v;
     SphericalToRectangular(ra, dec, 1.0, v);
-    TransformVector(m, v);
+    if (toDate)
+        TransformVector(m, v);
+    else
+        UntransformVector(m, v);
     double r;
-    RectangularToSpherical(v, &raDate, &decDate, &r);
+    RectangularToSpherical(v, &outRa, &outDec, &r);
+}
+
+} // namespace
+
+void J2000ToDate(double ra, double dec, double& raDate, double& decDate) {
+    Precess(ra, dec, true, raDate, decDate);
 }
 
 void DateToJ2000(double raDate, double decDate, double& ra, double& dec) {
-    Matrix3 m;
-    PrecessionMatrix(m, kJ2000, LinkUniversalTime(), false);
-    Vector3 v;
-    SphericalToRectangular(raDate, decDate, 1.0, v);
-    UntransformVector(m, v);
-    double r;
-    RectangularToSpherical(v, &ra, &dec, &r);
+    Precess(raDate, decDate, false, ra, dec);
 }

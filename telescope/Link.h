@@ -16,6 +16,8 @@ constexpr int kLinkWriteFailed = -3;
 constexpr long kReplyTimeoutMilliseconds = 2000;
 // No reply is longer than this.
 constexpr int kMaxReplyLength = 80;
+// The message of a mount that doesn't answer.
+constexpr int kNotResponding = 2706;
 
 // The device a port number of older settings names: COM1 to COM9 are the
 // first nine serial ports, LPT1 to LPT4 the parallel ones.

@@ -366,7 +366,8 @@ long TelescopeControlHandler(int event, WindowRef w, long a, long b) {
         break;
     }
     default:
-        if (a >= kSlewRadio && a <= kGuideRadio) TelescopeSetRate(static_cast<int>(a) - 24);
+        if (a >= kSlewRadio && a <= kGuideRadio)
+            TelescopeSetRate(kRateSlew + static_cast<int>(a) - kSlewRadio);
         break;
     }
     return 1;

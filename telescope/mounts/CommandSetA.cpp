@@ -16,14 +16,8 @@ namespace {
 
 constexpr char kTerminator = '#';
 constexpr int kLongReply = 79;
-constexpr int kInvalidTarget = 2800;
-constexpr int kBelowHorizon = 2801;
-constexpr int kOutOfReach = 2802;
 constexpr int kChangeSiteQuestion = 2708;
-constexpr int kNotResponding = 2706;
 constexpr long kDateUpdateMilliseconds = 5000;
-constexpr double kHoursPerRadian = 3.819718634205488;
-constexpr double kDegreesPerRadian = 57.29577951308232;
 
 int OpenA() {
     std::string reply;
@@ -88,15 +82,15 @@ int GetPositionA(double& ra, double& dec) {
         ReportBadReply(d);
         return 0;
     }
-    ra = hours / kHoursPerRadian;
-    dec = degrees / kDegreesPerRadian;
+    ra = hours / kHoursPerRadianExact;
+    dec = degrees / kDegreesPerRadianExact;
     return 1;
 }
 
 // Sends the target R.A. and Dec.; a refusal of either names what was sent.
 int SendTarget(double ra, double dec) {
-    Sexagesimal h = SplitSexagesimal(ReduceAngle(ra) * kHoursPerRadian);
-    Sexagesimal d = SplitSexagesimal(dec * kDegreesPerRadian);
+    Sexagesimal h = SplitSexagesimal(ReduceAngle(ra) * kHoursPerRadianExact);
+    Sexagesimal d = SplitSexagesimal(dec * kDegreesPerRadianExact);
     // Tenths of a minute, carried, so that "60.0" minutes is never sent.
     long tenths = std::lround((h.units * 60 + h.minutes + h.seconds / 60.0) * 10.0) % 14400;
     std::string reply;
@@ -158,10 +152,10 @@ void RoundToMinutes(Sexagesimal& s) {
 
 int SetSiteA(double longitude, double latitude, double zone) {
     if (ShowMessage(ButtonsOKCancel, kChangeSiteQuestion) != AnswerOK) return 0;
-    Sexagesimal lat = SplitSexagesimal(latitude * kDegreesPerRadian);
+    Sexagesimal lat = SplitSexagesimal(latitude * kDegreesPerRadianExact);
     RoundToMinutes(lat);
     // The mount counts longitude westward from 0 to 360 degrees.
-    Sexagesimal west = SplitSexagesimal(ReduceAngle(-longitude) * kDegreesPerRadian);
+    Sexagesimal west = SplitSexagesimal(ReduceAngle(-longitude) * kDegreesPerRadianExact);
     RoundToMinutes(west);
     if (west.units >= 360) west.units -= 360;
     std::string reply;

@@ -15,7 +15,6 @@
 namespace {
 
 constexpr char kTerminator = '\r';
-constexpr int kNotResponding = 2706;
 
 // Whole numbers with an optional sign, separated by blanks, nothing else.
 bool ReadCounts(const std::string& reply, double counts[2]) {

@@ -15,13 +15,7 @@
 namespace {
 
 constexpr char kTerminator = '\n';
-constexpr int kNotResponding = 2706;
-constexpr int kInvalidTarget = 2800;
-constexpr int kBelowHorizon = 2801;
-constexpr int kOutOfReach = 2802;
 constexpr int kStopSlewingQuestion = 2803;
-constexpr double kHoursPerRadian = 3.819718634205488;
-constexpr double kDegreesPerRadian = 57.29577951308232;
 // Jog speeds for the slew, find, centre and guide rates.
 constexpr int kRateValues[] = {16, 8, 4, 2};
 
@@ -62,8 +56,8 @@ int GetPositionE(double& ra, double& dec) {
         ReportBadReply(reply);
         return 0;
     }
-    ra = (rh + rm / 60.0 + rs / 3600.0) / kHoursPerRadian;
-    dec = (dd + dm / 60.0 + ds / 3600.0) / kDegreesPerRadian * (sign == '-' ? -1 : 1);
+    ra = (rh + rm / 60.0 + rs / 3600.0) / kHoursPerRadianExact;
+    dec = (dd + dm / 60.0 + ds / 3600.0) / kDegreesPerRadianExact * (sign == '-' ? -1 : 1);
     return 1;
 }
 
@@ -78,9 +72,9 @@ Sexagesimal WholeSeconds(double value) {
 }
 
 std::string Coordinates(char command, double ra, double dec) {
-    Sexagesimal h = WholeSeconds(ReduceAngle(ra) * kHoursPerRadian);
+    Sexagesimal h = WholeSeconds(ReduceAngle(ra) * kHoursPerRadianExact);
     if (h.units >= 24) h.units -= 24;
-    Sexagesimal d = WholeSeconds(dec * kDegreesPerRadian);
+    Sexagesimal d = WholeSeconds(dec * kDegreesPerRadianExact);
     return Printf("%cRA:%02hd:%02hd:%02.0f DEC:%c%02hd:%02hd:%02.0f\r", command, h.units, h.minutes,
                   h.seconds, d.sign, d.units, d.minutes, d.seconds);
 }
@@ -94,8 +88,8 @@ int GoToE(double ra, double dec) {
     std::string reply;
     if (!Line(Coordinates('X', ra, dec), reply)) return 0;
     if (Begins(reply, "01")) {
-        Sexagesimal h = SplitSexagesimal(ReduceAngle(ra) * kHoursPerRadian);
-        Sexagesimal d = SplitSexagesimal(dec * kDegreesPerRadian);
+        Sexagesimal h = SplitSexagesimal(ReduceAngle(ra) * kHoursPerRadianExact);
+        Sexagesimal d = SplitSexagesimal(dec * kDegreesPerRadianExact);
         ShowMessage(ButtonsOK, kInvalidTarget, h.units, h.minutes, h.seconds, d.sign, d.units,
                     d.minutes, d.seconds);
         return 0;

@@ -32,6 +32,14 @@ MountDriver CommandSetD();
 // Command set E: AIM Controls (QEI) Coordinate.
 MountDriver CommandSetE();
 
+// Messages of a go-to the mount refuses.
+constexpr int kInvalidTarget = 2800;
+constexpr int kBelowHorizon = 2801;
+constexpr int kOutOfReach = 2802;
+// Exact factors for the sets that speak hours and degrees.
+constexpr double kHoursPerRadianExact = 3.819718634205488;
+constexpr double kDegreesPerRadianExact = 57.29577951308232;
+
 // Shared by the sets: 16-bit fractions of a turn, and the Dec. folding of
 // the sets that use them.
 unsigned TurnsFromAngle(double radians);
